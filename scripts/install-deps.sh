@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the player and the tests need.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git python3 openssl
+  clang libclang-rt-14-dev
+  # libraries shared by both editions
+  nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
+  # Linux edition
+  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin
+  libgl-dev libssl-dev libcurl4-openssl-dev libcups2-dev
+  # Windows edition, tested under Wine
+  g++-mingw-w64-x86-64-posix wine wine64
+  # running windows, printers and screenshots without a display
+  xvfb xauth xdotool x11-utils xclip imagemagick xdg-utils
+  cups cups-client cups-bsd
+  fonts-dejavu-core fonts-noto-core
+)
+
+if [ "${PELLARO_SKIP_APT:-0}" != 1 ]; then
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${packages[@]}"
+fi

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs everything, builds the Linux edition and starts the player against
+# the bundled reference backend. Without a display it uses a virtual one,
+# saves a screenshot of what the player shows and says where.
+# Arguments are passed to the player (for example a Tovrelapp: link).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bash scripts/install-deps.sh
+cmake --preset linux
+cmake --build --preset linux -j "${PELLARO_JOBS:-2}"
+
+player=$root/build/linux/src/app/tovrelapp
+out=$root/build/run
+mkdir -p "$out"
+
+backend_pid=""
+if [ -f tests/backend/server.py ]; then
+  python3 tests/backend/server.py --port 443 --log "$out/backend-requests.jsonl" >"$out/backend.log" 2>&1 &
+  backend_pid=$!
+  for _ in $(seq 50); do grep -q 'listening' "$out/backend.log" 2>/dev/null && break; sleep 0.1; done
+fi
+cleanup() { [ -z "$backend_pid" ] || kill "$backend_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+
+if [ -n "${DISPLAY:-}" ]; then
+  "$player" "$@"
+else
+  echo "No display: starting the player on a virtual one."
+  export QT_QPA_PLATFORM=xcb
+  xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+    "$0" "${@:2}" 2>"$1/player.log" &
+    pid=$!
+    sleep "${PELLARO_RUN_SECONDS:-15}"
+    import -window root "$1/screenshot.png"
+    kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
+  ' "$player" "$out" "$@"
+  echo "Screenshot of the player: $out/screenshot.png (player output: $out/player.log)"
+fi
