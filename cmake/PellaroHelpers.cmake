@@ -12,3 +12,24 @@ function(pellaro_add_sources target)
     target_sources(${target} PRIVATE ${ARG_LINUX})
   endif()
 endfunction()
+
+# Includes every *.cmake fragment of the calling folder: each feature of a
+# subsystem lists its own files in a fragment of its own.
+macro(pellaro_include_fragments)
+  file(GLOB _pellaro_fragments CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
+  list(SORT _pellaro_fragments)
+  foreach(_fragment IN LISTS _pellaro_fragments)
+    include(${_fragment})
+  endforeach()
+endmacro()
+
+# Adds every subfolder of the calling folder that has a CMakeLists.txt.
+macro(pellaro_add_subfolders)
+  file(GLOB _pellaro_children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _pellaro_children)
+  foreach(_child IN LISTS _pellaro_children)
+    if(IS_DIRECTORY ${_child} AND EXISTS ${_child}/CMakeLists.txt)
+      add_subdirectory(${_child})
+    endif()
+  endforeach()
+endmacro()

@@ -1,0 +1,2 @@
+pellaro_add_sources(pellaro_core
+  PORTABLE build_constants.cpp app_record.cpp)
