@@ -1,0 +1,157 @@
+#include "browser/navigation_policy.h"
+
+#include "app/build_constants.h"
+#include "platform/text.h"
+
+namespace pellaro {
+namespace {
+
+bool EndsWith(std::wstring_view text, std::wstring_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+bool StartsWith(std::wstring_view text, std::wstring_view head) {
+    return text.size() >= head.size() && text.substr(0, head.size()) == head;
+}
+
+bool Contains(std::wstring_view text, std::wstring_view part) {
+    return !part.empty() && text.find(part) != std::wstring_view::npos;
+}
+
+// Strict subdomain: longer and ending with "." + parent.
+bool IsUnder(std::wstring_view host, std::wstring_view parent) {
+    return host.size() > parent.size() && EndsWith(host, parent) &&
+           host[host.size() - parent.size() - 1] == L'.';
+}
+
+// The last two labels, or the whole host with fewer than two dots.
+std::wstring_view RegistrablePart(std::wstring_view host) {
+    const auto last = host.rfind(L'.');
+    if (last == std::wstring_view::npos || last == 0) return host;
+    const auto second = host.rfind(L'.', last - 1);
+    if (second == std::wstring_view::npos) return host;
+    return host.substr(second + 1);
+}
+
+std::wstring_view CutQueryAndFragment(std::wstring_view address) {
+    return address.substr(0, address.find_first_of(L"?#"));
+}
+
+struct ServiceMarkers {
+    std::wstring videoMain, videoShort, meeting;
+};
+
+const ServiceMarkers& Markers() {
+    static const ServiceMarkers markers{LowerUnits(WideConstant(ConstantKey::videoMainDomain)),
+                                        LowerUnits(WideConstant(ConstantKey::videoShortDomain)),
+                                        LowerUnits(WideConstant(ConstantKey::meetingDomain))};
+    return markers;
+}
+
+bool IsVideoSharing(std::wstring_view address) {
+    const std::wstring lower = LowerUnits(address);
+    return Contains(lower, Markers().videoMain) || Contains(lower, Markers().videoShort);
+}
+
+bool IsMeeting(std::wstring_view address) {
+    const std::wstring lower = LowerUnits(address);
+    const std::wstring& domain = Markers().meeting;
+    return !domain.empty() && (Contains(lower, L"." + domain) || Contains(lower, L"//" + domain));
+}
+
+const std::vector<std::vector<std::wstring>>& CdnFamilies() {
+    static const std::vector<std::vector<std::wstring>> families{
+        WideConstantList(ConstantKey::cdnFamilyBunny), WideConstantList(ConstantKey::cdnFamilySecond)};
+    return families;
+}
+
+bool ContainsAny(std::wstring_view host, const std::vector<std::wstring>& markers) {
+    for (const auto& marker : markers)
+        if (Contains(host, marker)) return true;
+    return false;
+}
+
+}  // namespace
+
+std::wstring ExtractHost(std::wstring_view address) {
+    if (address.size() > 4 && StartsWith(address, L"blob:")) address.remove_prefix(5);
+    if (address.size() < 3) return {};
+    const auto scheme = address.find(L"://");
+    if (scheme == std::wstring_view::npos) return {};
+    std::wstring_view host = address.substr(scheme + 3);
+    host = host.substr(0, host.find(L'/'));
+    host = host.substr(0, host.find(L':'));
+    return LowerUnits(host);
+}
+
+bool IsSameSite(std::wstring_view a, std::wstring_view b) {
+    if (a.empty() || b.empty()) return false;
+    if (a == b || IsUnder(a, b) || IsUnder(b, a)) return true;
+    return RegistrablePart(a) == RegistrablePart(b);
+}
+
+const std::vector<std::wstring>& AllowedHosts() {
+    static const std::vector<std::wstring> hosts = WideConstantList(ConstantKey::allowedHosts);
+    return hosts;
+}
+
+bool IsAllowedHost(std::wstring_view host) {
+    if (host.empty()) return false;
+    for (const auto& entry : AllowedHosts())
+        if (host == entry || IsUnder(host, entry)) return true;
+    return false;
+}
+
+bool PlayerNavigationAllowed(std::wstring_view target, const ContentDescriptor& content) {
+    if (target == L"about:blank") return true;
+
+    const std::wstring_view cutContent = CutQueryAndFragment(content.contentUrl);
+    const std::wstring_view cutTarget = CutQueryAndFragment(target);
+    if (cutContent == cutTarget) return true;
+
+    const std::wstring contentHost = ExtractHost(content.contentUrl);
+    const std::wstring targetHost = ExtractHost(target);
+    const std::wstring baseHost = ExtractHost(content.baseAddress);
+
+    if ((IsMeeting(cutContent) && IsMeeting(cutTarget)) ||
+        (IsVideoSharing(cutContent) && IsVideoSharing(cutTarget)))
+        return true;
+
+    if (IsSameSite(baseHost, targetHost) || IsSameSite(contentHost, targetHost)) return true;
+
+    if (StartsWith(cutTarget, std::wstring(cutContent) + L"/")) return true;
+
+    if (IsAllowedHost(targetHost)) return true;
+
+    if (content.contentType == L"url_direct" || content.contentType == L"video") {
+        for (const auto& family : CdnFamilies())
+            if (ContainsAny(contentHost, family) && ContainsAny(targetHost, family)) return true;
+    }
+    return false;
+}
+
+bool ObserveHomeNavigation(std::wstring_view target, ContentDescriptor& content) {
+    const std::wstring lower = LowerUnits(target);
+    if (Contains(lower, L"select-tenants")) return false;
+    if (!StartsWith(lower, L"https://") && !StartsWith(lower, L"http://")) return false;
+
+    const auto scheme = target.find(L"://");
+    const auto slash = target.find(L'/', scheme + 3);
+    const std::wstring origin(target.substr(0, slash));
+    if (origin.empty() || origin == content.baseAddress) return false;
+    content.baseAddress = origin;
+    return true;
+}
+
+PermissionAnswer DecidePermission(PermissionKind kind) {
+    switch (kind) {
+        case PermissionKind::Microphone:
+        case PermissionKind::Camera:
+        case PermissionKind::Notifications:
+            return PermissionAnswer::Allow;
+        default:
+            return PermissionAnswer::Default;
+    }
+}
+
+}  // namespace pellaro

@@ -1,0 +1,65 @@
+#pragma once
+// What happens to each request a page makes: the pin pre-check that may block
+// it, and the headers it carries. Both editions translate their engine's
+// request into a WebRequest, run these decisions and copy the result back.
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/app_record.h"
+
+namespace pellaro {
+
+using HeaderList = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// One request as the filter sees it.
+struct WebRequest {
+    std::wstring address;      // as received
+    HeaderList headers;        // headers set by the filter, in order
+    bool blocked = false;      // answer with BlockedResponse instead of sending it
+
+    // Sets a header, replacing an earlier one of the same name (case-insensitive).
+    void SetHeader(std::wstring_view name, std::wstring_view value);
+    std::optional<std::wstring> Header(std::wstring_view name) const;
+};
+
+// The synthetic answer for a blocked request.
+struct BlockedResponse {
+    static constexpr int status = 403;
+    static constexpr const wchar_t* reason = L"Blocked";
+    static constexpr const wchar_t* headers = L"Content-Type: text/plain";
+};
+
+// The outside services the filter relies on; the program binds the real ones
+// (DefaultFilterServices), tests and benchmarks bind their own.
+struct FilterServices {
+    std::function<bool(const std::wstring& host)> checkHostPins;      // false = block
+    std::function<void(const std::wstring& host)> reportBlockedHost;  // shows the notice, must not block
+    std::function<std::wstring()> deviceIdentifier;
+    std::function<std::wstring()> hardwareIdentifier;
+};
+
+// Host of an "https://" address for the pin check (port removed, lower case);
+// empty for every other address.
+std::wstring PinCheckHost(std::wstring_view lowerAddress);
+// True when the lower-case address contains one of the backend markers.
+bool IsBackendAddress(std::wstring_view lowerAddress);
+// True when the lower-case address matches one of the second pair's patterns.
+bool WantsSecondIdentityPair(std::wstring_view lowerAddress);
+
+// Runs for every request of both windows. Returns false when the request was
+// blocked (the window's own callback must then not run).
+bool FilterRequest(WebRequest& request, const FilterServices& services);
+
+// The window callbacks that run after FilterRequest lets a request through.
+void AddPlayerReferer(WebRequest& request, const ContentDescriptor& content);
+void AddHomeHeaders(WebRequest& request);
+
+// Headers for a top-level navigation the program starts itself; nullopt when
+// the address is not a backend address (plain navigation).
+std::optional<HeaderList> NavigationHeaders(std::wstring_view address, const FilterServices& services);
+
+}  // namespace pellaro

@@ -1,0 +1,151 @@
+#include "browser/resource_filter.h"
+
+#include <gtest/gtest.h>
+
+#include "app/build_constants.h"
+
+namespace pellaro {
+namespace {
+
+// Records which hosts were pin-checked and reported; blocks one chosen host.
+class ResourceFilter : public ::testing::Test {
+protected:
+    std::vector<std::wstring> checked, reported;
+    std::wstring blockedHost = L"intercept.example.net";
+    std::wstring device = L"DEV-1", hardware = L"HW-2";
+    FilterServices services{
+        [this](const std::wstring& host) { checked.push_back(host); return host != blockedHost; },
+        [this](const std::wstring& host) { reported.push_back(host); },
+        [this] { return device; },
+        [this] { return hardware; },
+    };
+    const std::vector<std::wstring> pairOne = WideConstantList(ConstantKey::identityPairOneNames);
+    const std::vector<std::wstring> pairTwo = WideConstantList(ConstantKey::identityPairTwoNames);
+    const std::wstring builtInName = WideConstant(ConstantKey::requestHeaderName);
+    const std::wstring backend = WideConstantList(ConstantKey::backendHostMarkers).at(0);
+
+    WebRequest Run(const std::wstring& address, bool expectPass = true) {
+        WebRequest request{address, {}, false};
+        EXPECT_EQ(FilterRequest(request, services), expectPass) << address;
+        return request;
+    }
+    static bool Has(const WebRequest& r, const std::wstring& name) { return r.Header(name).has_value(); }
+};
+
+TEST_F(ResourceFilter, EveryRequestCarriesTheBuiltInHeader) {
+    for (const auto* address : {L"http://plain.example.com/", L"https://x.example.com/a.js", L"data:,x"}) {
+        const WebRequest r = Run(address);
+        EXPECT_EQ(r.Header(builtInName), WideConstant(ConstantKey::requestHeaderValue)) << address;
+    }
+}
+
+TEST_F(ResourceFilter, PinCheckOnlyForHttpsHostsWithoutPort) {
+    Run(L"http://www.example.com/");
+    Run(L"HTTPS://Media.Example.com:8443/v.mp4");
+    Run(L"https://cdn.example.com/path:with:colons");
+    ASSERT_EQ(checked.size(), 2u);
+    EXPECT_EQ(checked[0], L"media.example.com");
+    EXPECT_EQ(checked[1], L"cdn.example.com");
+}
+
+TEST_F(ResourceFilter, FailedPinsBlockWithoutIdentityHeadersAndReportTheHost) {
+    blockedHost = L"api." + backend;
+    WebRequest r = Run(L"https://api." + backend + L":443/api/app/x", /*expectPass=*/false);
+    EXPECT_TRUE(r.blocked);
+    EXPECT_FALSE(Has(r, pairOne[0]));
+    EXPECT_FALSE(Has(r, pairTwo[0]));
+    EXPECT_EQ(reported, std::vector<std::wstring>{L"api." + backend});
+    EXPECT_EQ(BlockedResponse::status, 403);
+    EXPECT_EQ(std::wstring(BlockedResponse::reason), L"Blocked");
+}
+
+TEST_F(ResourceFilter, FirstPairOnlyForBackendAddresses) {
+    const WebRequest r = Run(L"https://www." + backend + L"/home");
+    EXPECT_EQ(r.Header(pairOne[0]), device);
+    EXPECT_EQ(r.Header(pairOne[1]), hardware);
+    const WebRequest other = Run(L"https://www.example.com/home");
+    EXPECT_FALSE(Has(other, pairOne[0]));
+    EXPECT_FALSE(Has(other, pairOne[1]));
+    EXPECT_TRUE(IsBackendAddress(L"http://x.example.com/?next=" + backend));  // anywhere in the address
+}
+
+TEST_F(ResourceFilter, SecondPairByAddressPattern) {
+    const std::wstring s6 = WideConstant(ConstantKey::identityPatternSuffix6);
+    const std::wstring s9 = WideConstant(ConstantKey::identityPatternSuffix9);
+    const std::wstring marker = WideConstant(ConstantKey::identityPatternMarker);
+    const std::wstring s20 = WideConstant(ConstantKey::identityPatternSuffix20);
+    ASSERT_EQ(s6.size(), 6u);
+    ASSERT_EQ(s9.size(), 9u);
+    ASSERT_EQ(s20.size(), 20u);
+    const struct { std::wstring address; bool wanted; } cases[] = {
+        {L"https://cdn.example.com/v/index" + s6, true},
+        {L"https://cdn.example.com/v" + s9, true},
+        {L"https://cdn.example.com/a" + marker + L"b.mp4", true},
+        {L"https://lic.example.com" + s20, true},
+        {L"https://cdn.example.com/v" + s9 + L"/", false},
+        {L"https://cdn.example.com/video.mp4", false},
+        {s20, true},  // exactly 20 characters is enough
+    };
+    for (const auto& c : cases) {
+        const WebRequest r = Run(c.address);
+        EXPECT_EQ(Has(r, pairTwo[0]) && Has(r, pairTwo[1]), c.wanted) << c.address;
+        EXPECT_FALSE(Has(r, pairOne[0])) << c.address;
+    }
+}
+
+TEST_F(ResourceFilter, EmptyIdentifiersLeaveTheirHeadersOut) {
+    device.clear();
+    const WebRequest r = Run(L"https://www." + backend + L"/");
+    EXPECT_FALSE(Has(r, pairOne[0]));
+    EXPECT_EQ(r.Header(pairOne[1]), hardware);
+}
+
+TEST_F(ResourceFilter, PlayerRefererOnlyForTheVideoSharingService) {
+    ContentDescriptor content;
+    content.baseAddress = L"https://school.example.org/";
+    const std::wstring video = WideConstant(ConstantKey::videoMainDomain);
+    const std::wstring shortVideo = WideConstant(ConstantKey::videoShortDomain);
+    for (const auto& address : {L"https://www." + video + L"/embed/x", L"https://" + shortVideo + L"/x"}) {
+        WebRequest r{address, {}, false};
+        AddPlayerReferer(r, content);
+        EXPECT_EQ(r.Header(L"referer"), L"https://school.example.org") << address;
+    }
+    WebRequest other{L"https://cdn.example.com/x", {}, false};
+    AddPlayerReferer(other, content);
+    EXPECT_FALSE(Has(other, L"Referer"));
+    content.baseAddress = L"/";
+    WebRequest empty{L"https://www." + video + L"/embed/x", {}, false};
+    AddPlayerReferer(empty, content);
+    EXPECT_FALSE(Has(empty, L"Referer"));
+}
+
+TEST_F(ResourceFilter, HomeHeadersCarryTheOneValue) {
+    WebRequest r{L"https://anything.example.com/", {}, false};
+    AddHomeHeaders(r);
+    for (const auto& name : WideConstantList(ConstantKey::homeHeaderNames))
+        EXPECT_EQ(r.Header(name), WideConstant(ConstantKey::homeHeaderValue)) << name;
+}
+
+TEST_F(ResourceFilter, NavigationHeadersOnlyForBackendAddresses) {
+    EXPECT_FALSE(NavigationHeaders(L"https://www.example.com/", services).has_value());
+    const auto headers = NavigationHeaders(L"https://WWW." + backend + L"/x", services);
+    ASSERT_TRUE(headers.has_value());
+    WebRequest r{L"", *headers, false};
+    EXPECT_TRUE(Has(r, builtInName));
+    EXPECT_EQ(r.Header(pairOne[0]), device);
+    EXPECT_EQ(r.Header(pairOne[1]), hardware);
+    EXPECT_EQ(r.Header(pairTwo[0]), device);
+    EXPECT_EQ(r.Header(pairTwo[1]), hardware);
+    EXPECT_EQ(headers->size(), 5u);
+}
+
+TEST(WebRequest, SetHeaderReplacesTheSameNameIgnoringCase) {
+    WebRequest r;
+    r.SetHeader(L"Referer", L"a");
+    r.SetHeader(L"referer", L"b");
+    ASSERT_EQ(r.headers.size(), 1u);
+    EXPECT_EQ(r.Header(L"REFERER"), L"b");
+}
+
+}  // namespace
+}  // namespace pellaro
