@@ -1,0 +1,84 @@
+#pragma once
+// One embedded browser inside one window, with the five callbacks through which
+// the window's policies see its events. The Windows edition hosts WebView2;
+// the Linux edition hosts Qt WebEngine (webview_host_qt.cpp).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "browser/resource_filter.h"
+
+namespace WebView {
+
+// HWND on Windows, QWidget* on Linux.
+using NativeWindow = void*;
+
+// Failure codes kept in the WebView2 form so both editions report alike.
+constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);
+constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);
+constexpr std::int32_t kAbort = static_cast<std::int32_t>(0x80004004);
+constexpr std::int32_t kPending = static_cast<std::int32_t>(0x8000000A);
+
+class WebViewHost {
+public:
+    // Main-frame navigation about to start; set cancel to stop it.
+    std::function<void(const std::wstring& uri, bool& cancel)> onNavigationStarting;
+    // A request that passed the pin check; the window may add headers.
+    std::function<void(const std::wstring& uri, pellaro::WebRequest& request)> onWebResourceRequested;
+    // A page posted a message (strings as is, other values as JSON text).
+    std::function<void(const std::wstring& message)> onWebMessage;
+    std::function<void(bool success, std::int32_t result)> onInitialized;
+    std::function<void(bool success, int status)> onNavigationCompleted;
+
+    // Pin check, block report and identity values used for every request and
+    // for Navigate; the program binds the real services.
+    pellaro::FilterServices filterServices;
+
+    WebViewHost();
+    ~WebViewHost();
+    WebViewHost(const WebViewHost&) = delete;
+    WebViewHost& operator=(const WebViewHost&) = delete;
+
+    // Blocks until the browser is ready or every attempt failed; calls onInitialized.
+    bool Initialize(NativeWindow parent, const std::wstring& userDataFolder, int maxAttempts);
+    // Shuts the browser down and waits for it at most timeoutMs; runs once.
+    void Close(int timeoutMs);
+
+    // Window glue: each does nothing without a browser.
+    void Resize(int width, int height);
+    void RefreshBrowser();
+    void SetBrowserVisible(bool visible);
+    void NotifyMoved();
+
+    // Page glue: each does nothing without a browser.
+    void NavigateToString(const std::wstring& html);
+    void Reload();
+    void GoBack();
+    void Navigate(const std::wstring& url);
+    // Runs the script at the creation of every later document, in every frame.
+    void AddScriptToExecuteOnDocumentCreated(const std::wstring& script);
+    // Developer tools, context menu, status bar, zoom and accelerator keys off.
+    void LockDownSettings();
+    // Delivers a JSON value to the page's 'message' listeners.
+    void PostWebMessageAsJson(const std::wstring& json);
+
+    // Prints through the handler the printing code installs; does nothing
+    // without a browser or without a handler.
+    void ShowSystemPrintDialog();
+    using PrintHandler = std::function<void(WebViewHost& host)>;
+    static void SetPrintHandler(PrintHandler handler);
+
+    bool HasBrowser() const;
+    NativeWindow Parent() const;
+    // QWebEngineView* on Linux, ICoreWebView2* on Windows; null without a browser.
+    void* NativeBrowser() const;
+    std::int32_t LastResult() const;
+    const std::wstring& StatusText() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace WebView

@@ -1,0 +1,481 @@
+// Qt WebEngine stands in for WebView2: a private profile whose storage lives in
+// the user-data folder, a page whose main-frame navigations pass the window's
+// policy, a request interceptor running the resource filter, document-creation
+// scripts, and a web channel that gives pages window.chrome.webview.
+#include "browser/webview_host.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <QUrl>
+#include <QWebChannel>
+#include <QWebEngineCertificateError>
+#include <QWebEngineHistory>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+#include <QWheelEvent>
+#include <QWidget>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "app/build_constants.h"
+#include "browser/host_status.h"
+#include "browser/navigation_policy.h"
+#include "platform/debug_log.h"
+#include "platform/text.h"
+
+namespace WebView {
+namespace {
+
+QString Q(const std::wstring& text) { return QString::fromStdWString(text); }
+std::wstring W(const QString& text) { return text.toStdWString(); }
+
+WebViewHost::PrintHandler& PrintHandlerSlot() {
+    static WebViewHost::PrintHandler handler;
+    return handler;
+}
+
+// Engine switches are read once per process, when the first profile starts.
+void PrepareEngineEnvironment() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Inherited settings must not change how the engine runs.
+        for (const char* name : {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_USER_DATA_FOLDER",
+                                 "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
+                                 "WEBVIEW2_CHANNEL_SEARCH_KIND", "WEBVIEW2_RELEASE_CHANNELS",
+                                 "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_REMOTE_DEBUGGING",
+                                 "QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_DICTIONARIES_PATH",
+                                 "QTWEBENGINEPROCESS_PATH"})
+            unsetenv(name);
+        std::string switches;
+        for (const auto& s : pellaro::ConstantList(pellaro::ConstantKey::browserSwitches))
+            switches += (switches.empty() ? "" : " ") + s;
+        switches += " --disable-web-security --disable-site-isolation-trials";
+        setenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.c_str(), 1);
+        setenv("WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", switches.c_str(), 1);
+        // Chromium refuses to start its sandbox as root (containers, CI);
+        // an ordinary user keeps the sandbox.
+        if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    });
+}
+
+// The object pages reach through the web channel.
+class PageBridge : public QObject {
+    Q_OBJECT
+public:
+    std::function<void(const std::wstring&)> onMessage;
+public slots:
+    void postMessage(const QString& text) {
+        if (onMessage) onMessage(W(text));
+    }
+signals:
+    void hostMessage(const QString& json);
+};
+
+// window.chrome.webview over the web channel. Messages posted before the
+// channel is up are queued; strings go as they are, other values as JSON.
+constexpr char kBridgeShim[] = R"JS(
+(function(){
+if(window.chrome&&window.chrome.webview&&window.chrome.webview._pellaroBridge)return;
+var queue=[],bridge=null,listeners=[];
+function send(x){var s=(typeof x==='string')?x:JSON.stringify(x);if(bridge){bridge.postMessage(s);}else{queue.push(s);}}
+var webview={_pellaroBridge:true,postMessage:send,
+addEventListener:function(type,fn){if(type==='message'&&typeof fn==='function')listeners.push(fn);},
+removeEventListener:function(type,fn){var i=listeners.indexOf(fn);if(i>=0)listeners.splice(i,1);}};
+try{if(!window.chrome)window.chrome={};Object.defineProperty(window.chrome,'webview',{value:webview,writable:false,configurable:false});}catch(e){return;}
+function start(){
+if(typeof qt==='undefined'||!qt.webChannelTransport||typeof QWebChannel==='undefined')return;
+new QWebChannel(qt.webChannelTransport,function(channel){
+bridge=channel.objects.pellaroHost;
+bridge.hostMessage.connect(function(json){var data;try{data=JSON.parse(json);}catch(e){data=json;}
+var ev={data:data};listeners.slice().forEach(function(fn){try{fn(ev);}catch(e){}});});
+queue.splice(0).forEach(function(s){bridge.postMessage(s);});
+});
+}
+start();
+})();
+)JS";
+
+// Chromium's own control + wheel zoom has no switch; the view eats it.
+class ZoomBlocker : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel &&
+            (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier))
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+class FilteringInterceptor;
+
+class PolicyPage : public QWebEnginePage {
+public:
+    PolicyPage(QWebEngineProfile* profile, WebViewHost& host) : QWebEnginePage(profile), host_(host) {}
+    bool stringNavigationPending = false;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+        if (!isMainFrame || !host_.onNavigationStarting) return true;
+        // A page the program wrote itself reports as about:blank, as WebView2 does.
+        std::wstring uri = W(url.toString(QUrl::FullyEncoded));
+        if (url.scheme() == QLatin1String("data") && stringNavigationPending) {
+            stringNavigationPending = false;
+            uri = L"about:blank";
+        }
+        bool cancel = false;
+        host_.onNavigationStarting(uri, cancel);
+        return !cancel;
+    }
+
+private:
+    WebViewHost& host_;
+};
+
+}  // namespace
+
+// Runs the resource filter for every request of the profile.
+class HostInterceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    explicit HostInterceptor(WebViewHost& host) : host_(host) {}
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        static std::once_flag logged;
+        std::call_once(logged, [] {
+            pellaro::DebugLine(QThread::currentThread() == QCoreApplication::instance()->thread()
+                                   ? "Request filter runs on the user-interface thread"
+                                   : "Request filter runs on the engine's IO thread");
+        });
+        pellaro::WebRequest request;
+        request.address = W(info.requestUrl().toString(QUrl::FullyEncoded));
+        if (!pellaro::FilterRequest(request, host_.filterServices)) {
+            // The engine cannot answer with a synthetic 403; it fails the request
+            // (net::ERR_BLOCKED_BY_CLIENT) before any byte leaves the machine.
+            info.block(true);
+            return;
+        }
+        if (host_.onWebResourceRequested) host_.onWebResourceRequested(request.address, request);
+        for (const auto& [name, value] : request.headers)
+            info.setHttpHeader(pellaro::ToUtf8(name).c_str(), pellaro::ToUtf8(value).c_str());
+    }
+
+private:
+    WebViewHost& host_;
+};
+
+struct WebViewHost::Impl {
+    QPointer<QWidget> parent;
+    QWebEngineProfile* profile = nullptr;  // environment
+    QWebEngineView* view = nullptr;        // controller
+    PolicyPage* page = nullptr;            // web view
+    HostInterceptor* interceptor = nullptr;
+    PageBridge* bridge = nullptr;
+    QWebChannel* channel = nullptr;
+    ZoomBlocker* zoomBlocker = nullptr;
+    int scriptCount = 0;
+    bool closed = false;
+    std::int32_t lastResult = 0;
+    std::wstring statusText;
+};
+
+WebViewHost::WebViewHost() : impl_(std::make_unique<Impl>()) {}
+
+WebViewHost::~WebViewHost() {
+    Close(5000);
+    impl_->statusText.clear();
+}
+
+namespace {
+
+bool WriteTest(const QString& folder) {
+    QFile probe(QDir(folder).filePath(QString::fromWCharArray(kWriteTestName)));
+    const bool ok = probe.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (ok) probe.close();
+    probe.remove();
+    return ok;
+}
+
+std::int32_t FromErrno(int error) {
+    return error == 0 ? kFail : static_cast<std::int32_t>(0x80070000u | (static_cast<unsigned>(error) & 0xFFFF));
+}
+
+}  // namespace
+
+bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& userDataFolder, int maxAttempts) {
+    Impl& d = *impl_;
+    d.closed = false;
+    d.parent = static_cast<QWidget*>(parentWindow);
+    d.lastResult = 0;
+    d.statusText.clear();
+
+    if (!d.parent || userDataFolder.empty()) {
+        d.lastResult = kInvalidArg;
+        d.statusText = kInvalidParentText;
+        if (onInitialized) onInitialized(false, d.lastResult);
+        return false;
+    }
+
+    PrepareEngineEnvironment();
+    const std::wstring runtimeKind = L"Evergreen";
+    const std::wstring version = pellaro::FromUtf8(qWebEngineChromiumVersion());
+    const std::wstring baseFolder = userDataFolder + kEvergreenSuffix;
+    const std::wstring attemptTag =
+        std::to_wstring(getpid()) + L"_" + std::to_wstring(QDateTime::currentMSecsSinceEpoch());
+    FailureLog failures(baseFolder);
+
+    for (int attempt = 0; attempt < std::max(1, maxAttempts); ++attempt) {
+        const std::wstring folder = AttemptFolder(baseFolder, attemptTag, attempt);
+        const QString qFolder = Q(folder);
+        if (!QDir().mkpath(qFolder)) {
+            failures.Record(FromErrno(errno), L"CreateUserDataFolder", folder);
+            continue;
+        }
+        if (!WriteTest(qFolder)) {
+            failures.Record(FromErrno(errno), L"UserDataFolderWriteTest", folder);
+            continue;
+        }
+        if (setenv("WEBVIEW2_USER_DATA_FOLDER", qFolder.toLocal8Bit().constData(), 1) != 0) {
+            failures.Record(FromErrno(errno), L"SetUserDataFolderOverride", folder);
+            continue;
+        }
+
+        // Environment: a named, disk-backed profile under the attempt's folder.
+        d.profile = new QWebEngineProfile(QStringLiteral("Pellaro"));
+        d.profile->setPersistentStoragePath(QDir(qFolder).filePath(QStringLiteral("Storage")));
+        d.profile->setCachePath(QDir(qFolder).filePath(QStringLiteral("Cache")));
+        d.profile->setHttpUserAgent(
+            d.profile->httpUserAgent() + QLatin1Char(' ') +
+            QString::fromStdString(pellaro::Constant(pellaro::ConstantKey::userAgent)));
+        d.interceptor = new HostInterceptor(*this);
+        d.profile->setUrlRequestInterceptor(d.interceptor);
+
+        // Controller and web view.
+        d.page = new PolicyPage(d.profile, *this);
+        d.view = new QWebEngineView(d.parent);
+        d.view->setPage(d.page);
+        d.page->setBackgroundColor(QColor(0x12, 0x12, 0x12));
+        d.view->setAcceptDrops(false);
+        d.view->setGeometry(d.parent->rect());
+
+        if (!d.page || !d.view) {
+            failures.Record(kFail, L"GetCoreWebView2", folder);
+            Close(5000);
+            d.closed = false;
+            continue;
+        }
+
+        // Events.
+        d.bridge = new PageBridge;
+        d.bridge->onMessage = [this](const std::wstring& message) {
+            if (onWebMessage) onWebMessage(message);
+        };
+        d.channel = new QWebChannel(d.page);
+        d.channel->registerObject(QStringLiteral("pellaroHost"), d.bridge);
+        d.page->setWebChannel(d.channel, QWebEngineScript::MainWorld);
+        QFile channelScript(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+        QString shim;
+        if (channelScript.open(QIODevice::ReadOnly)) shim = QString::fromUtf8(channelScript.readAll());
+        shim += QString::fromUtf8(kBridgeShim);
+        QWebEngineScript bridgeScript;
+        bridgeScript.setName(QStringLiteral("pellaro-bridge"));
+        bridgeScript.setSourceCode(shim);
+        bridgeScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        bridgeScript.setWorldId(QWebEngineScript::MainWorld);
+        bridgeScript.setRunsOnSubFrames(true);
+        d.page->scripts().insert(bridgeScript);
+
+        QObject::connect(d.page, &QWebEnginePage::loadFinished, d.view, [this](bool ok) {
+            if (onNavigationCompleted) onNavigationCompleted(ok, ok ? 0 : 1);
+        });
+        QObject::connect(d.page, &QWebEnginePage::certificateError, d.view,
+                         [this](const QWebEngineCertificateError& error) {
+                             QWebEngineCertificateError answer(error);
+                             const std::wstring host = W(error.url().host().toLower());
+                             const auto& trust = filterServices.trustPinnedHost;
+                             if (answer.isOverridable() && trust && trust(host)) {
+                                 answer.acceptCertificate();
+                             } else {
+                                 answer.rejectCertificate();
+                             }
+                         });
+        QObject::connect(d.page, &QWebEnginePage::newWindowRequested, d.view,
+                         [this](QWebEngineNewWindowRequest& request) {
+                             // Folded into the same view; the navigation check still applies.
+                             if (impl_->page) impl_->page->load(request.requestedUrl());
+                         });
+        QObject::connect(d.page, &QWebEnginePage::featurePermissionRequested, d.view,
+                         [this](const QUrl& origin, QWebEnginePage::Feature feature) {
+                             using pellaro::PermissionKind;
+                             PermissionKind kind = PermissionKind::Other;
+                             switch (feature) {
+                                 case QWebEnginePage::MediaAudioCapture: kind = PermissionKind::Microphone; break;
+                                 case QWebEnginePage::MediaVideoCapture:
+                                 case QWebEnginePage::MediaAudioVideoCapture: kind = PermissionKind::Camera; break;
+                                 case QWebEnginePage::Notifications: kind = PermissionKind::Notifications; break;
+                                 case QWebEnginePage::Geolocation: kind = PermissionKind::Geolocation; break;
+                                 default: break;
+                             }
+                             // Without a prompt of its own, the engine's default is a refusal.
+                             const bool allow = pellaro::DecidePermission(kind) == pellaro::PermissionAnswer::Allow;
+                             impl_->page->setFeaturePermission(origin, feature,
+                                                               allow ? QWebEnginePage::PermissionGrantedByUser
+                                                                     : QWebEnginePage::PermissionDeniedByUser);
+                         });
+
+        d.view->show();
+        d.lastResult = 0;
+        d.statusText = SuccessMessage(runtimeKind, version, folder);
+        pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
+        if (onInitialized) onInitialized(true, 0);
+        return true;
+    }
+
+    d.lastResult = failures.Result();
+    d.statusText = failures.Message(runtimeKind, version);
+    pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
+    if (onInitialized) onInitialized(false, d.lastResult);
+    return false;
+}
+
+void WebViewHost::Close(int timeoutMs) {
+    Impl& d = *impl_;
+    if (d.closed) return;
+    d.closed = true;
+    (void)timeoutMs;  // Qt tears the page down synchronously; nothing to wait for.
+    if (d.view) {
+        d.view->hide();
+        d.view->setPage(nullptr);
+    }
+    delete d.page;
+    d.page = nullptr;
+    delete d.view;
+    d.view = nullptr;
+    delete d.bridge;
+    d.bridge = nullptr;
+    d.channel = nullptr;  // owned by the page
+    if (d.profile) d.profile->setUrlRequestInterceptor(nullptr);
+    delete d.profile;
+    d.profile = nullptr;
+    delete d.interceptor;
+    d.interceptor = nullptr;
+    delete d.zoomBlocker;
+    d.zoomBlocker = nullptr;
+}
+
+void WebViewHost::Resize(int width, int height) {
+    if (impl_->view && width > 0 && height > 0) impl_->view->setGeometry(0, 0, width, height);
+}
+
+void WebViewHost::RefreshBrowser() {
+    Impl& d = *impl_;
+    if (!d.view) return;
+    if (d.parent && !d.parent->isMinimized()) {
+        const QRect bounds = d.view->geometry();
+        if (!bounds.isEmpty()) d.view->setGeometry(bounds);
+    }
+    d.view->show();
+}
+
+void WebViewHost::SetBrowserVisible(bool visible) {
+    if (impl_->view) impl_->view->setVisible(visible);
+}
+
+void WebViewHost::NotifyMoved() {
+    // Qt follows its parent's moves itself.
+}
+
+void WebViewHost::NavigateToString(const std::wstring& html) {
+    if (!impl_->page) return;
+    impl_->page->stringNavigationPending = true;
+    impl_->page->setHtml(Q(html));
+}
+
+void WebViewHost::Reload() {
+    if (impl_->page) impl_->page->triggerAction(QWebEnginePage::Reload);
+}
+
+void WebViewHost::GoBack() {
+    if (impl_->page && impl_->page->history()->canGoBack()) impl_->page->triggerAction(QWebEnginePage::Back);
+}
+
+void WebViewHost::Navigate(const std::wstring& url) {
+    if (!impl_->page) return;
+    const auto headers = pellaro::NavigationHeaders(url, filterServices);
+    if (!headers) {
+        impl_->page->load(QUrl(Q(url)));
+        return;
+    }
+    QWebEngineHttpRequest request(QUrl(Q(url)), QWebEngineHttpRequest::Get);
+    for (const auto& [name, value] : *headers)
+        request.setHeader(QByteArray::fromStdString(pellaro::ToUtf8(name)),
+                          QByteArray::fromStdString(pellaro::ToUtf8(value)));
+    impl_->page->load(request);
+}
+
+void WebViewHost::AddScriptToExecuteOnDocumentCreated(const std::wstring& script) {
+    if (!impl_->page) return;
+    QWebEngineScript entry;
+    entry.setName(QStringLiteral("pellaro-%1").arg(++impl_->scriptCount));
+    entry.setSourceCode(Q(script));
+    entry.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    entry.setWorldId(QWebEngineScript::MainWorld);
+    entry.setRunsOnSubFrames(true);
+    impl_->page->scripts().insert(entry);
+}
+
+void WebViewHost::LockDownSettings() {
+    Impl& d = *impl_;
+    if (!d.page) return;
+    // No developer tools: the remote-debugging switch was cleared and no
+    // inspector page is ever attached. No status bar exists in Qt.
+    d.view->setContextMenuPolicy(Qt::NoContextMenu);
+    QWebEngineSettings* s = d.page->settings();
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, true);
+    s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    if (!d.zoomBlocker) {
+        d.zoomBlocker = new ZoomBlocker;
+        d.view->installEventFilter(d.zoomBlocker);
+        if (d.view->focusProxy()) d.view->focusProxy()->installEventFilter(d.zoomBlocker);
+        for (QObject* child : d.view->children())
+            if (child->isWidgetType()) child->installEventFilter(d.zoomBlocker);
+    }
+}
+
+void WebViewHost::PostWebMessageAsJson(const std::wstring& json) {
+    if (impl_->bridge && impl_->page) emit impl_->bridge->hostMessage(Q(json));
+}
+
+void WebViewHost::ShowSystemPrintDialog() {
+    if (!impl_->page || impl_->closed || !PrintHandlerSlot()) return;
+    PrintHandlerSlot()(*this);
+}
+
+void WebViewHost::SetPrintHandler(PrintHandler handler) { PrintHandlerSlot() = std::move(handler); }
+
+bool WebViewHost::HasBrowser() const { return impl_->page != nullptr; }
+NativeWindow WebViewHost::Parent() const { return impl_->parent.data(); }
+void* WebViewHost::NativeBrowser() const { return impl_->view; }
+std::int32_t WebViewHost::LastResult() const { return impl_->lastResult; }
+const std::wstring& WebViewHost::StatusText() const { return impl_->statusText; }
+
+}  // namespace WebView
+
+#include "webview_host_qt.moc"

@@ -1,0 +1,87 @@
+#include "browser/window_hosts.h"
+
+#include "browser/message_bridge.h"
+#include "browser/navigation_policy.h"
+#include "browser/page_scripts.h"
+#include "browser/resource_filter.h"
+
+namespace pellaro {
+namespace {
+
+void Run(const std::function<void()>& action) {
+    if (action) action();
+}
+
+}  // namespace
+
+void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress) {
+    WebView::WebViewHost* h = &host;
+    host.onWebMessage = [h, actions, homeAddress](const std::wstring& message) {
+        switch (HomeMessageAction(message)) {
+            case HomeAction::Print: h->ShowSystemPrintDialog(); break;
+            case HomeAction::GoHome: h->Navigate(homeAddress); break;
+            case HomeAction::GoBack: h->GoBack(); break;
+            case HomeAction::Reload: h->Reload(); break;
+            case HomeAction::ToggleFullscreen: Run(actions.toggleFullscreen); break;
+            case HomeAction::None: break;
+        }
+    };
+    host.onNavigationStarting = [](const std::wstring& uri, bool&) { ObserveHomeNavigation(uri, App().content); };
+    host.onNavigationCompleted = [actions](bool, int) { Run(actions.bringToFront); };
+    host.onWebResourceRequested = [](const std::wstring&, WebRequest& request) { AddHomeHeaders(request); };
+    host.onInitialized = [h, actions, homeAddress](bool success, std::int32_t) {
+        if (!success) {
+            Run(actions.closeSplash);
+            return;
+        }
+        h->LockDownSettings();
+        for (const auto& script : HomeScripts()) h->AddScriptToExecuteOnDocumentCreated(script);
+        h->Navigate(homeAddress);
+    };
+}
+
+void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content, const PlayerPageBuilder& pages) {
+    const std::wstring escaped = pages.jsEscape ? pages.jsEscape(content.watermarkText) : std::wstring();
+    const PlayerContentPlan plan = PlanPlayerContent(content, escaped);
+    for (const auto& script : plan.scripts) host.AddScriptToExecuteOnDocumentCreated(script);
+    if (plan.localPage) {
+        if (pages.buildPage) host.NavigateToString(pages.buildPage(content));
+    } else {
+        host.Navigate(plan.address);
+    }
+}
+
+void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages) {
+    WebView::WebViewHost* h = &host;
+    host.onWebMessage = [h, actions](const std::wstring& message) {
+        switch (PlayerMessageAction(message)) {
+            case PlayerAction::Print: h->ShowSystemPrintDialog(); break;
+            case PlayerAction::ToggleFullscreen: Run(actions.toggleFullscreen); break;
+            case PlayerAction::ShowOnce: Run(actions.showOnce); break;
+            case PlayerAction::None: break;
+        }
+    };
+    host.onWebResourceRequested = [](const std::wstring&, WebRequest& request) {
+        AddPlayerReferer(request, App().content);
+    };
+    host.onNavigationStarting = [](const std::wstring& uri, bool& cancel) {
+        if (!PlayerNavigationAllowed(uri, App().content)) cancel = true;
+    };
+    host.onNavigationCompleted = nullptr;
+    host.onInitialized = [h, actions, pages](bool success, std::int32_t) {
+        if (!success) {
+            Run(actions.closeSplash);
+            return;
+        }
+        h->LockDownSettings();
+        ShowPlayerContent(*h, App().content, pages);
+        Run(actions.showOnce);
+        Run(actions.bringToFront);
+    };
+}
+
+std::wstring BrowserStartFailureText(const WebView::WebViewHost& host) {
+    return L"Failed to initialize WebView2.\n\n" + host.StatusText();
+}
+
+}  // namespace pellaro

@@ -1,0 +1,43 @@
+#pragma once
+// How each application window plugs the browser policies into its host. The
+// window layer supplies its own actions (front, fullscreen, show); everything
+// else is decided here, the same for both editions.
+#include <functional>
+#include <string>
+
+#include "app/app_record.h"
+#include "browser/webview_host.h"
+
+namespace pellaro {
+
+// What a window can do when its page or its host asks.
+struct WindowActions {
+    std::function<void()> bringToFront;      // close the splash, show, raise, repaint
+    std::function<void()> toggleFullscreen;
+    std::function<void()> showOnce;          // player: show the window the first time only
+    std::function<void()> closeSplash;
+};
+
+// The local player page; bound to BuildPlayerPage / JsEscape by the program.
+struct PlayerPageBuilder {
+    std::function<std::wstring(const std::wstring& text)> jsEscape;
+    std::function<std::wstring(const ContentDescriptor& content)> buildPage;
+};
+
+// Sets the home host's callbacks: message words, home observer, front after
+// every navigation, home headers, and on start the settings, scripts and the
+// home address.
+void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress);
+
+// Sets the player host's callbacks: message words, Referer, navigation check,
+// and on start the settings, scripts and the content of App().content.
+void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages);
+
+// Shows the content of the descriptor in a ready player host.
+void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content, const PlayerPageBuilder& pages);
+
+// "Failed to initialize WebView2.\n\n" + the host's status text.
+std::wstring BrowserStartFailureText(const WebView::WebViewHost& host);
+inline constexpr wchar_t kBrowserStartFailureCaption[] = L"WebView2 Error";
+
+}  // namespace pellaro
