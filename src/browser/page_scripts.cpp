@@ -146,7 +146,8 @@ nav.style.left=(baseX+dx)+'px';nav.style.top=(baseY+dy)+'px';
 window.addEventListener('mouseup',function(){
 if(!dragging)return;dragging=false;
 if(nav){nav.style.cursor='';
-if(moved){try{localStorage.setItem('pl_nx',String(nav.offsetLeft));localStorage.setItem('pl_ny',String(nav.offsetTop));}catch(e){}}}
+if(moved){try{localStorage.setItem('pl_nx',String(nav.offsetLeft));localStorage.setItem('pl_ny',String(nav.offsetTop));}catch(e){}}
+nav.style.transition='all 0.3s ease';}
 });
 var buttons=[['&#127968;','Home','btn_home'],['&#8592;','Back','btn_back'],['&#8635;','Reload','btn_reload'],['&#9974;','Fullscreen','btn_fullscreen']];
 function injectNav(){
@@ -174,6 +175,7 @@ labels.push(label);btns.push(b);c.appendChild(b);
 });
 c.addEventListener('mousedown',function(e){
 dragging=true;moved=false;startX=e.clientX;startY=e.clientY;baseX=c.offsetLeft;baseY=c.offsetTop;c.style.cursor='grabbing';
+c.style.transition='none';
 });
 c.addEventListener('mouseenter',function(){
 c.style.opacity='1';c.style.transform='scale(1.05)';

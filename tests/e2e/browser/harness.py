@@ -1,0 +1,227 @@
+"""Shared pieces of the browser end-to-end tests: the reference backend, an
+Xvfb display, the browser driver, and the backend's request log."""
+import json
+import os
+import re
+import shutil
+import socket
+import ssl
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+
+SOURCE_DIR = os.environ.get("PELLARO_SOURCE_DIR",
+                            os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")))
+BACKEND = os.environ.get("PELLARO_BACKEND_SERVER", os.path.join(SOURCE_DIR, "tests", "backend", "server.py"))
+DRIVER = os.environ.get("PELLARO_BROWSER_DRIVER", "")
+WAIT = float(os.environ.get("PELLARO_E2E_WAIT", "45"))  # generous: two shared cores
+
+
+def wait_until(predicate, timeout=WAIT, step=0.2):
+    end = time.time() + timeout
+    while time.time() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+class Backend:
+    def __init__(self, workdir):
+        self.workdir = workdir
+        port_file = os.path.join(workdir, "port")
+        self.log_file = os.path.join(workdir, "log.jsonl")
+        self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", "0", "--port-file", port_file,
+                                      "--log", self.log_file, "--lifetime", "900"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not wait_until(lambda: os.path.exists(port_file), 30):
+            self.stop()
+            raise RuntimeError("backend did not start")
+        with open(port_file) as f:
+            self.port = int(f.read().strip())
+
+    def url(self, host, path):
+        return "https://%s:%d%s" % (host, self.port, path)
+
+    def control(self, name, body=None):
+        context = ssl.create_default_context()
+        context.check_hostname = False
+        context.verify_mode = ssl.CERT_NONE
+        data = json.dumps(body).encode() if body is not None else None
+        request = urllib.request.Request("https://127.0.0.1:%d/__control/%s" % (self.port, name), data=data,
+                                         method="POST")
+        with urllib.request.urlopen(request, context=context, timeout=30) as answer:
+            return json.loads(answer.read() or b"null")
+
+    def page(self, path, html):
+        self.control("override", {"path": path, "status": 200, "body": html,
+                                  "contentType": "text/html; charset=utf-8"})
+
+    def requests(self):
+        return [e for e in self.control("log") if e.get("event") == "request"]
+
+    def reports(self, tag=None):
+        out = []
+        for e in self.requests():
+            if e["path"].startswith("/report") and e.get("body"):
+                try:
+                    data = json.loads(e["body"])
+                except ValueError:
+                    continue
+                if tag is None or data.get("tag") == tag:
+                    out.append(data)
+        return out
+
+    def wait_report(self, tag, timeout=WAIT):
+        found = wait_until(lambda: self.reports(tag), timeout)
+        if not found:
+            raise AssertionError("no report %r; log: %s" % (tag, [r["path"] for r in self.requests()]))
+        return found[0]
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+class Display:
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
+                                      "-nolisten", "tcp"], pass_fds=(write_end,),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            self.stop()
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number.decode().strip()
+
+    def run(self, *args):
+        env = dict(os.environ, DISPLAY=self.name)
+        return subprocess.run(list(args), env=env, capture_output=True, timeout=60)
+
+    def screenshot(self, path):
+        return self.run("import", "-window", "root", path).returncode == 0
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            self.proc.wait(10)
+
+
+class Driver:
+    """The browser driver under the display; its debug lines are collected."""
+
+    def __init__(self, display, workdir, args, env=None):
+        environment = dict(os.environ, DISPLAY=display.name)
+        environment.update(env or {})
+        data = os.path.join(workdir, "data", "WebView2Data")
+        self.proc = subprocess.Popen([DRIVER, "--data", data, "--lifetime", "300"] + args, env=environment,
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.lines = []
+        self.lock = threading.Lock()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for raw in self.proc.stderr:
+            with self.lock:
+                self.lines.append(raw.decode("utf-8", "replace").rstrip("\n"))
+
+    def matching(self, pattern):
+        with self.lock:
+            return [l for l in self.lines if re.search(pattern, l)]
+
+    def wait_line(self, pattern, timeout=WAIT):
+        found = wait_until(lambda: self.matching(pattern), timeout)
+        if not found:
+            raise AssertionError("no line %r in:\n%s" % (pattern, "\n".join(self.lines[-60:])))
+        return found[0]
+
+    def window_id(self):
+        result = None
+
+        def find():
+            nonlocal result
+            out = subprocess.run(["xdotool", "search", "--pid", str(self.proc.pid), "--onlyvisible",
+                                  "--name", "Tovrel Academy"],
+                                 env=dict(os.environ, DISPLAY=self.display_name), capture_output=True)
+            ids = out.stdout.decode().split()
+            result = ids[0] if ids else None
+            return result
+        wait_until(find, WAIT)
+        return result
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(15)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.reader.join(5)
+        self.proc.stderr.close()
+
+
+class Session:
+    """One backend, one display and the drivers a test starts; all stopped at the end."""
+
+    def __init__(self):
+        self.workdir = tempfile.mkdtemp(prefix="pellaro-browser-e2e-")
+        self.backend = Backend(self.workdir)
+        try:
+            self.display = Display()
+        except Exception:
+            self.backend.stop()
+            raise
+        self.drivers = []
+
+    def driver(self, args, env=None):
+        d = Driver(self.display, self.workdir, args, env)
+        d.display_name = self.display.name
+        self.drivers.append(d)
+        return d
+
+    def player(self, content_url, content_type, watermark="", base=None, env=None, page_script=""):
+        args = ["--mode", "player", "--content-url", content_url, "--content-type", content_type,
+                "--watermark", watermark, "--base", base if base is not None else self.backend.url("www.tovrel.localhost", "/")]
+        if page_script:
+            args += ["--page-script", page_script]
+        return self.driver(args, env)
+
+    def close(self):
+        for d in self.drivers:
+            d.stop()
+        self.display.stop()
+        self.backend.stop()
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+# A page helper: report(tag, data) posts JSON to the page's own host.
+REPORT_JS = """
+<script>
+function report(tag, data){data=data||{};data.tag=tag;
+return fetch('/report',{method:'POST',headers:{'Content-Type':'application/json'},body:JSON.stringify(data)});}
+</script>
+"""
+
+
+def page(body, head=""):
+    return "<!DOCTYPE html><html><head><meta charset='utf-8'>%s%s</head><body>%s</body></html>" % (
+        REPORT_JS, head, body)
