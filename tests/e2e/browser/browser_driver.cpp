@@ -12,7 +12,10 @@
 #include <string>
 
 #include "app/app_record.h"
+#include "browser/browser_services.h"
 #include "browser/window_hosts.h"
+#include "links/player_page.h"
+#include "net/pin_store.h"
 #include "platform/debug_log.h"
 #include "platform/text.h"
 
@@ -40,42 +43,6 @@ protected:
     }
 };
 
-std::wstring EnvText(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? pellaro::FromUtf8(value) : std::wstring();
-}
-
-// Hosts named in PELLARO_TEST_BLOCK_HOSTS (comma-separated) fail their pins.
-bool TestPinCheck(const std::wstring& host) {
-    const std::wstring list = L"," + EnvText("PELLARO_TEST_BLOCK_HOSTS") + L",";
-    return list.find(L"," + host + L",") == std::wstring::npos;
-}
-
-// Stand-in for the program's player page: a frame and the "pageLoaded" word.
-std::wstring SimplePlayerPage(const pellaro::ContentDescriptor& content) {
-    return L"<!DOCTYPE html><html><head><meta charset='utf-8'></head><body style='margin:0'>"
-           L"<iframe src='" + content.contentUrl + L"' style='width:100%;height:100vh;border:none'></iframe>"
-           L"<script>window.chrome.webview.postMessage('pageLoaded');window.chrome.webview.postMessage('pageLoaded');"
-           L"</script></body></html>";
-}
-
-std::wstring SimpleJsEscape(const std::wstring& text) {
-    std::wstring out;
-    for (wchar_t c : text) {
-        switch (c) {
-            case L'\n': out += L"\\n"; break;
-            case L'\r': out += L"\\r"; break;
-            case L'"': out += L"\\\""; break;
-            case L'\'': out += L"\\'"; break;
-            case L'<': out += L"\\x3C"; break;
-            case L'>': out += L"\\x3E"; break;
-            case L'\\': out += L"\\\\"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +56,7 @@ int main(int argc, char** argv) {
                        {"page-script", "page script", "js"},
                        {"base", "base address", "url"},
                        {"data", "user-data folder", "dir"},
+                       {"pin-port", "port the pin pre-check connects to", "port", "443"},
                        {"lifetime", "seconds before quitting", "s", "60"}});
     parser.process(app);
 
@@ -107,12 +75,19 @@ int main(int argc, char** argv) {
 
     WebView::WebViewHost host;
     window.host = &host;
-    host.filterServices.checkHostPins = TestPinCheck;
-    host.filterServices.reportBlockedHost = [](const std::wstring& h) { DebugLine("Blocked host: " + ToUtf8(h)); };
+    // The program's own services, with the pins checked on the backend's port
+    // and fixed identifiers the tests can look for.
+    pellaro::InstallDefaultPins();
+    host.filterServices = pellaro::DefaultFilterServices(parser.value("pin-port").toInt());
+    pellaro::SetBlockedHostReporter([](const std::wstring& h) { DebugLine("Blocked host: " + ToUtf8(h)); });
     host.filterServices.deviceIdentifier = [] { return std::wstring(L"DEV-TEST-1"); };
     host.filterServices.hardwareIdentifier = [] { return std::wstring(L"HW-TEST-2"); };
-    host.filterServices.trustPinnedHost = [](const std::wstring& h) {
-        return h == L"localhost" || (h.size() > 10 && h.compare(h.size() - 10, 10, L".localhost") == 0);
+    // The test root is in no system store: unpinned loopback test hosts are
+    // let through here; pinned hosts still go by their pins.
+    auto pinnedTrust = host.filterServices.trustPinnedHost;
+    host.filterServices.trustPinnedHost = [pinnedTrust](const std::wstring& h) {
+        if (pellaro::FindPinEntry(h)) return pinnedTrust(h);
+        return h.size() > 10 && h.compare(h.size() - 10, 10, L".localhost") == 0;
     };
     WebView::WebViewHost::SetPrintHandler([](WebView::WebViewHost& h) {
         DebugLine("Action: print");
@@ -144,7 +119,10 @@ int main(int argc, char** argv) {
     if (home) {
         pellaro::WireHomeHost(host, actions, parser.value("home").toStdWString());
     } else {
-        pellaro::WirePlayerHost(host, actions, {SimpleJsEscape, SimplePlayerPage});
+        pellaro::WirePlayerHost(host, actions, {pellaro::JsEscape, [](const pellaro::ContentDescriptor& c) {
+                                            return pellaro::BuildPlayerPage(c.contentUrl, c.watermarkText,
+                                                                            c.contentType);
+                                        }});
     }
     // Log what the wired policies decide.
     auto navigation = host.onNavigationStarting;

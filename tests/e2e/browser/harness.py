@@ -193,7 +193,7 @@ class Session:
         self.drivers = []
 
     def driver(self, args, env=None):
-        d = Driver(self.display, self.workdir, args, env)
+        d = Driver(self.display, self.workdir, args + ["--pin-port", str(self.backend.port)], env)
         d.display_name = self.display.name
         self.drivers.append(d)
         return d

@@ -1,0 +1,15 @@
+#pragma once
+// The real outside services of the request filter: the pin pre-check, the
+// blocked-host notice and the machine identifiers.
+#include "browser/resource_filter.h"
+
+namespace pellaro {
+
+// Pins checked on `pinPort` (443 in the program; tests give the backend's port).
+FilterServices DefaultFilterServices(int pinPort = 443);
+
+// Where the blocked-host notice goes; the program sets the connection-failure
+// report here (each call runs on its own detached thread).
+void SetBlockedHostReporter(std::function<void(const std::wstring& host)> reporter);
+
+}  // namespace pellaro

@@ -1,0 +1,187 @@
+#include "browser/browser_windows.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QEvent>
+#include <QStandardPaths>
+#include <QWindowStateChangeEvent>
+
+#include <memory>
+
+#include "app/app_record.h"
+#include "app/build_constants.h"
+#include "browser/app_window_qt.h"
+#include "browser/app_windows.h"
+#include "browser/browser_services.h"
+#include "browser/window_hosts.h"
+#include "links/player_page.h"
+#include "platform/message_box.h"
+
+namespace pellaro {
+namespace {
+
+std::unique_ptr<WebView::WebViewHost> g_homeHost;
+std::unique_ptr<WebView::WebViewHost> g_playerHost;
+std::function<void()> g_closeSplash;
+bool g_playerShown = false;
+bool g_playerFullscreen = false;
+bool g_homeFullscreen = false;
+QByteArray g_homeGeometry;
+
+void CloseSplash() {
+    if (g_closeSplash) g_closeSplash();
+}
+
+void BringToFront(QWidget* window) {
+    CloseSplash();
+    if (!window) return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    window->update();
+}
+
+// Keeps the browser in step with its frame: hidden while minimised, bounds and
+// visibility re-applied on restore and activation.
+class FrameWatcher : public QObject {
+public:
+    FrameWatcher(QWidget* frame, std::function<WebView::WebViewHost*()> host)
+        : QObject(frame), frame_(frame), host_(std::move(host)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        WebView::WebViewHost* host = host_();
+        if (watched == frame_ && host) {
+            switch (event->type()) {
+                case QEvent::WindowStateChange:
+                    if (frame_->isMinimized()) {
+                        host->SetBrowserVisible(false);
+                    } else {
+                        host->Resize(frame_->width(), frame_->height());
+                        host->RefreshBrowser();
+                    }
+                    break;
+                case QEvent::Move: host->NotifyMoved(); break;
+                case QEvent::ActivationChange:
+                    if (frame_->isActiveWindow() && !frame_->isMinimized()) host->RefreshBrowser();
+                    break;
+                default: break;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* frame_;
+    std::function<WebView::WebViewHost*()> host_;
+};
+
+void ToggleHomeFullscreen(QWidget* window) {
+    if (!window) return;
+    if (g_homeFullscreen) {
+        window->showNormal();
+        window->restoreGeometry(g_homeGeometry);
+        g_homeFullscreen = false;
+    } else {
+        g_homeGeometry = window->saveGeometry();
+        window->showFullScreen();
+        g_homeFullscreen = true;
+    }
+}
+
+void TogglePlayerFullscreen(QWidget* window) {
+    if (!window) return;
+    const bool wasFullscreen = g_playerFullscreen;
+    g_playerFullscreen = !g_playerFullscreen;
+    if (wasFullscreen) {
+        window->showNormal();
+        window->resize(kPlayerWidth, kPlayerHeight);
+    } else {
+        window->showFullScreen();
+    }
+}
+
+bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, AppWindow* window, bool home) {
+    if (!window) return false;
+    const std::wstring folder = BrowserUserDataFolder();
+    QDir().mkpath(QFileInfo(QString::fromStdWString(folder)).path());  // the display-name folder
+
+    slot = std::make_unique<WebView::WebViewHost>();
+    WebView::WebViewHost& host = *slot;
+    host.filterServices = DefaultFilterServices();
+
+    QPointer<QWidget> frame(window);
+    WindowActions actions;
+    actions.bringToFront = [frame] { BringToFront(frame); };
+    actions.closeSplash = CloseSplash;
+    if (home) {
+        actions.toggleFullscreen = [frame] { ToggleHomeFullscreen(frame); };
+        WireHomeHost(host, actions, WideConstant(ConstantKey::homeAddress));
+    } else {
+        g_playerShown = false;
+        actions.toggleFullscreen = [frame] { TogglePlayerFullscreen(frame); };
+        actions.showOnce = [frame] {
+            if (!frame || g_playerShown) return;
+            g_playerShown = true;
+            frame->show();
+            frame->update();
+        };
+        PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {
+                                    return BuildPlayerPage(c.contentUrl, c.watermarkText, c.contentType);
+                                }};
+        WirePlayerHost(host, actions, pages);
+    }
+
+    if (!host.Initialize(static_cast<QWidget*>(window), folder, 1)) {
+        CloseSplash();
+        MessageBoxSpec box;
+        box.text = BrowserStartFailureText(host);
+        box.caption = kBrowserStartFailureCaption;
+        box.icon = MessageIcon::Error;
+        box.owner = static_cast<QWidget*>(window);
+        ShowMessageBox(box);
+        return false;
+    }
+    window->SetContentWidget(static_cast<QWidget*>(host.NativeBrowser()));
+    auto* watcher = new FrameWatcher(window, home ? std::function<WebView::WebViewHost*()>(HomeHost)
+                                                  : std::function<WebView::WebViewHost*()>(PlayerHost));
+    window->installEventFilter(watcher);
+    return true;
+}
+
+void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
+    std::unique_ptr<WebView::WebViewHost> host = std::move(slot);  // the pointer is cleared first
+    if (host) host->Close(5000);
+}
+
+}  // namespace
+
+void InstallBrowserWindows() {
+    SetHomeBrowserStarter([](NativeWindow window) {
+        return StartHost(g_homeHost, static_cast<AppWindow*>(window), /*home=*/true);
+    });
+    SetPlayerBrowserStarter([](NativeWindow window) {
+        return StartHost(g_playerHost, static_cast<AppWindow*>(window), /*home=*/false);
+    });
+    SetBrowserHostsDestroyer([] {
+        DestroyHost(g_playerHost);
+        DestroyHost(g_homeHost);
+    });
+    SetBrowserHostProbe([] { return g_homeHost != nullptr || g_playerHost != nullptr; });
+}
+
+void SetSplashCloser(std::function<void()> closer) { g_closeSplash = std::move(closer); }
+
+WebView::WebViewHost* HomeHost() { return g_homeHost.get(); }
+WebView::WebViewHost* PlayerHost() { return g_playerHost.get(); }
+
+std::wstring BrowserUserDataFolder() {
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty()) dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return (dataHome + QLatin1Char('/') + QString::fromStdWString(App().displayName) +
+            QStringLiteral("/WebView2Data"))
+        .toStdWString();
+}
+
+}  // namespace pellaro
