@@ -307,7 +307,10 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
                              QWebEngineCertificateError answer(error);
                              const std::wstring host = W(error.url().host().toLower());
                              const auto& trust = filterServices.trustPinnedHost;
-                             if (answer.isOverridable() && trust && trust(host)) {
+                             const bool accept = answer.isOverridable() && trust && trust(host);
+                             pellaro::DebugLine("Certificate not trusted by the engine for " + pellaro::ToUtf8(host) +
+                                                (accept ? ": pins passed, accepted" : ": refused"));
+                             if (accept) {
                                  answer.acceptCertificate();
                              } else {
                                  answer.rejectCertificate();
@@ -448,6 +451,7 @@ void WebViewHost::LockDownSettings() {
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
     s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, true);
     s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, true);  // the built-in PDF viewer needs it
     s->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     if (!d.zoomBlocker) {
