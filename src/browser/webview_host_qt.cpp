@@ -51,28 +51,25 @@ WebViewHost::PrintHandler& PrintHandlerSlot() {
     return handler;
 }
 
-// Engine switches are read once per process, when the first profile starts.
+// Inherited settings must not change how the engine runs: cleared at every
+// start. The engine reads its switches once, when the first profile starts.
 void PrepareEngineEnvironment() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Inherited settings must not change how the engine runs.
-        for (const char* name : {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_USER_DATA_FOLDER",
-                                 "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
-                                 "WEBVIEW2_CHANNEL_SEARCH_KIND", "WEBVIEW2_RELEASE_CHANNELS",
-                                 "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_REMOTE_DEBUGGING",
-                                 "QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_DICTIONARIES_PATH",
-                                 "QTWEBENGINEPROCESS_PATH"})
-            unsetenv(name);
-        std::string switches;
-        for (const auto& s : pellaro::ConstantList(pellaro::ConstantKey::browserSwitches))
-            switches += (switches.empty() ? "" : " ") + s;
-        switches += " --disable-web-security --disable-site-isolation-trials";
-        setenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.c_str(), 1);
-        setenv("WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", switches.c_str(), 1);
-        // Chromium refuses to start its sandbox as root (containers, CI);
-        // an ordinary user keeps the sandbox.
-        if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-    });
+    for (const char* name : {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_USER_DATA_FOLDER",
+                             "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
+                             "WEBVIEW2_CHANNEL_SEARCH_KIND", "WEBVIEW2_RELEASE_CHANNELS",
+                             "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_REMOTE_DEBUGGING",
+                             "QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_DICTIONARIES_PATH",
+                             "QTWEBENGINEPROCESS_PATH"})
+        unsetenv(name);
+    std::string switches;
+    for (const auto& s : pellaro::ConstantList(pellaro::ConstantKey::browserSwitches))
+        switches += (switches.empty() ? "" : " ") + s;
+    switches += " --disable-web-security --disable-site-isolation-trials";
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.c_str(), 1);
+    setenv("WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", switches.c_str(), 1);
+    // Chromium cannot start its sandbox as root (containers, CI); an ordinary
+    // user keeps the sandbox.
+    if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
 }
 
 // The object pages reach through the web channel.
