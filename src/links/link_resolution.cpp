@@ -1,0 +1,185 @@
+#include "links/link_resolution.h"
+
+#include <exception>
+#include <sstream>
+#include <vector>
+
+#include "app/app_record.h"
+#include "app/build_constants.h"
+#include "links/envelope.h"
+#include "links/media_url.h"
+#include "platform/debug_log.h"
+#include "platform/secure_wipe.h"
+#include "platform/text.h"
+
+namespace pellaro {
+namespace {
+
+// Wipes the assembled payload key however the scope is left.
+class KeyHolder {
+public:
+    explicit KeyHolder(std::string key) : key_(std::move(key)) {}
+    ~KeyHolder() { SecureWipe(key_); }
+    KeyHolder(const KeyHolder&) = delete;
+    KeyHolder& operator=(const KeyHolder&) = delete;
+    const std::string& get() const { return key_; }
+
+private:
+    std::string key_;
+};
+
+template <typename Text>
+void TrimTrailingSlashes(Text& text) {
+    while (!text.empty() && (text.back() == '/' || text.back() == '\\')) text.pop_back();
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+void FailWith(std::string& errorCode, std::string code, std::string_view logLine) {
+    errorCode = std::move(code);
+    DebugLine(logLine);
+}
+
+// The boundary where every exception of the operation becomes a link error code.
+template <typename Body>
+bool CatchingExceptions(std::string& errorCode, Body&& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        errorCode = std::string("exception_") + e.what();
+        DebugLine(std::string("ParseSchemeArgs exception: ") + e.what());
+    } catch (...) {
+        errorCode = "unknown_exception";
+        DebugLine("ParseSchemeArgs unknown exception");
+    }
+    return false;
+}
+
+void FillFromContentData(const ContentData& data, const LinkServices& services) {
+    ContentDescriptor& content = App().content;
+    const bool shownAsPage = data.type == "video" || data.type == "zoom" || data.type == "zoom_url" ||
+                             IsMeetingAddress(FromUtf8(data.url));
+    content.contentType = shownAsPage ? L"url_direct" : FromUtf8(data.type);
+    content.watermarkText = FromUtf8(data.text);
+    content.itemNumber = data.number;
+
+    const std::wstring videoUrl = FromUtf8(data.videoUrl);
+    if (!IsVideoSharingAddress(videoUrl)) {
+        content.contentUrl = FromUtf8(data.url);
+        return;
+    }
+    content.contentUrl = NormalizeVideoUrl(videoUrl);
+    content.contentType = L"url_direct";
+    // Best effort: the video plays without its page script.
+    try {
+        const HttpResponse response =
+            services.fetchPageScript(WideConstant(ConstantKey::pageScriptUrl) + std::to_wstring(content.itemNumber));
+        if (response.ok) content.pageScript = FromUtf8(response.body);
+    } catch (...) {
+        DebugLine("ParseSchemeArgs: page script request failed");
+    }
+}
+
+}  // namespace
+
+std::string ProfilePayloadKey() { return Constant(ConstantKey::payloadKey); }
+
+std::wstring UrlDecode(const std::wstring& link) {
+    const std::string bytes = ToUtf8(link);
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '%' && i + 2 < bytes.size()) {
+            // Read the way a hex stream extraction does: white space skipped,
+            // a sign accepted, reading stops at the first non-hex character.
+            std::istringstream pair(bytes.substr(i + 1, 2));
+            int value = 0;
+            if (pair >> std::hex >> value) {
+                out += static_cast<char>(value & 0xFF);
+                i += 2;
+                continue;
+            }
+        }
+        out += bytes[i];
+    }
+    return FromUtf8(out);
+}
+
+std::vector<std::wstring> SplitLink(const std::wstring& link) {
+    std::wstring text = UrlDecode(link);
+    for (wchar_t& c : text)
+        if (c == L' ') c = L'+';
+
+    const std::wstring prefix = LowerUnits(App().schemeName) + L":";
+    const std::size_t at = LowerUnits(text).find(prefix);
+    if (at != std::wstring::npos) text = text.substr(at + prefix.size());
+
+    TrimTrailingSlashes(text);
+    const std::size_t start = text.find_first_not_of(L"/\\");
+    text = start == std::wstring::npos ? std::wstring() : text.substr(start);
+
+    // Line-reader semantics: "a::b" gives three fields, a final ":" adds none.
+    std::vector<std::wstring> fields;
+    std::wistringstream reader(text);
+    std::wstring field;
+    while (std::getline(reader, field, L':')) fields.push_back(field);
+    return fields;
+}
+
+bool OpenLinkFields(const std::wstring& link, const std::function<std::string()>& payloadKey, LinkFields& fields,
+                    std::string& errorCode) {
+    errorCode = "unknown_error";
+    return CatchingExceptions(errorCode, [&] {
+        DebugLine("ParseSchemeArgs called with payload length: " + std::to_string(Utf16Length(link)));
+        const std::vector<std::wstring> parts = SplitLink(link);
+        if (parts.size() < 3) {
+            FailWith(errorCode, "split_failed_parts_" + std::to_string(parts.size()),
+                     "ParseSchemeArgs failed: less than 3 parts after split");
+            return false;
+        }
+        const KeyHolder key(payloadKey());
+        fields.linkKey = DecryptLinkField(ToUtf8(parts[0]), key.get());
+        fields.contentLinkId = DecryptLinkField(ToUtf8(parts[1]), key.get());
+        fields.baseAddress = DecryptLinkField(ToUtf8(parts[2]), key.get());
+        if (fields.linkKey.empty() || fields.contentLinkId.empty() || fields.baseAddress.empty()) {
+            FailWith(errorCode, "decrypt_failed_empty_strings",
+                     "ParseSchemeArgs failed: one of the parts decrypted to empty string");
+            return false;
+        }
+        return true;
+    });
+}
+
+bool ParseSchemeArgs(const std::wstring& link, std::string& errorCode, const LinkServices& services) {
+    LinkFields fields;
+    if (!OpenLinkFields(link, services.payloadKey, fields, errorCode)) return false;
+    return CatchingExceptions(errorCode, [&] {
+        ContentDescriptor& content = App().content;
+        DebugLine("Decrypted OK. Domain: " + fields.baseAddress);
+        TrimTrailingSlashes(fields.baseAddress);
+        content.baseAddress = FromUtf8(fields.baseAddress);
+
+        const std::wstring contentLinkId = FromUtf8(fields.contentLinkId);
+        if (StartsWith(contentLinkId, L"http://") || StartsWith(contentLinkId, L"https://")) {
+            content.contentUrl = contentLinkId;
+            content.contentType = L"url_direct";
+            content.watermarkText.clear();
+            content.itemNumber = 0;
+            DebugLine("ParseSchemeArgs: contentLinkId is a direct URL. Skipping GetContentData.");
+        } else {
+            std::string errorText;
+            const std::optional<ContentData> data =
+                services.getContentData(content.baseAddress, fields.contentLinkId, fields.linkKey, &errorText);
+            if (!data) {
+                FailWith(errorCode, errorText.empty() ? std::string("api_content_data_failed") : "server:" + errorText,
+                         "ParseSchemeArgs failed: GetContentData returned empty value");
+                return false;
+            }
+            FillFromContentData(*data, services);
+        }
+        DebugLine("ParseSchemeArgs succeeded");
+        return true;
+    });
+}
+
+}  // namespace pellaro

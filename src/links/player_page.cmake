@@ -1,0 +1,1 @@
+pellaro_add_sources(pellaro_core PORTABLE player_page.cpp)
