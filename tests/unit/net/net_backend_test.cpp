@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "backend_fixture.h"
+#include "app/device_identity.h"
 #include "net/content_data.h"
 #include "net/pin_validation.h"
 #include "net/version_check.h"
@@ -81,8 +82,9 @@ TEST_F(BackendTest, HeadersGoOutSortedOnceEachWithDeviceHeadersAndNoContentTypeW
     EXPECT_EQ(HeaderOf(requests[0], "Content-Type"), "");
     EXPECT_EQ(HeaderOf(requests[0], "Accept"), "");
 #ifndef _WIN32  // under Wine the host is "localhost", not a backend host
-    EXPECT_EQ(HeaderOf(requests[0], "X-Device-Id"), "test-device-id");
-    EXPECT_EQ(HeaderOf(requests[0], "X-Hardware-Id"), "test-hardware-id");
+    EXPECT_EQ(HeaderOf(requests[0], "X-Device-Id"), ToUtf8(DeviceIdentifier()));
+    EXPECT_EQ(HeaderOf(requests[0], "X-Hardware-Id"), ToUtf8(HardwareIdentifier()));
+    EXPECT_FALSE(DeviceIdentifier().empty()) << "the identity headers were not exercised";
 #endif
 }
 
@@ -289,7 +291,7 @@ TEST_F(BackendTest, ContentDataFormIsPercentEncodedWithItsHeaders) {
     EXPECT_EQ(puts[0].at("body"), "link_key=a%20b%26c&content_link_id=lesson-plain%26x%3D" + marker);
     EXPECT_EQ(HeaderOf(puts[0], "Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_EQ(HeaderOf(puts[0], "X-Client-Platform"), "pellaro-desktop");
-    EXPECT_EQ(HeaderOf(puts[0], "X-Device-Id"), "test-device-id");
+    EXPECT_EQ(HeaderOf(puts[0], "X-Device-Id"), ToUtf8(DeviceIdentifier()));
 }
 
 TEST_F(BackendTest, VersionCheckAgainstTheBackend) {
