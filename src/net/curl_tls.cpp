@@ -141,3 +141,70 @@ std::string SpkiPinOfCertificate(const std::string& der) {
 }
 
 }  // namespace pellaro
+
+namespace pellaro {
+namespace {
+
+std::wstring NameText(X509_NAME* name) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    X509_NAME_print_ex(bio, name, 0, XN_FLAG_ONELINE & ~ASN1_STRFLGS_ESC_MSB);
+    char* data = nullptr;
+    const long length = BIO_get_mem_data(bio, &data);
+    std::wstring text = FromUtf8(std::string_view(data, static_cast<size_t>(length)));
+    BIO_free(bio);
+    return text;
+}
+
+struct Inspecting {
+    std::wstring host;
+    ChainInspection* result;
+};
+
+// Records the chain as sent and accepts it: the tool reports, it does not judge here.
+int RecordChain(X509_STORE_CTX* store, void* arg) {
+    auto* inspecting = static_cast<Inspecting*>(arg);
+    STACK_OF(X509)* sent = X509_STORE_CTX_get0_untrusted(store);
+    for (int i = 0; sent && i < sk_X509_num(sent); ++i) {
+        X509* cert = sk_X509_value(sent, i);
+        inspecting->result->certificates.push_back(
+            {NameText(X509_get_subject_name(cert)), NameText(X509_get_issuer_name(cert)), PinOf(cert)});
+    }
+    inspecting->result->chain = ChainFromPeer(sent, X509_STORE_CTX_get0_cert(store), inspecting->host);
+    return 1;
+}
+
+CURLcode ReadOnly(CURL*, void* sslContext, void* arg) {
+    SSL_CTX_set_cert_verify_callback(static_cast<SSL_CTX*>(sslContext), RecordChain, arg);
+    return CURLE_OK;
+}
+
+}  // namespace
+
+ChainInspection InspectServerChain(const std::wstring& host, int port) {
+    ChainInspection result;
+    CURL* curl = curl_easy_init();
+    if (!curl) {
+        result.error = "curl_easy_init failed";
+        return result;
+    }
+    const std::string url = "https://" + ToUtf8(host) + ":" + std::to_string(port) + "/";
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, 10000L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    Inspecting inspecting{host, &result};
+    curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, ReadOnly);
+    curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &inspecting);
+    const CURLcode code = curl_easy_perform(curl);
+    if (code != CURLE_OK) {
+        result.error = "curl connect failed: " + std::to_string(static_cast<unsigned>(code));
+    } else if (result.certificates.empty()) {
+        result.error = "no certificate";
+    }
+    curl_easy_cleanup(curl);
+    return result;
+}
+
+}  // namespace pellaro

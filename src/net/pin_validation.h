@@ -55,3 +55,23 @@ void ReportPinFailureFor(const std::wstring& host);
 std::string SpkiPinOfCertificate(const std::string& der);
 
 }  // namespace pellaro
+
+namespace pellaro {
+
+// One certificate as a server presented it, for support tools.
+struct CertificateSummary {
+    std::wstring subject;
+    std::wstring issuer;
+    std::string pin;
+};
+
+struct ChainInspection {
+    std::string error;                          // empty when a chain was read
+    std::vector<CertificateSummary> certificates;  // in chain order, server's first
+    ServerChain chain;                           // as the pin validation sees it
+};
+
+// Platform: connects to host:port, reads the chain without judging it, and closes.
+ChainInspection InspectServerChain(const std::wstring& host, int port);
+
+}  // namespace pellaro
