@@ -27,7 +27,7 @@ std::function<void()> g_closeSplash;
 bool g_playerShown = false;
 bool g_playerFullscreen = false;
 bool g_homeFullscreen = false;
-QByteArray g_homeGeometry;
+QRect g_homeGeometry;  // the frame's place and size before fullscreen
 
 void CloseSplash() {
     if (g_closeSplash) g_closeSplash();
@@ -81,10 +81,10 @@ void ToggleHomeFullscreen(QWidget* window) {
     if (!window) return;
     if (g_homeFullscreen) {
         window->showNormal();
-        window->restoreGeometry(g_homeGeometry);
+        window->setGeometry(g_homeGeometry);
         g_homeFullscreen = false;
     } else {
-        g_homeGeometry = window->saveGeometry();
+        g_homeGeometry = window->geometry();
         window->showFullScreen();
         g_homeFullscreen = true;
     }

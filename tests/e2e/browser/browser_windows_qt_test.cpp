@@ -1,0 +1,99 @@
+// The browser hosts inside the real application windows, on Qt's offscreen platform.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "app/app_record.h"
+#include "browser/app_window_qt.h"
+#include "browser/app_windows.h"
+#include "browser/browser_windows.h"
+
+namespace pellaro {
+namespace {
+
+QApplication& Application() {
+    static int argc = 1;
+    static char name[] = "browser_windows_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+// Lets the event loop run until the condition holds (window-system changes
+// arrive as events).
+bool Eventually(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return condition();
+}
+
+class BrowserWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application();
+        ASSERT_TRUE(data_.isValid());
+        qputenv("XDG_DATA_HOME", data_.path().toUtf8());
+        InstallBrowserWindows();
+    }
+    void TearDown() override { DestroyBrowserHosts(); }
+    QTemporaryDir data_;
+};
+
+TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
+    ASSERT_TRUE(CreateInitScreen(nullptr));
+    ASSERT_NE(HomeHost(), nullptr);
+    EXPECT_TRUE(BrowserHostExists());
+    AppWindow* home = HomeWindow();
+    auto* view = static_cast<QWidget*>(HomeHost()->NativeBrowser());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(home->ContentWidget(), view);
+    EXPECT_EQ(view->geometry(), home->rect());
+    EXPECT_EQ(BrowserUserDataFolder(), (data_.path() + "/Tovrel Academy/WebView2Data").toStdWString());
+
+    home->showMinimized();
+    EXPECT_TRUE(Eventually([&] { return !view->isVisible(); }));
+    home->showNormal();
+    EXPECT_TRUE(Eventually([&] { return view->isVisible(); }));
+
+    const QRect before = home->geometry();
+    HomeHost()->onWebMessage(L"btn_fullscreen");
+    EXPECT_TRUE(home->isFullScreen());
+    HomeHost()->onWebMessage(L"btn_fullscreen");
+    EXPECT_FALSE(home->isFullScreen());
+    EXPECT_TRUE(Eventually([&] { return home->geometry() == before; }))
+        << before.x() << "," << before.y() << " " << before.width() << "x" << before.height() << " now " << home->geometry().x() << "," << home->geometry().y() << " " << home->geometry().width() << "x" << home->geometry().height();
+
+    DestroyBrowserHosts();
+    EXPECT_EQ(HomeHost(), nullptr);
+    EXPECT_FALSE(BrowserHostExists());
+}
+
+TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
+    App().content.contentUrl = L"https://www.tovrel.localhost/content/lesson.html";
+    App().content.contentType = L"video";
+    NativeWindow frame = CreatePlayerFrame(nullptr);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(CreatePlayerWindow(nullptr, frame));
+    ASSERT_NE(PlayerHost(), nullptr);
+    AppWindow* player = PlayerFrame();
+    player->resize(900, 500);
+    PlayerHost()->onWebMessage(L"\"toggleFullscreen\"");
+    EXPECT_TRUE(player->isFullScreen());
+    PlayerHost()->onWebMessage(L"toggleFullscreen");
+    EXPECT_FALSE(player->isFullScreen());
+    EXPECT_TRUE(Eventually([&] { return player->size() == QSize(1280, 720); })) << player->width();
+    PlayerHost()->onWebMessage(L"btn_home");  // not a player word: nothing happens
+    EXPECT_FALSE(player->isFullScreen());
+}
+
+}  // namespace
+}  // namespace pellaro
