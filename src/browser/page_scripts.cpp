@@ -147,7 +147,7 @@ window.addEventListener('mouseup',function(){
 if(!dragging)return;dragging=false;
 if(nav){nav.style.cursor='';
 if(moved){try{localStorage.setItem('pl_nx',String(nav.offsetLeft));localStorage.setItem('pl_ny',String(nav.offsetTop));}catch(e){}}
-nav.style.transition='all 0.3s ease';}
+void nav.offsetLeft;nav.style.transition='all 0.3s ease';}
 });
 var buttons=[['&#127968;','Home','btn_home'],['&#8592;','Back','btn_back'],['&#8635;','Reload','btn_reload'],['&#9974;','Fullscreen','btn_fullscreen']];
 function injectNav(){

@@ -209,6 +209,9 @@ class BrowserEndToEnd(unittest.TestCase):
             "if(!first){report('second',info);return;}"
             "sessionStorage.setItem('round','1');"
             "function mouse(t,target,x,y){target.dispatchEvent(new MouseEvent(t,{bubbles:true,clientX:x,clientY:y}));}"
+            "mouse('mousedown',c,30,30);mouse('mousemove',window,33,32);mouse('mouseup',window,33,32);"
+            "c.querySelectorAll('button')[1].click();"
+            "info.small=[c.style.left,localStorage.getItem('pl_nx')];"
             "mouse('mousedown',c,30,30);mouse('mousemove',window,130,90);mouse('mouseup',window,130,90);"
             "var home=c.querySelectorAll('button')[0];home.click();"
             "info.nx=localStorage.getItem('pl_nx');info.ny=localStorage.getItem('pl_ny');"
@@ -220,11 +223,13 @@ class BrowserEndToEnd(unittest.TestCase):
         d = self.s.driver(["--mode", "home", "--home", home])
         first = self.b.wait_report("first")
         self.assertEqual((first["left"], first["top"], first["buttons"]), ("20px", "20px", 4))
-        self.assertEqual((first["nx"], first["ny"]), ("120", "80"))
+        self.assertEqual(first["small"], ["23px", None])  # moved 3 px: still a click, nothing stored
+        self.assertEqual((first["nx"], first["ny"]), ("123", "82"))
         self.assertTrue(first["back"])
         second = self.b.wait_report("second")
-        self.assertEqual((second["left"], second["top"]), ("120px", "80px"))
+        self.assertEqual((second["left"], second["top"]), ("123px", "82px"))
         d.wait_line(r"^WebMessage: btn_reload$")
+        d.wait_line(r"^WebMessage: btn_back$")
         self.assertEqual(d.matching(r"^WebMessage: btn_home$"), [])  # the click ending a drag is swallowed
         self.assertGreaterEqual(len(d.matching(r"^Action: front$")), 2)  # after every navigation
         d.wait_line(r"^Base address: https://www\.tovrel\.localhost:%d$" % self.b.port)
