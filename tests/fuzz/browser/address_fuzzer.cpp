@@ -1,0 +1,39 @@
+// Addresses from pages: host extraction, the player's rule chain, the home
+// observer and the request filter must cope with any text.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/app_record.h"
+#include "browser/navigation_policy.h"
+#include "browser/resource_filter.h"
+#include "platform/text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string raw(reinterpret_cast<const char*>(data), size);
+    const auto split = raw.find('\n');
+    const std::wstring target = pellaro::FromUtf8(raw.substr(0, split));
+    const std::wstring other = split == std::string::npos ? std::wstring() : pellaro::FromUtf8(raw.substr(split + 1));
+
+    const std::wstring host = pellaro::ExtractHost(target);
+    if (host.find(L'/') != std::wstring::npos || host.find(L':') != std::wstring::npos) __builtin_trap();
+    (void)pellaro::IsSameSite(host, pellaro::ExtractHost(other));
+    (void)pellaro::IsAllowedHost(host);
+
+    pellaro::ContentDescriptor content;
+    content.contentUrl = other;
+    content.baseAddress = other;
+    content.contentType = (size % 2) ? L"video" : L"pdf";
+    (void)pellaro::PlayerNavigationAllowed(target, content);
+    if (pellaro::ObserveHomeNavigation(target, content) && content.baseAddress.find(L"://") == std::wstring::npos)
+        __builtin_trap();
+
+    pellaro::FilterServices services;
+    services.checkHostPins = [](const std::wstring& h) { return h.size() % 3 != 0; };
+    services.deviceIdentifier = [] { return std::wstring(L"d"); };
+    services.hardwareIdentifier = [] { return std::wstring(L"h"); };
+    pellaro::WebRequest request{target, {}, false};
+    if (pellaro::FilterRequest(request, services)) pellaro::AddPlayerReferer(request, content);
+    (void)pellaro::NavigationHeaders(target, services);
+    return 0;
+}
