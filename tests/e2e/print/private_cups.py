@@ -153,4 +153,5 @@ Printcap {r}/printcap
             except subprocess.TimeoutExpired:
                 os.killpg(self.process.pid, signal.SIGKILL)
                 self.process.wait()
+            self.process.stderr.close()
         shutil.rmtree(self.root, ignore_errors=True)

@@ -1,0 +1,229 @@
+"""End to end: the printer picker and print jobs against a private CUPS server.
+
+A socket printer on loopback captures the job bytes; a file printer (a virtual
+queue) must never be offered. The print requests come from the print driver
+(a web view with a page); the picker is driven with real key presses."""
+import argparse
+import json
+import os
+import queue
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from private_cups import JobListener, PrivateCups  # noqa: E402
+
+DRIVER = None
+TIMEOUT = 120  # generous: a loaded 2-core machine starts Chromium slowly
+
+CANCELLED = '{"type":"printResult","status":"cancelled"}'
+SUCCESS = '{"type":"printResult","status":"success","message":"Print job sent successfully."}'
+UNAVAILABLE = '{"type":"printResult","status":"error","message":"The selected printer is unavailable."}'
+
+PAGE = """<!doctype html><html><head><title>Printing lesson</title></head><body>
+<h1>Lesson 4: Printing</h1><p>This page is printed on a physical printer.</p>
+<script>
+window.receivedResults = [];
+window.addEventListener('message', e => window.receivedResults.push(e.data));
+</script></body></html>"""
+
+
+class VirtualDisplay:
+    def __init__(self):
+        read_fd, write_fd = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=30)
+
+
+class PrintDriver:
+    """One run of the driver; its output lines arrive on a queue."""
+
+    def __init__(self, args, env):
+        self.process = subprocess.Popen([DRIVER] + args, env=env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.STDOUT, text=True)
+        self.lines = queue.Queue()
+        self.seen = []
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        try:
+            for line in self.process.stdout:
+                self.lines.put(line.rstrip("\n"))
+        except ValueError:  # closed by finish()
+            pass
+        self.lines.put(None)
+
+    def wait_line(self, prefix, timeout=TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.1, deadline - time.monotonic()))
+            except queue.Empty:
+                line = None if time.monotonic() >= deadline else ""
+                if line is None:
+                    raise AssertionError(f"no line starting with {prefix!r}; saw {self.seen}")
+                continue
+            if line is None:
+                raise AssertionError(f"driver ended before {prefix!r}; saw {self.seen}")
+            self.seen.append(line)
+            if line.startswith(prefix):
+                return line[len(prefix):]
+
+    def finish(self):
+        try:
+            return self.process.wait(timeout=TIMEOUT)
+        finally:
+            if self.process.poll() is None:
+                self.process.kill()
+                self.process.wait()
+            self.process.stdout.close()
+
+
+class PrintingTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.display = VirtualDisplay()
+        cls.cups = PrivateCups()
+        cls.listener = JobListener()
+        try:
+            cls.cups.start()
+            cls.cups.add_printer("Office", f"socket://127.0.0.1:{cls.listener.port}")
+            cls.cups.add_printer("Archive", f"socket://127.0.0.1:{cls.listener.port}")
+            cls.cups.add_printer("Null", "file:/dev/null")
+            cls.cups.run("lpadmin", "-d", "Office")
+        except Exception:
+            cls.tearDownClass()
+            raise
+        cls.folder = tempfile.mkdtemp(prefix="pellaro-print-page-")
+        cls.page = os.path.join(cls.folder, "lesson.html")
+        with open(cls.page, "w") as f:
+            f.write(PAGE)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.cups.stop()
+        cls.listener.close()
+        cls.display.stop()
+
+    def env(self):
+        env = self.cups.env()
+        env["DISPLAY"] = self.display.display
+        env["QT_QPA_PLATFORM"] = "xcb"
+        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
+        env["QTWEBENGINE_CHROMIUM_FLAGS"] = "--disable-gpu"
+        env.setdefault("XDG_RUNTIME_DIR", self.folder)
+        return env
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env(), capture_output=True, text=True,
+                              timeout=60).stdout.split()
+
+    def wait_for_dialog(self, known, timeout=TIMEOUT):
+        """The id of a visible picker window not seen before."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for wid in self.xdotool("search", "--onlyvisible", "--name", "^Select Printer$"):
+                if wid not in known:
+                    known.add(wid)
+                    return wid
+            time.sleep(0.2)
+        raise AssertionError("the printer picker did not open")
+
+    def press(self, wid, key):
+        self.xdotool("windowfocus", "--sync", wid)
+        self.xdotool("key", "--clearmodifiers", "--window", "0", key)
+
+    def start_print(self, requests=1):
+        driver = PrintDriver(["print", "file://" + self.page, "--requests", str(requests)], self.env())
+        self.addCleanup(driver.finish)
+        driver.wait_line("page loaded")
+        return driver
+
+    def completed_jobs(self):
+        out = self.cups.run("lpstat", "-W", "all", "-o")
+        return [line for line in out.splitlines() if line.strip()]
+
+    def test_lists_physical_printers_default_first(self):
+        driver = PrintDriver(["list"], self.env())
+        printers = []
+        while (line := driver.wait_line("")) != "end of list":
+            if line.startswith("printer: "):
+                printers.append(line[len("printer: "):].split("\t"))
+        self.assertEqual(driver.finish(), 0)
+        self.assertEqual([p[0] for p in printers], ["Office", "Archive"])
+        self.assertEqual([p[2] for p in printers], ["default", "-"])
+        self.assertEqual(printers[0][1], f"socket://127.0.0.1:{self.listener.port}")
+
+    def test_enter_prints_on_the_chosen_printer(self):
+        before = len(self.listener.jobs)
+        driver = self.start_print()
+        self.press(self.wait_for_dialog(set()), "Return")
+        self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
+        jobs = self.listener.wait_for_jobs(before + 1, TIMEOUT)
+        self.assertEqual(len(jobs), before + 1)
+        self.assertTrue(jobs[-1].startswith(b"%PDF-"), jobs[-1][:32])
+        self.assertIn(b"%%EOF", jobs[-1][-1024:])
+        self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(SUCCESS)])
+        self.assertEqual(driver.finish(), 0)
+
+    def test_escape_cancels_without_a_job(self):
+        before_jobs = self.completed_jobs()
+        before_bytes = len(self.listener.jobs)
+        driver = self.start_print()
+        self.press(self.wait_for_dialog(set()), "Escape")
+        self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
+        self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(CANCELLED)])
+        self.assertEqual(driver.finish(), 0)
+        self.assertEqual(self.completed_jobs(), before_jobs)
+        self.assertEqual(len(self.listener.jobs), before_bytes)
+
+    def test_queue_stopped_after_selection_is_unavailable(self):
+        before = self.completed_jobs()
+        driver = self.start_print()
+        wid = self.wait_for_dialog(set())
+        self.cups.run("cupsdisable", "Office")
+        self.addCleanup(self.cups.run, "cupsenable", "Office")
+        self.press(wid, "Return")
+        self.assertEqual(driver.wait_line("printResult: "), UNAVAILABLE)
+        self.assertEqual(driver.finish(), 0)
+        self.assertEqual(self.completed_jobs(), before)
+
+    def test_each_request_opens_its_own_dialog(self):
+        before = len(self.listener.jobs)
+        driver = self.start_print(requests=2)
+        known = set()
+        self.press(self.wait_for_dialog(known), "Escape")
+        self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
+        second = self.wait_for_dialog(known)
+        self.press(second, "Down")  # the second card: Archive
+        self.press(second, "Return")
+        self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
+        self.assertEqual(json.loads(driver.wait_line("page received: ")),
+                         [json.loads(CANCELLED), json.loads(SUCCESS)])
+        self.assertEqual(len(self.listener.wait_for_jobs(before + 1, TIMEOUT)), before + 1)
+        archive_jobs = self.cups.run("lpstat", "-W", "completed", "-o", "Archive")
+        self.assertIn("Archive-", archive_jobs)
+        self.assertEqual(driver.finish(), 0)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--driver", required=True)
+    options, rest = parser.parse_known_args()
+    DRIVER = options.driver
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
