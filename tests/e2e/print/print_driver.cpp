@@ -74,8 +74,8 @@ int Print(const QString& url, int requests) {
         }
         --*remaining;
         Line("request");
+        // The subsystem itself writes "printResult: <json>" to the debug output.
         PrintPageToPhysicalPrinter(view->page(), view, [view, next](const std::string& json) {
-            Line("printResult: " + json);
             DeliverToPage(view->page(), json);
             QTimer::singleShot(0, [next] { (*next)(); });
         });

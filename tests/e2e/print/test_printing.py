@@ -1,12 +1,17 @@
 """End to end: the printer picker and print jobs against a private CUPS server.
 
 A socket printer on loopback captures the job bytes; a file printer (a virtual
-queue) must never be offered. The print requests come from the print driver
-(a web view with a page); the picker is driven with real key presses."""
+queue) must never be offered. The picker is driven with real key presses.
+
+Print requests come from the print driver (a web view with a page) or, with
+--player "COMMAND ARGS...", from a running player: each request is the key
+press given by --request-key (default ctrl+p) in the player's window, and the
+results are the "printResult: " lines of its debug output."""
 import argparse
 import json
 import os
 import queue
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -18,6 +23,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from private_cups import JobListener, PrivateCups  # noqa: E402
 
 DRIVER = None
+PLAYER = None        # the player's command line, when testing the player itself
+REQUEST_KEY = "ctrl+p"
 TIMEOUT = 120  # generous: a loaded 2-core machine starts Chromium slowly
 
 CANCELLED = '{"type":"printResult","status":"cancelled"}'
@@ -51,10 +58,12 @@ class VirtualDisplay:
 
 
 class PrintDriver:
-    """One run of the driver; its output lines arrive on a queue."""
+    """One run of the driver (or the player); its output lines arrive on a queue."""
 
-    def __init__(self, args, env):
-        self.process = subprocess.Popen([DRIVER] + args, env=env, stdout=subprocess.PIPE,
+    reports_page = True  # the driver also says what the page received
+
+    def __init__(self, args, env, command=None):
+        self.process = subprocess.Popen((command or [DRIVER]) + args, env=env, stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT, text=True)
         self.lines = queue.Queue()
         self.seen = []
@@ -84,7 +93,12 @@ class PrintDriver:
             if line.startswith(prefix):
                 return line[len(prefix):]
 
+    def request(self, test):
+        """The driver makes its requests itself, one after the other."""
+
     def finish(self):
+        if PLAYER:
+            self.process.terminate()
         try:
             return self.process.wait(timeout=TIMEOUT)
         finally:
@@ -92,6 +106,20 @@ class PrintDriver:
                 self.process.kill()
                 self.process.wait()
             self.process.stdout.close()
+
+
+class PlayerRun(PrintDriver):
+    """The integrated player showing a printable item."""
+
+    reports_page = False
+
+    def __init__(self, env):
+        super().__init__([], env, command=list(PLAYER))
+        self.window = None
+
+    def request(self, test):
+        test.xdotool("windowfocus", "--sync", self.window)
+        test.xdotool("key", "--clearmodifiers", REQUEST_KEY)
 
 
 class PrintingTest(unittest.TestCase):
@@ -149,16 +177,28 @@ class PrintingTest(unittest.TestCase):
         self.xdotool("key", "--clearmodifiers", "--window", "0", key)
 
     def start_print(self, requests=1):
+        if PLAYER:
+            return self.start_player()
         driver = PrintDriver(["print", "file://" + self.page, "--requests", str(requests)], self.env())
         self.addCleanup(driver.finish)
         driver.wait_line("page loaded")
         return driver
+
+    def start_player(self):
+        player = PlayerRun(self.env())
+        self.addCleanup(player.finish)
+        windows = self.xdotool("search", "--sync", "--onlyvisible", "--pid", str(player.process.pid))
+        self.assertTrue(windows, "the player showed no window")
+        player.window = windows[0]
+        return player
 
     def completed_jobs(self):
         out = self.cups.run("lpstat", "-W", "all", "-o")
         return [line for line in out.splitlines() if line.strip()]
 
     def test_lists_physical_printers_default_first(self):
+        if PLAYER:
+            self.skipTest("the player has no listing mode; the picker tests cover what it offers")
         driver = PrintDriver(["list"], self.env())
         printers = []
         while (line := driver.wait_line("")) != "end of list":
@@ -172,35 +212,41 @@ class PrintingTest(unittest.TestCase):
     def test_enter_prints_on_the_chosen_printer(self):
         before = len(self.listener.jobs)
         driver = self.start_print()
+        driver.request(self)
         self.press(self.wait_for_dialog(set()), "Return")
         self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
         jobs = self.listener.wait_for_jobs(before + 1, TIMEOUT)
         self.assertEqual(len(jobs), before + 1)
         self.assertTrue(jobs[-1].startswith(b"%PDF-"), jobs[-1][:32])
         self.assertIn(b"%%EOF", jobs[-1][-1024:])
-        self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(SUCCESS)])
-        self.assertEqual(driver.finish(), 0)
+        if driver.reports_page:
+            self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(SUCCESS)])
+            self.assertEqual(driver.finish(), 0)
 
     def test_escape_cancels_without_a_job(self):
         before_jobs = self.completed_jobs()
         before_bytes = len(self.listener.jobs)
         driver = self.start_print()
+        driver.request(self)
         self.press(self.wait_for_dialog(set()), "Escape")
         self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
-        self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(CANCELLED)])
-        self.assertEqual(driver.finish(), 0)
+        if driver.reports_page:
+            self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(CANCELLED)])
+            self.assertEqual(driver.finish(), 0)
         self.assertEqual(self.completed_jobs(), before_jobs)
         self.assertEqual(len(self.listener.jobs), before_bytes)
 
     def test_queue_stopped_after_selection_is_unavailable(self):
         before = self.completed_jobs()
         driver = self.start_print()
+        driver.request(self)
         wid = self.wait_for_dialog(set())
         self.cups.run("cupsdisable", "Office")
         self.addCleanup(self.cups.run, "cupsenable", "Office")
         self.press(wid, "Return")
         self.assertEqual(driver.wait_line("printResult: "), UNAVAILABLE)
-        self.assertEqual(driver.finish(), 0)
+        if driver.reports_page:
+            self.assertEqual(driver.finish(), 0)
         self.assertEqual(self.completed_jobs(), before)
 
     def test_each_request_opens_its_own_dialog(self):
@@ -208,24 +254,34 @@ class PrintingTest(unittest.TestCase):
         office_before = self.cups.run("lpstat", "-W", "all", "-o", "Office")
         driver = self.start_print(requests=2)
         known = set()
+        driver.request(self)
         self.press(self.wait_for_dialog(known), "Escape")
         self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
+        driver.request(self)
         second = self.wait_for_dialog(known)
         self.press(second, "Down")  # the second card: Archive
         self.press(second, "Return")
         self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
-        self.assertEqual(json.loads(driver.wait_line("page received: ")),
-                         [json.loads(CANCELLED), json.loads(SUCCESS)])
+        if driver.reports_page:
+            self.assertEqual(json.loads(driver.wait_line("page received: ")),
+                             [json.loads(CANCELLED), json.loads(SUCCESS)])
         self.assertEqual(len(self.listener.wait_for_jobs(before + 1, TIMEOUT)), before + 1)
         # The job went to the second card's queue, whatever state it is in now.
         self.assertIn("Archive-", self.cups.run("lpstat", "-W", "all", "-o", "Archive"))
         self.assertEqual(self.cups.run("lpstat", "-W", "all", "-o", "Office"), office_before)
-        self.assertEqual(driver.finish(), 0)
+        if driver.reports_page:
+            self.assertEqual(driver.finish(), 0)
 
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
-    parser.add_argument("--driver", required=True)
+    parser.add_argument("--driver", help="the print driver executable")
+    parser.add_argument("--player", help="the player's command line, e.g. 'tovrelapp LINK'")
+    parser.add_argument("--request-key", default=REQUEST_KEY)
     options, rest = parser.parse_known_args()
+    if not options.driver and not options.player:
+        parser.error("--driver or --player is required")
     DRIVER = options.driver
+    PLAYER = shlex.split(options.player) if options.player else None
+    REQUEST_KEY = options.request_key
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/debug_log.h"
 #include "print/print_request.h"
 
 namespace pellaro::print {
@@ -66,9 +67,13 @@ struct RequestRecorder {
 
 TEST(RunPrintRequestTest, NoChoicePostsCancelledAndStartsNoJob) {
     RequestRecorder recorder;
+    std::vector<std::string> lines;
+    SetDebugSink([&lines](std::string_view line) { lines.emplace_back(line); });
     RunPrintRequest(recorder.Steps(L""));
+    SetDebugSink({});
     EXPECT_TRUE(recorder.jobs.empty());
     EXPECT_EQ(recorder.posted, (std::vector<std::string>{R"({"type":"printResult","status":"cancelled"})"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{R"(printResult: {"type":"printResult","status":"cancelled"})"}));
 }
 
 TEST(RunPrintRequestTest, ChoiceStartsJobAndAnswersOnceWhenItCompletes) {
