@@ -147,6 +147,23 @@ TEST(PrinterDialogWin, ListsPrintersInOrderAndEnterPrintsTheFirst) {
             EXPECT_NEAR((r.top + r.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
             SaveScreenshot(dialog, "printer-dialog-wine");
         },
+        [](HWND dialog) {
+            // The painting itself: backgrounds and the selected and normal cards.
+            RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            HWND list = GetDlgItem(dialog, d::kListId);
+            RECT first{}, second{};
+            SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+            SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+            HDC listDc = GetDC(list);
+            const int x = first.left + d::kCardInsetX + 6;  // inside the card, left of the name
+            EXPECT_EQ(GetPixel(listDc, x, (first.top + first.bottom) / 2), RGB(0x25, 0x63, 0xEB));
+            EXPECT_EQ(GetPixel(listDc, x, (second.top + second.bottom) / 2), RGB(0x22, 0x25, 0x2D));
+            EXPECT_EQ(GetPixel(listDc, first.left + 1, first.top + 1), RGB(0x1C, 0x1E, 0x24));
+            ReleaseDC(list, listDc);
+            HDC dialogDc = GetDC(dialog);
+            EXPECT_EQ(GetPixel(dialogDc, 2, 2), RGB(0x14, 0x15, 0x19));
+            ReleaseDC(dialog, dialogDc);
+        },
         [](HWND dialog) { PressKey(dialog, VK_RETURN); },
     });
     EXPECT_EQ(chosen, L"Zeta Laser");
