@@ -12,6 +12,7 @@ import json
 import os
 import queue
 import shlex
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -125,6 +126,10 @@ class PlayerRun(PrintDriver):
 class PrintingTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="pellaro-print-page-")
+        cls.page = os.path.join(cls.folder, "lesson.html")
+        with open(cls.page, "w") as f:
+            f.write(PAGE)
         cls.display = VirtualDisplay()
         cls.cups = PrivateCups()
         cls.listener = JobListener()
@@ -137,16 +142,13 @@ class PrintingTest(unittest.TestCase):
         except Exception:
             cls.tearDownClass()
             raise
-        cls.folder = tempfile.mkdtemp(prefix="pellaro-print-page-")
-        cls.page = os.path.join(cls.folder, "lesson.html")
-        with open(cls.page, "w") as f:
-            f.write(PAGE)
 
     @classmethod
     def tearDownClass(cls):
         cls.cups.stop()
         cls.listener.close()
         cls.display.stop()
+        shutil.rmtree(cls.folder, ignore_errors=True)
 
     def env(self):
         env = self.cups.env()
