@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "print/physical_printers.h"
 #include "print/printer_dialog.h"
 #include "print/printer_dialog_style.h"
 
@@ -59,12 +60,13 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-std::wstring RunScripted(const std::vector<PrinterEntry>& printers, std::vector<Step> steps) {
+// Runs the dialog over `printers`, or over the spooler's own list when null.
+std::wstring RunScripted(const std::vector<PrinterEntry>* printers, std::vector<Step> steps) {
     g_steps = std::move(steps);
     g_next = 0;
     g_ticksWithoutDialog = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, OnTick);
-    const std::wstring chosen = RunPrinterDialog(nullptr, printers);
+    const std::wstring chosen = printers ? RunPrinterDialog(nullptr, *printers) : SelectPhysicalPrinter(nullptr);
     KillTimer(nullptr, timer);
     EXPECT_EQ(g_next, g_steps.size()) << "the dialog closed before every step ran";
     return chosen;
@@ -123,8 +125,27 @@ void SaveScreenshot(HWND dialog, const char* name) {
 const std::vector<PrinterEntry> kPrinters = {
     {L"Zeta Laser", L"USB001", L"", true}, {L"A", L"LPT1:", L"", false}, {L"b", L"COM1:", L"", false}};
 
+const std::vector<PrinterEntry> kNoPrinters;
+
+// What this system's spooler offers decides the dialog. Under Wine the CUPS
+// queues appear with "CUPS:<name>" ports and no monitor, so none is physical
+// and the empty state shows.
+TEST(PrinterDialogWin, SelectPhysicalPrinterShowsTheSpoolersPhysicalPrinters) {
+    const auto expected = ListPhysicalPrinters();
+    const auto chosen = RunScripted(nullptr, {[&expected](HWND dialog) {
+        HWND list = GetDlgItem(dialog, d::kListId);
+        const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        ASSERT_EQ(count, static_cast<LRESULT>(expected.size()));
+        for (int i = 0; i < count; ++i) EXPECT_EQ(ListText(list, i), expected[static_cast<std::size_t>(i)].name);
+        EXPECT_EQ(Visible(dialog, d::kEmptyMessageId), expected.empty());
+        EXPECT_EQ(Visible(dialog, d::kPrintId), !expected.empty());
+        PressKey(dialog, VK_ESCAPE);
+    }});
+    EXPECT_EQ(chosen, L"");
+}
+
 TEST(PrinterDialogWin, ListsPrintersInOrderAndEnterPrintsTheFirst) {
-    const auto chosen = RunScripted(kPrinters, {
+    const auto chosen = RunScripted(&kPrinters, {
         [](HWND dialog) {
             HWND list = GetDlgItem(dialog, d::kListId);
             ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
@@ -170,17 +191,17 @@ TEST(PrinterDialogWin, ListsPrintersInOrderAndEnterPrintsTheFirst) {
 }
 
 TEST(PrinterDialogWin, EscapeReturnsEmpty) {
-    EXPECT_EQ(RunScripted(kPrinters, {[](HWND dialog) { PressKey(dialog, VK_ESCAPE); }}), L"");
+    EXPECT_EQ(RunScripted(&kPrinters, {[](HWND dialog) { PressKey(dialog, VK_ESCAPE); }}), L"");
 }
 
 TEST(PrinterDialogWin, PrintAndDoubleClickTakeTheSelectedCard) {
-    const auto byButton = RunScripted(kPrinters, {[](HWND dialog) {
+    const auto byButton = RunScripted(&kPrinters, {[](HWND dialog) {
         SendDlgItemMessageW(dialog, d::kListId, LB_SETCURSEL, 2, 0);
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(d::kPrintId, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, d::kPrintId)));
     }});
     EXPECT_EQ(byButton, L"b");
-    const auto byDoubleClick = RunScripted(kPrinters, {[](HWND dialog) {
+    const auto byDoubleClick = RunScripted(&kPrinters, {[](HWND dialog) {
         HWND list = GetDlgItem(dialog, d::kListId);
         SendMessageW(list, LB_SETCURSEL, 1, 0);
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(d::kListId, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
@@ -189,7 +210,7 @@ TEST(PrinterDialogWin, PrintAndDoubleClickTakeTheSelectedCard) {
 }
 
 TEST(PrinterDialogWin, PrintWithoutSelectionDoesNothing) {
-    const auto chosen = RunScripted(kPrinters, {
+    const auto chosen = RunScripted(&kPrinters, {
         [](HWND dialog) {
             SendDlgItemMessageW(dialog, d::kListId, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(d::kPrintId, BN_CLICKED),
@@ -204,7 +225,7 @@ TEST(PrinterDialogWin, PrintWithoutSelectionDoesNothing) {
 }
 
 TEST(PrinterDialogWin, NoPrintersShowsTheMessageWithOnlyCancel) {
-    const auto chosen = RunScripted({}, {
+    const auto chosen = RunScripted(&kNoPrinters, {
         [](HWND dialog) {
             EXPECT_FALSE(Visible(dialog, d::kListId));
             EXPECT_FALSE(Visible(dialog, d::kPrintId));
