@@ -15,6 +15,9 @@
 
 #include "links/diagnostic_dialog_content.h"
 
+// The resource file is linked from a static library: register it explicitly.
+static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
+
 namespace pellaro {
 namespace {
 
@@ -57,6 +60,7 @@ public:
         setObjectName(QString::fromWCharArray(kCountdownClassName));
         setAttribute(Qt::WA_OpaquePaintEvent);
         setFixedSize(kCountdownWidth, CountdownHeight(!code_.isEmpty()));
+        RegisterProgramResources();
         icon_ = QIcon(QStringLiteral(":/pellaro/app.ico")).pixmap(64, 64);
         connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
     }

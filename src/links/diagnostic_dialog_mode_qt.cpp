@@ -24,6 +24,8 @@
 #include "links/diagnostic_dialog_content.h"
 #include "platform/debug_log.h"
 
+static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
+
 namespace pellaro {
 namespace {
 
@@ -70,6 +72,7 @@ int RunDiagnosticDialogMode(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(true);
+    RegisterProgramResources();
     app.setWindowIcon(QIcon(QStringLiteral(":/pellaro/app.ico")));
     QGuiApplication::clipboard()->setText(code);
 
