@@ -48,6 +48,9 @@ bool IsDiagnosticDialogMode(int argc, char** argv) {
 
 int RunDiagnosticDialogMode(int argc, char** argv) {
     if (!IsDiagnosticDialogMode(argc, argv)) return kBadDialogFile;
+    // Descriptors inherited from the player (its single-instance lock above
+    // all) must not live on with the dialog.
+    close_range(3, ~0U, 0);
     const QString path = QString::fromLocal8Bit(argv[2]);
     if (!IsOwnDialogFile(path)) {
         DebugLine("Diagnostic dialog: refusing a file the player did not write");

@@ -5,7 +5,6 @@
 //   diag_driver show TITLE MESSAGE ARABIC CODE [worker]
 //   diag_driver --diagnostic-dialog FILE
 #include <QApplication>
-#include <QTimer>
 
 #include <cstring>
 #include <string>
@@ -26,12 +25,12 @@ int main(int argc, char** argv) {
     const bool fromWorker = argc > 6 && std::strcmp(argv[6], "worker") == 0;
 
     QApplication app(argc, argv);
-    if (fromWorker) {
-        // As the connection-failure notice does: called from a thread of its own.
-        std::thread([=] { ShowDiagnosticDialogAndExit(title, message, arabic, code); }).detach();
-    } else {
-        QTimer::singleShot(0, [=] { ShowDiagnosticDialogAndExit(title, message, arabic, code); });
+    if (!fromWorker) {
+        // As start-up does: on the GUI thread, before its event loop runs.
+        ShowDiagnosticDialogAndExit(title, message, arabic, code);
     }
+    // As the connection-failure notice does: from a thread of its own.
+    std::thread([=] { ShowDiagnosticDialogAndExit(title, message, arabic, code); }).detach();
     app.exec();
     return 3;   // never reached: the dialog ends the process
 }
