@@ -125,7 +125,7 @@ void WaitForClipboardHandOver(QClipboard* clipboard) {
 void ShowDiagnosticDialogAndExit(const std::wstring& title, const std::wstring& message,
                                  const std::wstring& arabicMessage, const std::string& code) {
     RunPreExitCleanupOnce();
-    DebugLine("Diagnostic dialog: " + ToUtf8(title));
+    DebugLine("Diagnostic dialog: " + ToUtf8(title) + " | code " + code);
     const DialogTexts texts{title, message, arabicMessage, code, WidenBytes(code)};
 
     if (!QCoreApplication::instance()) {

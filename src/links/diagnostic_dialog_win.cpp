@@ -50,7 +50,7 @@ bool StartDialogHost(const std::wstring& commandLine) {
 void ShowDiagnosticDialogAndExit(const std::wstring& title, const std::wstring& message,
                                  const std::wstring& arabicMessage, const std::string& code) {
     RunPreExitCleanupOnce();
-    DebugLine("Diagnostic dialog: " + ToUtf8(title));
+    DebugLine("Diagnostic dialog: " + ToUtf8(title) + " | code " + code);
     CopyToClipboard(code);
     const std::wstring wideCode = WidenBytes(code);
     if (!RunCountdownNotice(title, message, arabicMessage, wideCode, kExitCountdownSeconds)) {
