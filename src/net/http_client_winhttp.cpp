@@ -139,20 +139,22 @@ HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url,
     WatchHandshake(request, &check);
 
     const DWORD length = static_cast<DWORD>(body.size());
-    if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                            body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(body.data()), length, length,
-                            reinterpret_cast<DWORD_PTR>(&check))) {
-        const DWORD code = GetLastError();
-        if (check.refused) {
-            request = nullptr;  // closed by the handshake check
-            Close(connection);
-            ReportPinFailureFor(host);
-            response.error = PinError(host);
-            return response;
-        }
+    const BOOL sent = WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                         body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(body.data()),
+                                         length, length, reinterpret_cast<DWORD_PTR>(&check));
+    const DWORD sendError = GetLastError();
+    if (check.refused) {
+        // Closed by the handshake check. Windows cancels the send there; Wine's
+        // WinHTTP sends anyway, so the response is never read either way.
+        Close(connection);
+        ReportPinFailureFor(host);
+        response.error = PinError(host);
+        return response;
+    }
+    if (!sent) {
         Close(request);
         Close(connection);
-        response.error = "WinHttpSendRequest failed: " + std::to_string(code);
+        response.error = "WinHttpSendRequest failed: " + std::to_string(sendError);
         return response;
     }
     if (!WinHttpReceiveResponse(request, nullptr)) {

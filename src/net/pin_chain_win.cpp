@@ -49,25 +49,43 @@ std::wstring DisplayName(PCCERT_CONTEXT cert, DWORD flags) {
     return name;
 }
 
+std::wstring AddressText(const CRYPT_DATA_BLOB& address) {
+    if (address.cbData != 4) return std::wstring();  // IPv6 names are not used by the backends
+    return std::to_wstring(address.pbData[0]) + L"." + std::to_wstring(address.pbData[1]) + L"." +
+           std::to_wstring(address.pbData[2]) + L"." + std::to_wstring(address.pbData[3]);
+}
+
+// The leaf's subject alternative names; its common name when it has none.
+bool LeafNamesHost(PCCERT_CONTEXT leaf, const std::wstring& host) {
+    std::vector<std::wstring> dnsNames, addresses;
+    const CERT_EXTENSION* extension = CertFindExtension(szOID_SUBJECT_ALT_NAME2, leaf->pCertInfo->cExtension,
+                                                        leaf->pCertInfo->rgExtension);
+    CERT_ALT_NAME_INFO* names = nullptr;
+    DWORD size = 0;
+    if (extension && CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
+                                         extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names, &size)) {
+        for (DWORD i = 0; i < names->cAltEntry; ++i) {
+            const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
+            if (entry.dwAltNameChoice == CERT_ALT_NAME_DNS_NAME) dnsNames.push_back(entry.pwszDNSName);
+            if (entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS) addresses.push_back(AddressText(entry.IPAddress));
+        }
+        LocalFree(names);
+    } else {
+        wchar_t name[512] = {};
+        CertGetNameStringW(leaf, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME), name, 512);
+        dnsNames.push_back(name);
+    }
+    return CertificateNamesHost(dnsNames, addresses, host);
+}
+
 // Leaf names the host and each element is signed by the next; anchor and
 // dates are left to the pins.
 bool WellFormed(PCCERT_CHAIN_CONTEXT chain, const std::wstring& host) {
     const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+    if (simple->cElement == 0) return false;
     for (DWORD i = 0; i < simple->cElement; ++i)
         if (simple->rgpElement[i]->TrustStatus.dwErrorStatus & CERT_TRUST_IS_NOT_SIGNATURE_VALID) return false;
-    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
-    ssl.cbSize = sizeof ssl;
-    ssl.dwAuthType = AUTHTYPE_SERVER;
-    ssl.fdwChecks = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
-                    SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE;
-    std::wstring name = host;
-    ssl.pwszServerName = name.data();
-    CERT_CHAIN_POLICY_PARA policy = {};
-    policy.cbSize = sizeof policy;
-    policy.pvExtraPolicyPara = &ssl;
-    CERT_CHAIN_POLICY_STATUS status = {};
-    status.cbSize = sizeof status;
-    return CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status) && status.dwError == 0;
+    return LeafNamesHost(simple->rgpElement[0]->pCertContext, host);
 }
 
 }  // namespace
