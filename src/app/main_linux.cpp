@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "app/startup_steps.h"
+#include "app/startup_wiring.h"
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
@@ -19,5 +20,7 @@ int main(int argc, char** argv) {
     Q_INIT_RESOURCE(resources);
     // The windows end the program themselves; message boxes before them must not.
     QApplication::setQuitOnLastWindowClosed(false);
-    return pellaro::RunStartup(input, pellaro::MakeStartupSteps(nullptr));
+    pellaro::StartupSteps steps = pellaro::MakeStartupSteps(nullptr);
+    pellaro::AddSubsystemSteps(steps);
+    return pellaro::RunStartup(input, steps);
 }

@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "app/startup_steps.h"
+#include "app/startup_wiring.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     pellaro::StartupInput input;
@@ -13,5 +14,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         if (argc > 1) input.firstArgument = argv[1];
         LocalFree(argv);
     }
-    return pellaro::RunStartup(input, pellaro::MakeStartupSteps(instance));
+    pellaro::StartupSteps steps = pellaro::MakeStartupSteps(instance);
+    pellaro::AddSubsystemSteps(steps);
+    return pellaro::RunStartup(input, steps);
 }

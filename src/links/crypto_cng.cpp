@@ -48,8 +48,16 @@ std::string RunCipher(CngCipherCall call, std::string_view input, std::string_vi
     BCRYPT_KEY_HANDLE keyHandle;
     OpenAesKey(key, alg, keyHandle);
     std::vector<UCHAR> ivScratch(iv.begin(), iv.end());
+    // Windows refuses an IV that is not one block at the size query; some
+    // CNG implementations (Wine) only fail later, so the length is checked here.
+    DWORD blockLength = 0;
+    ULONG got = 0;
+    const bool blockKnown = BCRYPT_SUCCESS(BCryptGetProperty(keyHandle, BCRYPT_BLOCK_LENGTH,
+                                                             reinterpret_cast<PUCHAR>(&blockLength),
+                                                             sizeof(blockLength), &got, 0));
     ULONG size = 0;
-    if (!BCRYPT_SUCCESS(call(keyHandle, Mutable(input), static_cast<ULONG>(input.size()), nullptr, ivScratch.data(),
+    if ((blockKnown && iv.size() != blockLength) ||
+        !BCRYPT_SUCCESS(call(keyHandle, Mutable(input), static_cast<ULONG>(input.size()), nullptr, ivScratch.data(),
                              static_cast<ULONG>(ivScratch.size()), nullptr, 0, &size, BCRYPT_BLOCK_PADDING))) {
         CloseAesKey(alg, keyHandle);
         throw std::runtime_error(sizeQueryText);

@@ -50,6 +50,18 @@ def non_link_argument(sandbox, player):
     find_window(other.proc.pid, "Tovrel Academy V 4.12.0")
 
 
+def second_player_instance(sandbox, player):
+    first = sandbox.start(player, "notes.pdf")  # player key, home road: stays open
+    first.wait_text(PLAYER_LOCK)
+    find_window(first.proc.pid, "Tovrel Academy V 4.12.0")
+    linked = sandbox.start(player, LINK)
+    linked.wait_text(ALREADY_RUNNING)
+    box = find_window(linked.proc.pid, "Tovrel Academy")
+    subprocess.run(["xdotool", "windowfocus", "--sync", box, "key", "--clearmodifiers", "Return"], check=True)
+    assert linked.proc.wait(timeout=60) == 0
+    assert not linked.has("Step 9:")
+
+
 def empty_first_argument_then_link(sandbox, player):
     # argv[1] is empty, so only the whole command line can carry the link.
     linked = sandbox.start(player, "", LINK)
@@ -58,7 +70,7 @@ def empty_first_argument_then_link(sandbox, player):
 
 
 CASES = {f.__name__: f for f in (second_home_instance, link_while_home_runs, non_link_argument,
-                                 empty_first_argument_then_link)}
+                                 second_player_instance, empty_first_argument_then_link)}
 
 
 def main():

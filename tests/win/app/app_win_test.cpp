@@ -55,7 +55,8 @@ TEST(WinOsVersion, TrueVersionRoutineIsFound) {
     ASSERT_EQ(routine(&info), 0);
     EXPECT_GE(info.dwMajorVersion, 6u);
     EXPECT_EQ(OsVersionNumber(), MapOsVersion(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber));
-    EXPECT_NE(OsVersionNumber(), -1);
+    // scripts/wine-prefix.sh makes the prefix report Windows 10.
+    EXPECT_GE(OsVersionNumber(), 10);
 }
 
 TEST(WinDeviceIdentity, NonEmptyAndStable) {
