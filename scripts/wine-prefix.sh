@@ -8,3 +8,8 @@ if [ ! -f "$prefix/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w || true
 fi
+# The player refuses anything older than Windows 10; Wine's default reports Windows 7.
+if ! grep -q '"Version"="win10"' "$prefix/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1 || true
+  wineserver -w || true
+fi

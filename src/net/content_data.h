@@ -22,3 +22,13 @@ std::optional<ContentData> GetContentData(const std::wstring& baseAddress, const
                                           const std::string& linkKey, std::string* errorText);
 
 }  // namespace pellaro
+
+namespace pellaro {
+
+// The form body: both values percent-encoded (RFC 3986 unreserved kept).
+std::string BuildContentForm(const std::string& linkKey, const std::string& contentLinkId);
+std::string FormEncode(const std::string& value);
+// Reads a 2xx answer; throws on a body that is not JSON or a member of the wrong type.
+ContentData ParseContentData(const std::string& body);
+
+}  // namespace pellaro

@@ -1,13 +1,33 @@
 #pragma once
 // The program's own synchronous HTTPS client: default headers, no proxy, no
 // redirects, and trust decided by certificate pins. Failures are values.
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace pellaro {
+
+// A response body larger than this ends the request with kBodyTooLargeError.
+inline constexpr std::size_t kMaxResponseBodyBytes = 32u * 1024u * 1024u;
+inline constexpr const char* kBodyTooLargeError = "Response body exceeds 32 MiB";
+inline constexpr const char* kParseUrlError = "Failed to parse URL";
+
+// 200 <= status <= 299.
+bool IsOkStatus(int status);
+// True when the lower-cased host contains one of the backend host markers.
+bool IsBackendHost(const std::wstring& host);
+// The header lines of one request, in order: the default headers (sorted by
+// name) with the device headers put in for backend hosts (each only when
+// non-empty), then "Content-Type: ..." when a content type is given.
+std::vector<std::wstring> BuildHeaderLines(std::map<std::wstring, std::wstring> headers, const std::wstring& host,
+                                           const std::wstring& contentType, const std::wstring& deviceId,
+                                           const std::wstring& hardwareId);
+std::string PreflightPinError(const std::wstring& host);
+std::string PinError(const std::wstring& host);
 
 struct HttpResponse {
     int status = 0;        // 0 when no response was read
@@ -35,7 +55,13 @@ public:
     HttpResponse Send(const std::wstring& verb, const std::wstring& url, const std::string& body,
                       const std::wstring& contentType);
 
+    // Hosts whose pre-flight this client has done (for tests and diagnostics).
+    bool PreflightDone(const std::wstring& host);
+
 private:
+    std::vector<std::wstring> HeaderLinesFor(const std::wstring& host, const std::wstring& contentType);
+    void RecordPreflight(const std::wstring& host);
+
     struct Session;  // the platform's session (WinHTTP session, or a libcurl handle)
     std::unique_ptr<Session> session_;
     std::mutex lock_;

@@ -22,4 +22,21 @@ bool CheckHostPins(const std::wstring& host);
 // (the connection-failure notice); set by the program at start-up.
 void SetPinFailureReporter(std::function<void(const std::wstring& host)> reporter);
 
+// The built-in entry: the backend domain and its four pins.
+PinEntry DefaultPinEntry();
+// Whole-list replacement and a copy of the list (the store is never edited in place).
+void ReplacePinStore(std::vector<PinEntry> entries);
+std::vector<PinEntry> PinStoreSnapshot();
+// LoadDynamicPins against another address (the built-in one has no port).
+bool LoadDynamicPinsFrom(const std::wstring& url);
+// The default entry followed by the backend's entries; throws on a malformed list.
+std::vector<PinEntry> ParsePinList(const std::string& body);
+
+// True when the lower-cased host ends with the backend's domain name.
+bool IsBackendDomainHost(const std::wstring& host);
+
+// CheckHostPins on another port (the browser always uses 443), and the cache.
+bool CheckHostPinsOnPort(const std::wstring& host, int port);
+void ClearHostPinCache();
+
 }  // namespace pellaro

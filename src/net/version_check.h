@@ -14,3 +14,18 @@ struct VersionInfo {
 VersionInfo CheckVersion(double currentVersion, const std::wstring& baseAddress);
 
 }  // namespace pellaro
+
+#include <optional>
+
+namespace pellaro {
+
+// String to double as the C++ library's std::stod reads it (leading white
+// space skipped, the longest decimal prefix taken), independent of the locale;
+// none when no number can be read or it is out of range.
+std::optional<double> ParseVersionNumber(const std::string& text);
+// The running version for CheckVersion: the version text's number, or 3.0.
+double CurrentVersionNumber(const std::wstring& versionText);
+// The decision on one 2xx answer body (never throws).
+VersionInfo DecideVersion(double currentVersion, const std::string& body);
+
+}  // namespace pellaro

@@ -1,0 +1,61 @@
+#include "app/device_identity.h"
+
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "app/device_identity_source.h"
+#include "platform/text.h"
+
+namespace pellaro {
+namespace {
+
+constexpr std::chrono::milliseconds kQueryLimit{5000};
+
+std::string Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+const MachineIdentity& Cached() {
+    static std::once_flag once;
+    static MachineIdentity identity;
+    std::call_once(once, [] { identity = DeriveIdentity(QueryWithin(ReadMachineValues, kQueryLimit), Sha256Hex); });
+    return identity;
+}
+
+}  // namespace
+
+MachineIdentity DeriveIdentity(const MachineValues& values, const std::function<std::string(std::string_view)>& sha256Hex) {
+    const std::string machine = Trimmed(values.machine);
+    if (machine.empty()) return {};
+    const std::string hardware = Trimmed(values.hardware);
+    MachineIdentity out;
+    out.device = WidenBytes(sha256Hex("pellaro-device:" + machine));
+    out.hardware = WidenBytes(sha256Hex(hardware.empty() ? "pellaro-hardware-from-machine:" + machine
+                                                        : "pellaro-hardware:" + hardware));
+    if (out.device.empty() || out.hardware.empty()) return {};
+    return out;
+}
+
+MachineValues QueryWithin(std::function<MachineValues()> query, std::chrono::milliseconds limit) {
+    auto promise = std::make_shared<std::promise<MachineValues>>();
+    std::future<MachineValues> result = promise->get_future();
+    std::thread([promise, query = std::move(query)] {
+        try {
+            promise->set_value(query());
+        } catch (...) {
+            promise->set_value(MachineValues{});
+        }
+    }).detach();
+    if (result.wait_for(limit) != std::future_status::ready) return {};
+    return result.get();
+}
+
+std::wstring DeviceIdentifier() { return Cached().device; }
+std::wstring HardwareIdentifier() { return Cached().hardware; }
+
+}  // namespace pellaro

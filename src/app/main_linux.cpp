@@ -1,0 +1,26 @@
+// Linux edition entry: the Qt application around the common start-up.
+#include <QApplication>
+
+#include <string>
+
+#include "app/startup.h"
+#include "app/startup_steps.h"
+#include "app/startup_wiring.h"
+#include "platform/text.h"
+
+int main(int argc, char** argv) {
+    // Read before QApplication, which takes its own options out of argv.
+    pellaro::StartupInput input;
+    std::string raw;
+    for (int i = 1; i < argc; ++i) raw += (i > 1 ? " " : "") + std::string(argv[i]);
+    input.rawCommandLine = pellaro::FromUtf8(raw);
+    if (argc > 1) input.firstArgument = pellaro::FromUtf8(argv[1]);
+
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(resources);
+    // The windows end the program themselves; message boxes before them must not.
+    QApplication::setQuitOnLastWindowClosed(false);
+    pellaro::StartupSteps steps = pellaro::MakeStartupSteps(nullptr);
+    pellaro::AddSubsystemSteps(steps);
+    return pellaro::RunStartup(input, steps);
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env python3
+"""pellaro-cli pins / version-check against the running reference backend."""
+import json
+import os
+import ssl
+import subprocess
+import sys
+import urllib.request
+
+cli, backend_dir, source_dir = sys.argv[1:4]
+port = open(os.path.join(backend_dir, "port")).read().strip()
+pins = dict(line.split() for line in open(os.path.join(source_dir, "tests/backend/certs/pins.txt")))
+
+
+def run(*args):
+    proc = subprocess.run([cli, *args], capture_output=True, text=True, timeout=120)
+    return proc.returncode, proc.stdout
+
+
+failures = []
+
+
+def check(cond, what):
+    if not cond:
+        failures.append(what)
+
+
+rc, out = run("pins", "https://api.tovrel.localhost:%s/any" % port)
+check(rc == 0, "pinned chain exit code %d" % rc)
+for name in ("test-leaf", "test-intermediate", "test-root"):
+    check("pin: sha256/" + pins[name] in out.split("entry:")[0], "chain lists the %s pin" % name)
+check("entry: tovrel.localhost" in out, "entry named")
+check(out.rstrip().endswith("verdict: pass"), "verdict pass:\n" + out)
+
+for host, chain in (("intercept", "well-formed"), ("forged", "malformed"), ("wronghost", "malformed")):
+    rc, out = run("pins", "https://%s.tovrel.localhost:%s" % (host, port))
+    check(rc == 1 and "chain: " + chain in out and "verdict: fail" in out, "%s refused:\n%s" % (host, out))
+
+rc, out = run("pins", "https://localhost:1/")
+check("error: curl connect failed: 7" in out and "entry: none" in out, "closed port:\n" + out)
+
+ctx = ssl._create_unverified_context()
+def answer(name):
+    req = urllib.request.Request("https://127.0.0.1:%s/__control/answers" % port,
+                                 data=json.dumps({"version": name}).encode(), method="POST")
+    urllib.request.urlopen(req, context=ctx).read()
+
+try:
+    answer("required")
+    rc, out = run("version-check", "https://api.tovrel.localhost:%s/" % port)
+    check(out.splitlines() == ["hasUpdate: true", "isRequired: true",
+                               "link: https://www.tovrel.localhost/download/pellaro-setup.exe"], "required:\n" + out)
+finally:
+    answer("current")
+rc, out = run("version-check", "https://api.tovrel.localhost:%s" % port)
+check(out.splitlines()[:2] == ["hasUpdate: false", "isRequired: false"], "current:\n" + out)
+
+for failure in failures:
+    print("FAIL:", failure)
+sys.exit(1 if failures else 0)

@@ -1,0 +1,351 @@
+// The HTTPS client, pins, content data and version check against the running
+// reference backend (CTest fixture reference_backend).
+#include <atomic>
+#include <cstdlib>
+
+#include "backend_fixture.h"
+#include "app/device_identity.h"
+#include "net/content_data.h"
+#include "net/pin_validation.h"
+#include "net/version_check.h"
+
+namespace pellaro {
+namespace {
+
+using namespace pellaro::test;
+
+class BackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_GT(BackendPort(), 0) << "reference backend not running";
+#ifndef _WIN32
+        setenv("PELLARO_TEST_CA_FILE", (std::string(PELLARO_SOURCE_DIR) + "/tests/backend/certs/test-root.pem").c_str(), 1);
+#endif
+        // The demo domain plus the loopback names the tests use.
+        ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}, {L"127.0.0.1", TestPins()}});
+        ClearHostPinCache();
+        SetPinFailureReporter([this](const std::wstring& host) { reported.push_back(host); });
+    }
+    void TearDown() override {
+        SetPinFailureReporter(nullptr);
+        InstallDefaultPins();
+    }
+    // A marker that makes this test's requests unique in the shared log.
+    std::string Marker() const {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        return std::string(info->name()) + "-" + std::to_string(std::rand());
+    }
+    std::vector<std::wstring> reported;
+};
+
+TEST_F(BackendTest, RedirectIsReturnedUnchangedWithoutASecondRequest) {
+    HttpClient client;
+    const std::string marker = Marker();
+    for (int code : {301, 302}) {
+        const std::string target = "https://www.tovrel.localhost/target-" + marker;
+        const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/redirect/" + std::to_wstring(code) +
+                                                                                L"?to=" + FromUtf8(target)));
+        EXPECT_EQ(r.status, code);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.empty()) << r.error;
+        EXPECT_EQ(r.body, "moved to " + target);
+    }
+    EXPECT_EQ(RequestsWith(marker).size(), 2u);  // the two redirects, never their target
+    for (const auto& entry : RequestsWith(marker))
+        EXPECT_EQ(entry.at("path").get<std::string>().rfind("/redirect/", 0), 0u) << entry.dump();
+}
+
+TEST_F(BackendTest, ErrorStatusKeepsTheJsonBodyForTheCaller) {
+    HttpClient client;
+    const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/status/404"));
+    EXPECT_EQ(r.status, 404);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.empty());
+    EXPECT_EQ(nlohmann::json::parse(r.body).at("message"), "status 404");
+}
+
+TEST_F(BackendTest, HeadersGoOutSortedOnceEachWithDeviceHeadersAndNoContentTypeWhenEmpty) {
+    HttpClient client;
+    client.SetHeader(L"X-Zeta", L"first");
+    client.SetHeader(L"X-Alpha", L"a");
+    client.SetHeader(L"X-Zeta", L"second");
+    const std::string marker = Marker();
+    const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo?m=" + FromUtf8(marker)));
+    ASSERT_TRUE(r.ok) << r.error;
+    const auto requests = RequestsWith(marker);
+    ASSERT_EQ(requests.size(), 1u);
+    std::vector<std::string> names;
+    for (const auto& pair : requests[0].at("headers")) names.push_back(pair.at(0));
+    const auto pos = [&](const std::string& n) { return std::find(names.begin(), names.end(), n) - names.begin(); };
+    EXPECT_LT(pos("X-Alpha"), pos("X-Zeta"));
+    EXPECT_EQ(HeaderOf(requests[0], "X-Zeta"), "second");
+    EXPECT_EQ(HeaderOf(requests[0], "Content-Type"), "");
+    EXPECT_EQ(HeaderOf(requests[0], "Accept"), "");
+#ifndef _WIN32  // under Wine the host is "localhost", not a backend host
+    EXPECT_EQ(HeaderOf(requests[0], "X-Device-Id"), ToUtf8(DeviceIdentifier()));
+    EXPECT_EQ(HeaderOf(requests[0], "X-Hardware-Id"), ToUtf8(HardwareIdentifier()));
+    EXPECT_FALSE(DeviceIdentifier().empty()) << "the identity headers were not exercised";
+#endif
+}
+
+TEST_F(BackendTest, BodyOverTheBoundEndsTheRequestWithAnError) {
+    HttpClient client;
+    const HttpResponse r = client.Get(Url(Host(L"www.tovrel.localhost"), L"/big"));
+    EXPECT_EQ(r.error, kBodyTooLargeError);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.body.empty());
+}
+
+TEST_F(BackendTest, UrlThatCannotBeSplitSendsNothing) {
+    HttpClient client;
+    for (const wchar_t* url : {L"not a url", L"ftp://localhost/x", L""}) {
+        const HttpResponse r = client.Get(url);
+        EXPECT_EQ(r.error, kParseUrlError) << ToUtf8(url);
+        EXPECT_EQ(r.status, 0);
+    }
+}
+
+TEST_F(BackendTest, InterceptedPinnedHostIsRefusedBeforeAnyRequestByte) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a second SNI name, which Wine cannot resolve";
+#endif
+    HttpClient client;
+    const std::wstring host = L"intercept.tovrel.localhost";
+    const std::string marker = Marker();
+    const HttpResponse r = client.Get(Url(host, L"/echo?m=" + FromUtf8(marker)));
+    EXPECT_EQ(r.error, PreflightPinError(host));
+    EXPECT_EQ(r.error, "Pre-flight SSL Pin validation FAILED for intercept.tovrel.localhost. MITM Attack Prevented!");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(client.PreflightDone(host));  // tried again next time
+    EXPECT_EQ(reported, std::vector<std::wstring>{host});
+    for (const auto& entry : BackendLog())
+        EXPECT_FALSE(entry.value("event", "") == "request" && entry.value("sni", "") == ToUtf8(host))
+            << "a request reached the server: " << entry.dump();
+    EXPECT_TRUE(RequestsWith(marker).empty());
+}
+
+TEST_F(BackendTest, ForgedAndWrongHostChainsFailThoughTheirPinsMatch) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs further SNI names, which Wine cannot resolve";
+#endif
+    for (const std::wstring host : {L"forged.tovrel.localhost", L"wronghost.tovrel.localhost"}) {
+        HttpClient client;
+        const HttpResponse r = client.Get(Url(host, L"/echo"));
+        EXPECT_EQ(r.error, PreflightPinError(host));
+        const int before = Handshakes(ToUtf8(host));
+        EXPECT_FALSE(CheckHostPinsOnPort(host, BackendPort()));
+        EXPECT_FALSE(CheckHostPinsOnPort(host, BackendPort()));  // not cached: probed again
+        EXPECT_EQ(Handshakes(ToUtf8(host)), before + 2);
+    }
+}
+
+TEST_F(BackendTest, PinnedHostThatPassesIsPreflightedOnceAndSendsOverOneConnection) {
+    HttpClient client;
+    const std::wstring host = Host(L"once.tovrel.localhost");
+    const std::string marker = Marker();
+    for (int i = 0; i < 3; ++i) {
+        const HttpResponse r = client.Get(Url(host, L"/echo?m=" + FromUtf8(marker)));
+        ASSERT_TRUE(r.ok) << r.error;
+    }
+    EXPECT_TRUE(client.PreflightDone(host));
+    EXPECT_EQ(RequestsWith(marker).size(), 3u);
+#ifndef _WIN32
+    EXPECT_EQ(Handshakes("once.tovrel.localhost"), 1);
+    int heads = 0;
+    for (const auto& entry : BackendLog())
+        if (entry.value("event", "") == "request" && entry.value("sni", "") == "once.tovrel.localhost" &&
+            entry.value("method", "") == "HEAD")
+            ++heads;
+    EXPECT_EQ(heads, 1);
+#endif
+}
+
+TEST_F(BackendTest, ChainChangedAfterThePreflightFailsThePostResponseCheck) {
+#ifdef _WIN32
+    GTEST_SKIP() << "switches the chain of an SNI name that Wine cannot resolve";
+#endif
+    HttpClient control;
+    control.DisablePinning();
+    const std::wstring host = L"switch.tovrel.localhost";
+    HttpClient client;
+    client.SetHeader(L"Connection", L"close");  // every request on a new connection
+    ASSERT_TRUE(client.Get(Url(host, L"/echo")).ok);
+    ASSERT_TRUE(control.Post(Url(L"127.0.0.1", L"/__control/chains"), R"({"switch.tovrel.localhost": "interceptor"})",
+                             L"application/json").ok);
+    const HttpResponse r = client.Get(Url(host, L"/echo"));
+    control.Post(Url(L"127.0.0.1", L"/__control/chains"), R"({"switch.tovrel.localhost": "test"})", L"application/json");
+    EXPECT_EQ(r.error, PinError(host));
+    EXPECT_EQ(r.error, "SSL Pin validation FAILED for switch.tovrel.localhost");
+    EXPECT_EQ(reported, std::vector<std::wstring>{host});
+}
+
+TEST_F(BackendTest, HostWithoutPinsUsesNormalVerificationAndIsPreflightedOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the private test root is not in Wine's store";
+#endif
+    InstallDefaultPins();
+    HttpClient client;
+    const std::wstring host = L"vidshare.localhost";
+    ASSERT_FALSE(FindPinEntry(host));
+    EXPECT_TRUE(client.Get(Url(host, L"/embed/a")).ok);
+    EXPECT_TRUE(client.PreflightDone(host));
+    EXPECT_TRUE(client.Get(Url(host, L"/embed/b")).ok);
+    // Without the private root the system store refuses the test chain.
+    unsetenv("PELLARO_TEST_CA_FILE");
+    HttpClient strict;
+    const HttpResponse r = strict.Get(Url(L"www.vidshare.localhost", L"/embed/c"));
+    EXPECT_EQ(r.error, "curl send failed: 60");
+    EXPECT_TRUE(strict.PreflightDone(L"www.vidshare.localhost"));
+    HttpClient noPins;  // a pinning-disabled client verifies normally too
+    noPins.DisablePinning();
+    EXPECT_EQ(noPins.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).error, "curl send failed: 60");
+}
+
+TEST_F(BackendTest, PreflightThatCannotConnect) {
+    // Port 1: nothing listens there.
+    const std::wstring closed = L"https://" + Host(L"api.tovrel.localhost") + L":1/echo";
+    ReplacePinStore({});
+    HttpClient client;
+    const HttpResponse unpinned = client.Get(closed);
+#ifdef _WIN32
+    EXPECT_EQ(unpinned.error, "WinHttpSendRequest failed: 12029");
+#else
+    EXPECT_EQ(unpinned.error, "curl connect failed: 7");
+#endif
+    EXPECT_TRUE(client.PreflightDone(Host(L"api.tovrel.localhost")));
+    InstallDefaultPins();
+    ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
+    HttpClient pinned;
+    const HttpResponse refused = pinned.Get(closed);
+    EXPECT_EQ(refused.error, PreflightPinError(Host(L"api.tovrel.localhost")));
+    EXPECT_FALSE(pinned.PreflightDone(Host(L"api.tovrel.localhost")));
+    EXPECT_TRUE(reported.empty());  // no certificate was read: no notice
+}
+
+TEST_F(BackendTest, ServerThatNeverAnswersEndsInAReceiveError) {
+    HttpClient client;
+    ASSERT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);
+    const HttpResponse r = client.Put(Url(Host(L"api.tovrel.localhost"), L"/api/app/content-data?delay=1"),
+                                      "content_link_id=silent", L"application/x-www-form-urlencoded");
+    EXPECT_EQ(r.status, 0);
+#ifdef _WIN32
+    EXPECT_EQ(r.error.rfind("WinHttpReceiveResponse failed: ", 0), 0u) << r.error;
+#else
+    EXPECT_EQ(r.error, "curl receive failed: 52");
+#endif
+}
+
+TEST_F(BackendTest, DynamicPinsReplaceTheStoreOrLeaveItUntouched) {
+    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"/api/app/pins?answer=");
+    const auto before = PinStoreSnapshot();
+    for (const wchar_t* answer : {L"not-json", L"not-array", L"bad-scope", L"error"}) {
+        EXPECT_FALSE(LoadDynamicPinsFrom(base + answer)) << ToUtf8(answer);
+        ASSERT_EQ(PinStoreSnapshot().size(), before.size());
+    }
+    ASSERT_TRUE(LoadDynamicPinsFrom(base + L"default"));
+    const auto store = PinStoreSnapshot();
+    ASSERT_EQ(store.size(), 3u);
+    EXPECT_EQ(store[0].scope, DefaultPinEntry().scope);
+    EXPECT_EQ(store[1].scope, L"media.tovrel.localhost");
+    EXPECT_EQ(store[1].pins, std::vector<std::string>{PinOf("test-leaf")});
+    EXPECT_EQ(store[2].pins, (std::vector<std::string>{PinOf("test-root"), "sha256/"}));
+    // The secret went out, and stays on the shared client.
+    const auto requests = RequestsWith("/api/app/pins?answer=default");
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(HeaderOf(requests.back(), "X-Secret"), "demo-pin-secret-7f3a9c21");
+}
+
+TEST_F(BackendTest, ContentDataAnswersAndErrors) {
+    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"/");
+    std::string error;
+    const auto wrapped = GetContentData(base, "lesson-wrapped", "key", &error);
+    const auto plain = GetContentData(base, "lesson-plain", "key", &error);
+    ASSERT_TRUE(wrapped && plain) << error;
+    EXPECT_EQ(wrapped->url, "https://www.tovrel.localhost/content/lesson.html");
+    EXPECT_EQ(wrapped->url, plain->url);
+    EXPECT_EQ(wrapped->number, 7);
+    EXPECT_EQ(wrapped->text, "student@example.com");
+
+    struct Case { const char* id; const char* error; };
+    for (const Case& c : {Case{"not-found", "Content not found"}, Case{"forbidden", "Your subscription has ended"},
+                          Case{"server-error", "Internal server error"}, Case{"plain-error", ""},
+                          Case{"not-json", ""}, Case{"wrong-type", ""}}) {
+        std::string text;
+        EXPECT_FALSE(GetContentData(base, c.id, "key", &text)) << c.id;
+        EXPECT_EQ(text, c.error) << c.id;
+    }
+    std::string transport;
+    EXPECT_FALSE(GetContentData(L"https://" + Host(L"api.tovrel.localhost") + L":1", "x", "k", &transport));
+    EXPECT_FALSE(transport.empty());
+}
+
+TEST_F(BackendTest, ContentDataFormIsPercentEncodedWithItsHeaders) {
+    const std::string marker = Marker();
+    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"");
+    GetContentData(base, "lesson-plain&x=" + marker, "a b&c", nullptr);
+    std::vector<nlohmann::json> puts;
+    for (const auto& entry : BackendLog())
+        if (entry.value("method", "") == "PUT" && entry.value("body", "").find(marker) != std::string::npos)
+            puts.push_back(entry);
+    ASSERT_EQ(puts.size(), 1u);
+    EXPECT_EQ(puts[0].at("body"), "link_key=a%20b%26c&content_link_id=lesson-plain%26x%3D" + marker);
+    EXPECT_EQ(HeaderOf(puts[0], "Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(HeaderOf(puts[0], "X-Client-Platform"), "pellaro-desktop");
+    EXPECT_EQ(HeaderOf(puts[0], "X-Device-Id"), ToUtf8(DeviceIdentifier()));
+}
+
+TEST_F(BackendTest, VersionCheckAgainstTheBackend) {
+    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"/");
+    // The base address gets the version path; the answer is chosen through the control surface.
+    const VersionInfo current = CheckVersion(4.12, base);
+    EXPECT_FALSE(current.hasUpdate);
+    const std::wstring answers = Url(Host(L"api.tovrel.localhost"), L"/__control/answers");
+    HttpClient pinned;
+    ASSERT_TRUE(pinned.Post(answers, R"({"version": "required"})", L"application/json").ok);
+    const VersionInfo required = CheckVersion(4.12, base);
+    pinned.Post(answers, R"({"version": "current"})", L"application/json");
+    EXPECT_TRUE(required.hasUpdate);
+    EXPECT_TRUE(required.isRequired);
+    EXPECT_EQ(required.link, L"https://www.tovrel.localhost/download/pellaro-setup.exe");
+    EXPECT_FALSE(CheckVersion(4.12, L"https://" + Host(L"api.tovrel.localhost") + L":1").hasUpdate);
+}
+
+TEST_F(BackendTest, CheckHostPinsCachesPassesButNotFailures) {
+    const std::wstring host = Host(L"probe.tovrel.localhost");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));
+#ifndef _WIN32
+    const int after = Handshakes("probe.tovrel.localhost");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));
+    EXPECT_EQ(Handshakes("probe.tovrel.localhost"), after);  // answered from the cache
+    EXPECT_FALSE(CheckHostPinsOnPort(L"intercept.tovrel.localhost", BackendPort()));
+    EXPECT_EQ(reported, std::vector<std::wstring>{L"intercept.tovrel.localhost"});
+    EXPECT_TRUE(CheckHostPinsOnPort(L"unpinned.example", BackendPort()));  // no entry: no network
+#endif
+}
+
+TEST_F(BackendTest, OneHandshakePerHostAcrossPinsVersionContentAndPageScript) {
+#ifdef _WIN32
+    GTEST_SKIP() << "counts handshakes per SNI name, which needs names Wine cannot resolve";
+#endif
+    const std::wstring host = L"seq.tovrel.localhost";
+    const std::wstring base = Url(host, L"");
+    ASSERT_TRUE(LoadDynamicPinsFrom(base + L"/api/app/pins"));
+    CheckVersion(4.12, base);
+    ASSERT_TRUE(GetContentData(base, "lesson-wrapped", "k", nullptr));
+    CheckVersion(4.12, base);
+    HttpClient pageScriptClient;
+    pageScriptClient.DisablePinning();
+    const HttpResponse script = pageScriptClient.Get(base + L"/api/app/page-script/11");
+    ASSERT_TRUE(script.ok) << script.error;
+    // The shared client: one handshake, its pre-flight included; the private client: one.
+    EXPECT_EQ(Handshakes("seq.tovrel.localhost"), 2);
+}
+
+TEST(SpkiPin, MatchesTheOpensslCommandLine) {
+    for (const char* name : {"test-root", "test-intermediate", "test-leaf"})
+        EXPECT_EQ(SpkiPinOfCertificate(CertificateDer(std::string(name) + ".pem")), PinOf(name)) << name;
+    EXPECT_EQ(SpkiPinOfCertificate("not a certificate"), "");
+}
+
+}  // namespace
+}  // namespace pellaro
