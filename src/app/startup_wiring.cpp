@@ -1,6 +1,9 @@
 #include "app/startup_wiring.h"
 
+#include "links/diagnostic_code.h"
+#include "links/diagnostic_dialog.h"
 #include "links/link_resolution.h"
+#include "net/connection_failure.h"
 #include "net/pin_store.h"
 #include "net/version_check.h"
 
@@ -16,6 +19,13 @@ void AddSubsystemSteps(StartupSteps& steps) {
     steps.parseSchemeArgs = [](const std::wstring& link, std::string& errorCode) {
         return ParseSchemeArgs(link, errorCode);
     };
+    steps.buildDiagnosticCode = BuildDiagnosticCode;
+    steps.showDiagnosticDialogAndExit = [](const std::wstring& title, const std::wstring& message,
+                                           const std::wstring& arabicMessage, const std::string& code) {
+        ShowDiagnosticDialogAndExit(title, message, arabicMessage, code);
+    };
+    // Pin failures of the academy's own hosts end the run with the interception notice.
+    SetPinFailureReporter(ReportPinFailure);
 }
 
 }  // namespace pellaro

@@ -59,3 +59,28 @@ bool ValidateServerChain(const std::wstring& host, const ServerChain& chain) {
 }
 
 }  // namespace pellaro
+
+namespace pellaro {
+
+bool CertificateNamesHost(const std::vector<std::wstring>& dnsNames, const std::vector<std::wstring>& ipAddresses,
+                          const std::wstring& host) {
+    const std::wstring lowerHost = LowerUnits(host);
+    if (lowerHost.empty()) return false;
+    for (const std::wstring& address : ipAddresses)
+        if (LowerUnits(address) == lowerHost) return true;
+    for (const std::wstring& name : dnsNames) {
+        const std::wstring pattern = LowerUnits(name);
+        if (pattern == lowerHost) return true;
+        // "*.example.com" covers exactly one more label, never an address.
+        if (pattern.size() > 2 && pattern.compare(0, 2, L"*.") == 0) {
+            const std::wstring suffix = pattern.substr(1);
+            const auto firstDot = lowerHost.find(L'.');
+            if (firstDot != std::wstring::npos && firstDot > 0 && lowerHost.substr(firstDot) == suffix &&
+                suffix.find(L'.', 1) != std::wstring::npos)
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace pellaro

@@ -75,3 +75,12 @@ struct ChainInspection {
 ChainInspection InspectServerChain(const std::wstring& host, int port);
 
 }  // namespace pellaro
+
+namespace pellaro {
+
+// Whether a certificate's names (DNS names with an optional "*." first label,
+// and IP addresses as text) name the host; case-insensitive.
+bool CertificateNamesHost(const std::vector<std::wstring>& dnsNames, const std::vector<std::wstring>& ipAddresses,
+                          const std::wstring& host);
+
+}  // namespace pellaro

@@ -8,6 +8,7 @@
 #include "net/pin_store.h"
 #include "net/pin_validation.h"
 #include "net/version_check.h"
+#include "platform/text.h"
 
 namespace pellaro {
 namespace {
@@ -139,6 +140,17 @@ TEST_F(PinStoreTest, FailureReportOnlyForReadableBackendDomainChains) {
     EXPECT_TRUE(ValidateServerChain(L"api.tovrel.localhost", {true, true, {{"good", L""}}}));
     EXPECT_EQ(reported, std::vector<std::wstring>{L"API.tovrel.localhost"});
     SetPinFailureReporter(nullptr);
+}
+
+TEST(CertificateNames, WildcardCoversOneLabelAndAddressesMatchExactly) {
+    const std::vector<std::wstring> dns{L"localhost", L"*.Tovrel.localhost", L"*.x"};
+    const std::vector<std::wstring> ips{L"127.0.0.1"};
+    struct Case { const wchar_t* host; bool named; };
+    for (const Case& c : {Case{L"localhost", true}, Case{L"api.tovrel.localhost", true}, Case{L"API.TOVREL.LOCALHOST", true},
+                          Case{L"a.b.tovrel.localhost", false}, Case{L"tovrel.localhost", false},
+                          Case{L".tovrel.localhost", false}, Case{L"127.0.0.1", true}, Case{L"127.0.0.2", false},
+                          Case{L"a.x", false}, Case{L"", false}})
+        EXPECT_EQ(CertificateNamesHost(dns, ips, c.host), c.named) << ToUtf8(c.host);
 }
 
 TEST(VersionNumber, ReadsLikeTheLibraryStringToDouble) {

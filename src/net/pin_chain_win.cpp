@@ -1,0 +1,192 @@
+// Server chains through CryptoAPI, SubjectPublicKeyInfo digests through CNG.
+#include <windows.h>
+#include <bcrypt.h>
+#include <wincrypt.h>
+#include <winhttp.h>
+
+#include <vector>
+
+#include "links/base64.h"
+#include "net/winhttp_chain.h"
+
+namespace pellaro {
+namespace {
+
+std::string Sha256(const BYTE* data, DWORD length) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return std::string();
+    std::string digest;
+    DWORD digestLength = 0, written = 0;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (BCryptGetProperty(algorithm, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&digestLength), sizeof digestLength,
+                          &written, 0) == 0 &&
+        BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0) {
+        std::vector<UCHAR> out(digestLength);
+        if (BCryptHashData(hash, const_cast<PUCHAR>(data), length, 0) == 0 &&
+            BCryptFinishHash(hash, out.data(), digestLength, 0) == 0)
+            digest.assign(reinterpret_cast<const char*>(out.data()), out.size());
+        BCryptDestroyHash(hash);
+    }
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+    return digest;
+}
+
+std::string PinOf(PCCERT_CONTEXT cert) {
+    BYTE* encoded = nullptr;
+    DWORD length = 0;
+    if (!CryptEncodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, &cert->pCertInfo->SubjectPublicKeyInfo,
+                             CRYPT_ENCODE_ALLOC_FLAG, nullptr, &encoded, &length) ||
+        length == 0)
+        return std::string();
+    const std::string digest = Sha256(encoded, length);
+    LocalFree(encoded);
+    return digest.empty() ? std::string() : Base64Encode(digest);
+}
+
+std::wstring DisplayName(PCCERT_CONTEXT cert, DWORD flags) {
+    wchar_t name[512] = {};
+    CertGetNameStringW(cert, CERT_NAME_SIMPLE_DISPLAY_TYPE, flags, nullptr, name, 512);
+    return name;
+}
+
+std::wstring AddressText(const CRYPT_DATA_BLOB& address) {
+    if (address.cbData != 4) return std::wstring();  // IPv6 names are not used by the backends
+    return std::to_wstring(address.pbData[0]) + L"." + std::to_wstring(address.pbData[1]) + L"." +
+           std::to_wstring(address.pbData[2]) + L"." + std::to_wstring(address.pbData[3]);
+}
+
+// The leaf's subject alternative names; its common name when it has none.
+bool LeafNamesHost(PCCERT_CONTEXT leaf, const std::wstring& host) {
+    std::vector<std::wstring> dnsNames, addresses;
+    const CERT_EXTENSION* extension = CertFindExtension(szOID_SUBJECT_ALT_NAME2, leaf->pCertInfo->cExtension,
+                                                        leaf->pCertInfo->rgExtension);
+    CERT_ALT_NAME_INFO* names = nullptr;
+    DWORD size = 0;
+    if (extension && CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
+                                         extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names, &size)) {
+        for (DWORD i = 0; i < names->cAltEntry; ++i) {
+            const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
+            if (entry.dwAltNameChoice == CERT_ALT_NAME_DNS_NAME) dnsNames.push_back(entry.pwszDNSName);
+            if (entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS) addresses.push_back(AddressText(entry.IPAddress));
+        }
+        LocalFree(names);
+    } else {
+        wchar_t name[512] = {};
+        CertGetNameStringW(leaf, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME), name, 512);
+        dnsNames.push_back(name);
+    }
+    return CertificateNamesHost(dnsNames, addresses, host);
+}
+
+// Leaf names the host and each element is signed by the next; anchor and
+// dates are left to the pins.
+bool WellFormed(PCCERT_CHAIN_CONTEXT chain, const std::wstring& host) {
+    const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+    if (simple->cElement == 0) return false;
+    for (DWORD i = 0; i < simple->cElement; ++i)
+        if (simple->rgpElement[i]->TrustStatus.dwErrorStatus & CERT_TRUST_IS_NOT_SIGNATURE_VALID) return false;
+    return LeafNamesHost(simple->rgpElement[0]->pCertContext, host);
+}
+
+}  // namespace
+
+void SetPinnedRequestOptions(HINTERNET request, bool withRedirectPolicy) {
+    DWORD one = 1;
+    WinHttpSetOption(request, 98, &one, sizeof one);
+    DWORD disable = WINHTTP_DISABLE_REDIRECTS;
+    WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &disable, sizeof disable);
+    if (withRedirectPolicy) {
+        DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+        WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
+    }
+    DWORD flags = 0x3300;
+    WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
+}
+
+ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host) {
+    ServerChain result;
+    PCCERT_CONTEXT cert = nullptr;
+    DWORD size = sizeof cert;
+    if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &cert, &size) || !cert) return result;
+    result.read = true;
+    CERT_CHAIN_PARA para = {};
+    para.cbSize = sizeof para;
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    if (CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, 0, nullptr, &chain) && chain &&
+        chain->cChain > 0) {
+        const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+        for (DWORD i = 0; i < simple->cElement; ++i) {
+            PCCERT_CONTEXT element = simple->rgpElement[i]->pCertContext;
+            result.elements.push_back({PinOf(element), DisplayName(element, CERT_NAME_ISSUER_FLAG)});
+        }
+        result.wellFormed = WellFormed(chain, host);
+    }
+    if (chain) CertFreeCertificateChain(chain);
+    CertFreeCertificateContext(cert);
+    return result;
+}
+
+bool ValidatePins(HINTERNET request, const std::wstring& host) {
+    return ValidateServerChain(host, ChainOfRequest(request, host));
+}
+
+std::string SpkiPinOfCertificate(const std::string& der) {
+    PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                                       static_cast<DWORD>(der.size()));
+    if (!cert) return std::string();
+    std::string pin = PinOf(cert);
+    CertFreeCertificateContext(cert);
+    return pin;
+}
+
+ChainInspection InspectServerChain(const std::wstring& host, int port) {
+    ChainInspection result;
+    HINTERNET session = WinHttpOpen(L"pellaro-cli", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                    WINHTTP_NO_PROXY_BYPASS, 0);
+    if (!session) {
+        result.error = "WinHttpOpen failed";
+        return result;
+    }
+    WinHttpSetTimeouts(session, 10000, 10000, 30000, 30000);
+    HINTERNET connection = WinHttpConnect(session, host.c_str(), static_cast<INTERNET_PORT>(port), 0);
+    HINTERNET request = connection ? WinHttpOpenRequest(connection, L"HEAD", L"/", nullptr, WINHTTP_NO_REFERER,
+                                                        WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
+                                   : nullptr;
+    if (!request) {
+        result.error = connection ? "WinHttpOpenRequest failed" : "WinHttpConnect failed";
+    } else {
+        SetPinnedRequestOptions(request, false);
+        if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+            result.error = "WinHttpSendRequest failed: " + std::to_string(GetLastError());
+        else
+            WinHttpReceiveResponse(request, nullptr);
+        PCCERT_CONTEXT cert = nullptr;
+        DWORD size = sizeof cert;
+        if (WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &cert, &size) && cert) {
+            CERT_CHAIN_PARA para = {};
+            para.cbSize = sizeof para;
+            PCCERT_CHAIN_CONTEXT chain = nullptr;
+            if (CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, 0, nullptr, &chain) && chain &&
+                chain->cChain > 0) {
+                const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+                for (DWORD i = 0; i < simple->cElement; ++i) {
+                    PCCERT_CONTEXT element = simple->rgpElement[i]->pCertContext;
+                    result.certificates.push_back(
+                        {DisplayName(element, 0), DisplayName(element, CERT_NAME_ISSUER_FLAG), PinOf(element)});
+                }
+            }
+            if (chain) CertFreeCertificateChain(chain);
+            CertFreeCertificateContext(cert);
+            result.chain = ChainOfRequest(request, host);
+            result.error.clear();
+        } else if (result.error.empty()) {
+            result.error = "no certificate";
+        }
+        WinHttpCloseHandle(request);
+    }
+    if (connection) WinHttpCloseHandle(connection);
+    WinHttpCloseHandle(session);
+    return result;
+}
+
+}  // namespace pellaro

@@ -1,0 +1,3 @@
+# A page's print request: picker, silent job, one print result.
+pellaro_add_sources(pellaro_gui
+  LINUX print_job_qt.cpp)

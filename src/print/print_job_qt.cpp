@@ -1,0 +1,61 @@
+#include "print/print_job.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPointer>
+#include <QPrinterInfo>
+#include <QWebEnginePage>
+#include <QWidget>
+
+#include "platform/debug_log.h"
+#include "platform/text.h"
+#include "print/cups_queue.h"
+#include "print/print_request.h"
+#include "print/printer_dialog.h"
+
+namespace pellaro::print {
+namespace {
+
+// The queue's own default paper where CUPS knows it, A4 otherwise; no margins
+// beyond the page's own, as the browser prints by default.
+QPageLayout LayoutFor(const QString& queue) {
+    QPageSize size = QPrinterInfo::printerInfo(queue).defaultPageSize();
+    if (!size.isValid()) size = QPageSize(QPageSize::A4);
+    return QPageLayout(size, QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
+
+PrintOutcome SendToQueue(const std::string& queue, const std::string& title, const QByteArray& pdf) {
+    if (pdf.isEmpty()) {
+        DebugLine("Print: the page could not be rendered");
+        return PrintOutcome::Failed;
+    }
+    // The queue may have gone or stopped while the user chose and the page rendered.
+    if (QueryQueueReadiness(queue) != QueueReadiness::Ready) return PrintOutcome::PrinterUnavailable;
+    switch (SubmitPdfJob(queue, title, pdf.toStdString())) {
+        case SubmitResult::Accepted: return PrintOutcome::Succeeded;
+        case SubmitResult::QueueUnavailable: return PrintOutcome::PrinterUnavailable;
+        case SubmitResult::Refused: return PrintOutcome::Failed;
+    }
+    return PrintOutcome::UnknownStatus;
+}
+
+}  // namespace
+
+void PrintPageToPhysicalPrinter(QWebEnginePage* page, QWidget* owner,
+                                std::function<void(const std::string& printResultJson)> post) {
+    QPointer<QWebEnginePage> target(page);
+    PrintRequestSteps steps;
+    steps.selectPrinter = [owner] { return SelectPhysicalPrinter(owner); };
+    steps.startJob = [target](const std::wstring& printer, std::function<void(PrintOutcome)> done) {
+        if (!target) return;  // the page went away while the dialog was open
+        const QString queue = QString::fromStdWString(printer);
+        const std::string title = target->title().isEmpty() ? "Page" : target->title().toStdString();
+        target->printToPdf(
+            [queue = printer, title, done](const QByteArray& pdf) { done(SendToQueue(ToUtf8(queue), title, pdf)); },
+            LayoutFor(queue));
+    };
+    steps.post = std::move(post);
+    RunPrintRequest(steps);
+}
+
+}  // namespace pellaro::print

@@ -1,0 +1,289 @@
+"""End to end: the printer picker and print jobs against a private CUPS server.
+
+A socket printer on loopback captures the job bytes; a file printer (a virtual
+queue) must never be offered. The picker is driven with real key presses.
+
+Print requests come from the print driver (a web view with a page) or, with
+--player "COMMAND ARGS...", from a running player: each request is the key
+press given by --request-key (default ctrl+p) in the player's window, and the
+results are the "printResult: " lines of its debug output."""
+import argparse
+import json
+import os
+import queue
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from private_cups import JobListener, PrivateCups  # noqa: E402
+
+DRIVER = None
+PLAYER = None        # the player's command line, when testing the player itself
+REQUEST_KEY = "ctrl+p"
+TIMEOUT = 120  # generous: a loaded 2-core machine starts Chromium slowly
+
+CANCELLED = '{"type":"printResult","status":"cancelled"}'
+SUCCESS = '{"type":"printResult","status":"success","message":"Print job sent successfully."}'
+UNAVAILABLE = '{"type":"printResult","status":"error","message":"The selected printer is unavailable."}'
+
+PAGE = """<!doctype html><html><head><title>Printing lesson</title></head><body>
+<h1>Lesson 4: Printing</h1><p>This page is printed on a physical printer.</p>
+<script>
+window.receivedResults = [];
+window.addEventListener('message', e => window.receivedResults.push(e.data));
+</script></body></html>"""
+
+
+class VirtualDisplay:
+    def __init__(self):
+        read_fd, write_fd = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=30)
+
+
+class PrintDriver:
+    """One run of the driver (or the player); its output lines arrive on a queue."""
+
+    reports_page = True  # the driver also says what the page received
+
+    def __init__(self, args, env, command=None):
+        self.process = subprocess.Popen((command or [DRIVER]) + args, env=env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.STDOUT, text=True)
+        self.lines = queue.Queue()
+        self.seen = []
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        try:
+            for line in self.process.stdout:
+                self.lines.put(line.rstrip("\n"))
+        except ValueError:  # closed by finish()
+            pass
+        self.lines.put(None)
+
+    def wait_line(self, prefix, timeout=TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.1, deadline - time.monotonic()))
+            except queue.Empty:
+                line = None if time.monotonic() >= deadline else ""
+                if line is None:
+                    raise AssertionError(f"no line starting with {prefix!r}; saw {self.seen}")
+                continue
+            if line is None:
+                raise AssertionError(f"driver ended before {prefix!r}; saw {self.seen}")
+            self.seen.append(line)
+            if line.startswith(prefix):
+                return line[len(prefix):]
+
+    def request(self, test):
+        """The driver makes its requests itself, one after the other."""
+
+    def finish(self):
+        if PLAYER:
+            self.process.terminate()
+        try:
+            return self.process.wait(timeout=TIMEOUT)
+        finally:
+            if self.process.poll() is None:
+                self.process.kill()
+                self.process.wait()
+            self.process.stdout.close()
+
+
+class PlayerRun(PrintDriver):
+    """The integrated player showing a printable item."""
+
+    reports_page = False
+
+    def __init__(self, env):
+        super().__init__([], env, command=list(PLAYER))
+        self.window = None
+
+    def request(self, test):
+        test.xdotool("windowfocus", "--sync", self.window)
+        test.xdotool("key", "--clearmodifiers", REQUEST_KEY)
+
+
+class PrintingTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="pellaro-print-page-")
+        cls.page = os.path.join(cls.folder, "lesson.html")
+        with open(cls.page, "w") as f:
+            f.write(PAGE)
+        cls.display = VirtualDisplay()
+        cls.cups = PrivateCups()
+        cls.listener = JobListener()
+        try:
+            cls.cups.start()
+            cls.cups.add_printer("Office", f"socket://127.0.0.1:{cls.listener.port}")
+            cls.cups.add_printer("Archive", f"socket://127.0.0.1:{cls.listener.port}")
+            cls.cups.add_printer("Null", "file:/dev/null")
+            cls.cups.run("lpadmin", "-d", "Office")
+        except Exception:
+            cls.tearDownClass()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.cups.stop()
+        cls.listener.close()
+        cls.display.stop()
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def env(self):
+        env = self.cups.env()
+        env["DISPLAY"] = self.display.display
+        env["QT_QPA_PLATFORM"] = "xcb"
+        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
+        env["QTWEBENGINE_CHROMIUM_FLAGS"] = "--disable-gpu"
+        env.setdefault("XDG_RUNTIME_DIR", self.folder)
+        return env
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env(), capture_output=True, text=True,
+                              timeout=60).stdout.split()
+
+    def wait_for_dialog(self, known, timeout=TIMEOUT):
+        """The id of a visible picker window not seen before."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for wid in self.xdotool("search", "--onlyvisible", "--name", "^Select Printer$"):
+                if wid not in known:
+                    known.add(wid)
+                    return wid
+            time.sleep(0.2)
+        raise AssertionError("the printer picker did not open")
+
+    def press(self, wid, key):
+        self.xdotool("windowfocus", "--sync", wid)
+        self.xdotool("key", "--clearmodifiers", "--window", "0", key)
+
+    def start_print(self, requests=1):
+        if PLAYER:
+            return self.start_player()
+        driver = PrintDriver(["print", "file://" + self.page, "--requests", str(requests)], self.env())
+        self.addCleanup(driver.finish)
+        driver.wait_line("page loaded")
+        return driver
+
+    def start_player(self):
+        player = PlayerRun(self.env())
+        self.addCleanup(player.finish)
+        windows = self.xdotool("search", "--sync", "--onlyvisible", "--pid", str(player.process.pid))
+        self.assertTrue(windows, "the player showed no window")
+        player.window = windows[0]
+        return player
+
+    def completed_jobs(self):
+        out = self.cups.run("lpstat", "-W", "all", "-o")
+        return [line for line in out.splitlines() if line.strip()]
+
+    def test_lists_physical_printers_default_first(self):
+        if PLAYER:
+            self.skipTest("the player has no listing mode; the picker tests cover what it offers")
+        driver = PrintDriver(["list"], self.env())
+        printers = []
+        while (line := driver.wait_line("")) != "end of list":
+            if line.startswith("printer: "):
+                printers.append(line[len("printer: "):].split("\t"))
+        self.assertEqual(driver.finish(), 0)
+        self.assertEqual([p[0] for p in printers], ["Office", "Archive"])
+        self.assertEqual([p[2] for p in printers], ["default", "-"])
+        self.assertEqual(printers[0][1], f"socket://127.0.0.1:{self.listener.port}")
+
+    def test_enter_prints_on_the_chosen_printer(self):
+        before = len(self.listener.jobs)
+        driver = self.start_print()
+        driver.request(self)
+        self.press(self.wait_for_dialog(set()), "Return")
+        self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
+        jobs = self.listener.wait_for_jobs(before + 1, TIMEOUT)
+        self.assertEqual(len(jobs), before + 1)
+        self.assertTrue(jobs[-1].startswith(b"%PDF-"), jobs[-1][:32])
+        self.assertIn(b"%%EOF", jobs[-1][-1024:])
+        if driver.reports_page:
+            self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(SUCCESS)])
+            self.assertEqual(driver.finish(), 0)
+
+    def test_escape_cancels_without_a_job(self):
+        before_jobs = self.completed_jobs()
+        before_bytes = len(self.listener.jobs)
+        driver = self.start_print()
+        driver.request(self)
+        self.press(self.wait_for_dialog(set()), "Escape")
+        self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
+        if driver.reports_page:
+            self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(CANCELLED)])
+            self.assertEqual(driver.finish(), 0)
+        self.assertEqual(self.completed_jobs(), before_jobs)
+        self.assertEqual(len(self.listener.jobs), before_bytes)
+
+    def test_queue_stopped_after_selection_is_unavailable(self):
+        before = self.completed_jobs()
+        driver = self.start_print()
+        driver.request(self)
+        wid = self.wait_for_dialog(set())
+        self.cups.run("cupsdisable", "Office")
+        self.addCleanup(self.cups.run, "cupsenable", "Office")
+        self.press(wid, "Return")
+        self.assertEqual(driver.wait_line("printResult: "), UNAVAILABLE)
+        if driver.reports_page:
+            self.assertEqual(driver.finish(), 0)
+        self.assertEqual(self.completed_jobs(), before)
+
+    def test_each_request_opens_its_own_dialog(self):
+        before = len(self.listener.jobs)
+        office_before = self.cups.run("lpstat", "-W", "all", "-o", "Office")
+        driver = self.start_print(requests=2)
+        known = set()
+        driver.request(self)
+        self.press(self.wait_for_dialog(known), "Escape")
+        self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
+        driver.request(self)
+        second = self.wait_for_dialog(known)
+        self.press(second, "Down")  # the second card: Archive
+        self.press(second, "Return")
+        self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
+        if driver.reports_page:
+            self.assertEqual(json.loads(driver.wait_line("page received: ")),
+                             [json.loads(CANCELLED), json.loads(SUCCESS)])
+        self.assertEqual(len(self.listener.wait_for_jobs(before + 1, TIMEOUT)), before + 1)
+        # The job went to the second card's queue, whatever state it is in now.
+        self.assertIn("Archive-", self.cups.run("lpstat", "-W", "all", "-o", "Archive"))
+        self.assertEqual(self.cups.run("lpstat", "-W", "all", "-o", "Office"), office_before)
+        if driver.reports_page:
+            self.assertEqual(driver.finish(), 0)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--driver", help="the print driver executable")
+    parser.add_argument("--player", help="the player's command line, e.g. 'tovrelapp LINK'")
+    parser.add_argument("--request-key", default=REQUEST_KEY)
+    options, rest = parser.parse_known_args()
+    if not options.driver and not options.player:
+        parser.error("--driver or --player is required")
+    DRIVER = options.driver
+    PLAYER = shlex.split(options.player) if options.player else None
+    REQUEST_KEY = options.request_key
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
