@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/device_identity.h"
+#include "net/connection_failure.h"
 #include "net/pin_store.h"
 #include "platform/debug_log.h"
 #include "platform/text.h"
@@ -12,7 +13,7 @@ namespace pellaro {
 namespace {
 
 std::mutex g_reporterLock;
-std::function<void(const std::wstring&)> g_reporter;
+std::function<void(const std::wstring&)> g_reporter = ReportBlockedHost;
 
 void ReportOnItsOwnThread(const std::wstring& host) {
     std::function<void(const std::wstring&)> reporter;

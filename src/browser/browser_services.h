@@ -8,8 +8,8 @@ namespace pellaro {
 // Pins checked on `pinPort` (443 in the program; tests give the backend's port).
 FilterServices DefaultFilterServices(int pinPort = 443);
 
-// Where the blocked-host notice goes; the program sets the connection-failure
-// report here (each call runs on its own detached thread).
+// Where the blocked-host notice goes: ReportBlockedHost unless replaced (tests).
+// Each call runs on its own detached thread, so the filter never waits for it.
 void SetBlockedHostReporter(std::function<void(const std::wstring& host)> reporter);
 
 }  // namespace pellaro

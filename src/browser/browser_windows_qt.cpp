@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QEvent>
 #include <QStandardPaths>
+#include <QWebEngineView>
 #include <QWindowStateChangeEvent>
 
 #include <memory>
@@ -17,6 +18,8 @@
 #include "browser/window_hosts.h"
 #include "links/player_page.h"
 #include "platform/message_box.h"
+#include "platform/text.h"
+#include "print/print_job.h"
 
 namespace pellaro {
 namespace {
@@ -169,6 +172,17 @@ void InstallBrowserWindows() {
         DestroyHost(g_homeHost);
     });
     SetBrowserHostProbe([] { return g_homeHost != nullptr || g_playerHost != nullptr; });
+    // A page's print request: the printer picker, then the page on the chosen
+    // printer; the outcome goes back to the page as a printResult message.
+    WebView::WebViewHost::SetPrintHandler([](WebView::WebViewHost& host) {
+        auto* view = static_cast<QWebEngineView*>(host.NativeBrowser());
+        if (!view) return;
+        WebView::WebViewHost* target = &host;
+        print::PrintPageToPhysicalPrinter(view->page(), static_cast<QWidget*>(host.Parent()),
+                                          [target](const std::string& json) {
+                                              target->PostWebMessageAsJson(FromUtf8(json));
+                                          });
+    });
 }
 
 void SetSplashCloser(std::function<void()> closer) { g_closeSplash = std::move(closer); }
