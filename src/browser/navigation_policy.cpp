@@ -1,6 +1,7 @@
 #include "browser/navigation_policy.h"
 
 #include "app/build_constants.h"
+#include "links/media_url.h"
 #include "platform/text.h"
 
 namespace pellaro {
@@ -35,28 +36,6 @@ std::wstring_view RegistrablePart(std::wstring_view host) {
 
 std::wstring_view CutQueryAndFragment(std::wstring_view address) {
     return address.substr(0, address.find_first_of(L"?#"));
-}
-
-struct ServiceMarkers {
-    std::wstring videoMain, videoShort, meeting;
-};
-
-const ServiceMarkers& Markers() {
-    static const ServiceMarkers markers{LowerUnits(WideConstant(ConstantKey::videoMainDomain)),
-                                        LowerUnits(WideConstant(ConstantKey::videoShortDomain)),
-                                        LowerUnits(WideConstant(ConstantKey::meetingDomain))};
-    return markers;
-}
-
-bool IsVideoSharing(std::wstring_view address) {
-    const std::wstring lower = LowerUnits(address);
-    return Contains(lower, Markers().videoMain) || Contains(lower, Markers().videoShort);
-}
-
-bool IsMeeting(std::wstring_view address) {
-    const std::wstring lower = LowerUnits(address);
-    const std::wstring& domain = Markers().meeting;
-    return !domain.empty() && (Contains(lower, L"." + domain) || Contains(lower, L"//" + domain));
 }
 
 const std::vector<std::vector<std::wstring>>& CdnFamilies() {
@@ -113,8 +92,9 @@ bool PlayerNavigationAllowed(std::wstring_view target, const ContentDescriptor& 
     const std::wstring targetHost = ExtractHost(target);
     const std::wstring baseHost = ExtractHost(content.baseAddress);
 
-    if ((IsMeeting(cutContent) && IsMeeting(cutTarget)) ||
-        (IsVideoSharing(cutContent) && IsVideoSharing(cutTarget)))
+    const std::wstring contentCut(cutContent), targetCut(cutTarget);
+    if ((IsMeetingAddress(contentCut) && IsMeetingAddress(targetCut)) ||
+        (IsVideoSharingAddress(contentCut) && IsVideoSharingAddress(targetCut)))
         return true;
 
     if (IsSameSite(baseHost, targetHost) || IsSameSite(contentHost, targetHost)) return true;
