@@ -234,6 +234,17 @@ class BrowserEndToEnd(unittest.TestCase):
         self.assertGreaterEqual(len(d.matching(r"^Action: front$")), 2)  # after every navigation
         d.wait_line(r"^Base address: https://www\.tovrel\.localhost:%d$" % self.b.port)
 
+    def test_permissions_notifications_granted_geolocation_refused(self):
+        self.b.page("/e2e/permissions.html", page(
+            "<script>var out={};function done(){if('notify' in out&&'geo' in out)report('permissions',out);}"
+            "Notification.requestPermission().then(function(p){out.notify=p;done();});"
+            "navigator.geolocation.getCurrentPosition(function(){out.geo='granted';done();},"
+            "function(e){out.geo=e.code;done();});</script>"))
+        self.s.player(self.url("/e2e/permissions.html"), "url_direct")
+        data = self.b.wait_report("permissions")
+        self.assertEqual(data["notify"], "granted")
+        self.assertEqual(data["geo"], 1)  # PERMISSION_DENIED
+
     def test_page_loaded_shows_the_player_once(self):
         # The player page posts "pageLoaded"; the framed item posts it again.
         self.b.page("/e2e/item.html", page(
