@@ -31,14 +31,15 @@ def wait_until(predicate, timeout=WAIT, step=0.2):
 
 
 class Backend:
-    def __init__(self, workdir):
+    def __init__(self, workdir, port=0):
         self.workdir = workdir
         port_file = os.path.join(workdir, "port")
         self.log_file = os.path.join(workdir, "log.jsonl")
-        self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", "0", "--port-file", port_file,
+        self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", str(port), "--port-file", port_file,
                                       "--log", self.log_file, "--lifetime", "900"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if not wait_until(lambda: os.path.exists(port_file), 30):
+        if not wait_until(lambda: os.path.exists(port_file) or self.proc.poll() is not None, 30) or \
+                not os.path.exists(port_file):
             self.stop()
             raise RuntimeError("backend did not start")
         with open(port_file) as f:
