@@ -1,5 +1,7 @@
 #include "app/runtime_version_win.h"
 
+#include <objbase.h>
+
 #include <cstring>
 #include <vector>
 
