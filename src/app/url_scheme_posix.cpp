@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -25,10 +26,16 @@ fs::path BaseFolder(const char* variable, const char* homeRelative) {
     return fs::path(home) / homeRelative;
 }
 
-std::string ReadAll(const fs::path& file) {
+// The file's text, empty when there is no file, nothing when it cannot be read
+// (then it must not be replaced, or the user's other entries would be lost).
+std::optional<std::string> ReadExisting(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return ec ? std::nullopt : std::optional<std::string>(std::string());
     std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
     std::ostringstream text;
     text << in.rdbuf();
+    if (in.bad()) return std::nullopt;
     return text.str();
 }
 
@@ -74,7 +81,8 @@ bool RegisterUrlScheme(const std::wstring& schemeName, const std::wstring& descr
         mimeapps = fs::canonical(mimeapps, ec);  // keep a linked dotfile linked
         if (ec) return false;
     }
-    if (!WriteReplacing(mimeapps, WithDefaultHandler(ReadAll(mimeapps), SchemeMimeType(scheme), desktopFile))) {
+    const std::optional<std::string> current = ReadExisting(mimeapps);
+    if (!current || !WriteReplacing(mimeapps, WithDefaultHandler(*current, SchemeMimeType(scheme), desktopFile))) {
         DebugLine("URL scheme: mimeapps.list could not be updated");
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -118,6 +119,19 @@ TEST_F(XdgSchemeTest, UnwritableFolderFailsSilently) {
     setenv("XDG_DATA_HOME", (root_ / "plain/data").c_str(), 1);
     EXPECT_FALSE(RegisterUrlScheme(L"Tovrelapp", L"Pellaro Desktop Player", L"/opt/pellaro"));
     EXPECT_FALSE(fs::exists(home_ / ".config/mimeapps.list"));
+}
+
+TEST_F(XdgSchemeTest, UnreadableMimeappsListIsLeftAlone) {
+    const fs::path mimeapps = home_ / ".config/mimeapps.list";
+    WriteFile(mimeapps, "[Default Applications]\ntext/html=browser.desktop\n");
+    chmod(mimeapps.c_str(), 0200);
+    if (access(mimeapps.c_str(), R_OK) == 0) {
+        chmod(mimeapps.c_str(), 0600);
+        GTEST_SKIP() << "running as a user who reads any file";
+    }
+    EXPECT_FALSE(RegisterUrlScheme(L"Tovrelapp", L"Pellaro Desktop Player", L"/opt/pellaro"));
+    chmod(mimeapps.c_str(), 0600);
+    EXPECT_EQ(ReadFile(mimeapps), "[Default Applications]\ntext/html=browser.desktop\n");
 }
 
 // The link reaches the registered program as one argument, through the
