@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/url_scheme.h"
+#include "platform/program_path.h"
 
 namespace pellaro {
 namespace {
@@ -101,6 +102,52 @@ TEST_F(UrlSchemeWinTest, BothHivesUnwritableWritesNothing) {
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kMain));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMain));
+}
+
+// A program under a path with spaces gets the whole link as its one argument
+// when the registered command is run the way the shell runs it: "%1" replaced
+// by the link, the line split by the usual Windows rules. (Wine's shell reads
+// scheme handlers only from the machine's classes, so ShellExecute itself
+// cannot be asked here.)
+TEST_F(UrlSchemeWinTest, RegisteredCommandHandsTheLinkOverAsOneArgument) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"Pellaro Player " + std::to_wstring(GetCurrentProcessId());
+    const std::wstring program = folder + L"\\stand in.exe";
+    const std::wstring result = folder + L"\\arguments.txt";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((FolderOf(ProgramPath()) + L"\\scheme_stand_in.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(RegisterUrlScheme(L"Tovrelapp", L"Pellaro Desktop Player", program));
+
+    std::wstring command = ReadText(HKEY_CURRENT_USER, kCommand, nullptr);
+    const std::wstring link = L"Tovrelapp:abc%20def:ghi jkl";
+    const auto placeholder = command.find(L"%1");
+    ASSERT_NE(placeholder, std::wstring::npos) << command;
+    command.replace(placeholder, 2, link);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process))
+        << GetLastError();
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    char buffer[512] = {};
+    DWORD read = 0;
+    HANDLE file = CreateFileW(result.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "the registered program wrote nothing";
+    ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
+    CloseHandle(file);
+    EXPECT_EQ(std::string(buffer, read), "1\nTovrelapp:abc%20def:ghi jkl\n");
+    DeleteFileW(result.c_str());
+    DeleteFileW(program.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
