@@ -159,17 +159,17 @@ grip.style.cssText='width:20px;height:20px;cursor:grab;opacity:0.7;display:flex;
 grip.innerHTML='<svg width="20" height="20" viewBox="0 0 24 24" fill="#fff"><circle cx="9" cy="5" r="2"/><circle cx="15" cy="5" r="2"/><circle cx="9" cy="12" r="2"/><circle cx="15" cy="12" r="2"/><circle cx="9" cy="19" r="2"/><circle cx="15" cy="19" r="2"/></svg>';
 c.appendChild(grip);
 var labels=[],btns=[];
-buttons.forEach(function(spec){
+buttons.forEach(function(item){
 var b=document.createElement('button');
 b.style.cssText='background:rgba(255,255,255,0.9);border:none;padding:8px;border-radius:8px;cursor:pointer;font-weight:bold;font-family:sans-serif;color:#333;display:flex;align-items:center;transition:all 0.3s ease;';
-var icon=document.createElement('span');icon.innerHTML=spec[0];
-var label=document.createElement('span');label.className='nav-text';label.textContent=spec[1];
+var icon=document.createElement('span');icon.innerHTML=item[0];
+var label=document.createElement('span');label.className='nav-text';label.textContent=item[1];
 label.style.cssText='max-width:0;opacity:0;overflow:hidden;white-space:nowrap;display:inline-block;transition:all 0.3s ease;';
 b.appendChild(icon);b.appendChild(label);
 b.addEventListener('click',function(e){
 if(moved){e.preventDefault();e.stopPropagation();moved=false;return;}
-if(spec[2]!=='btn_fullscreen')showLoader();
-post(spec[2]);
+if(item[2]!=='btn_fullscreen')showLoader();
+post(item[2]);
 });
 labels.push(label);btns.push(b);c.appendChild(b);
 });
