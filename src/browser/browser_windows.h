@@ -11,7 +11,7 @@ namespace pellaro {
 // Registers the home and player starters, the hosts destroyer and the host
 // probe with the application windows. Call once, before the windows exist.
 void InstallBrowserWindows();
-// How the windows close the splash (set by the program; empty = no splash).
+// How the windows close the splash: CloseSplash unless replaced (tests).
 void SetSplashCloser(std::function<void()> closer);
 
 // The live hosts; null when none.

@@ -12,6 +12,7 @@
 
 #include "app/app_record.h"
 #include "app/build_constants.h"
+#include "app/splash.h"
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
 #include "browser/browser_services.h"
@@ -26,7 +27,7 @@ namespace {
 
 std::unique_ptr<WebView::WebViewHost> g_homeHost;
 std::unique_ptr<WebView::WebViewHost> g_playerHost;
-std::function<void()> g_closeSplash;
+std::function<void()> g_closeSplash = CloseSplash;
 bool g_playerShown = false;
 bool g_playerFullscreen = false;
 bool g_homeFullscreen = false;
