@@ -7,6 +7,7 @@
 #include "links/diagnostic_dialog_mode.h"
 #include "app/startup_steps.h"
 #include "app/startup_wiring.h"
+#include "browser/browser_windows.h"
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
@@ -20,11 +21,17 @@ int main(int argc, char** argv) {
     input.rawCommandLine = pellaro::FromUtf8(raw);
     if (argc > 1) input.firstArgument = pellaro::FromUtf8(argv[1]);
 
-    QApplication app(argc, argv);
+    // The engine shares GL contexts across views. QApplication gets the program
+    // name only: engine switches on the command line must not reach Chromium.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     Q_INIT_RESOURCE(resources);
     // The windows end the program themselves; message boxes before them must not.
     QApplication::setQuitOnLastWindowClosed(false);
     pellaro::StartupSteps steps = pellaro::MakeStartupSteps(nullptr);
     pellaro::AddSubsystemSteps(steps);
+    pellaro::InstallBrowserWindows();
     return pellaro::RunStartup(input, steps);
 }
