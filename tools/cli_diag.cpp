@@ -24,7 +24,21 @@ std::string UtcText(std::int64_t seconds) {
     return text;
 }
 
+// Connection-failure notices show their code in the clear: a prefix and the host.
+bool DecodeConnectionCode(const std::string& code) {
+    for (const char* prefix : {"SSL_", "MITM_PIN_"}) {
+        const std::string p(prefix);
+        if (code.size() > p.size() && code.compare(0, p.size(), p) == 0) {
+            std::cout << "kind=" << (p == "SSL_" ? "pin validation failed" : "blocked by the browser filter") << "\n"
+                      << "host=" << code.substr(p.size()) << "\n";
+            return true;
+        }
+    }
+    return false;
+}
+
 int Decode(const std::string& code) {
+    if (DecodeConnectionCode(code)) return 0;
     const DecodedDiagnosticCode decoded = DecodeDiagnosticCode(code);
     if (!decoded.ok) {
         std::cerr << "pellaro-cli diag decode: " << decoded.error << "\n";

@@ -4,11 +4,15 @@
 #include <string>
 
 #include "app/startup.h"
+#include "links/diagnostic_dialog_mode.h"
 #include "app/startup_steps.h"
 #include "app/startup_wiring.h"
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
+    // The detached diagnostic dialog is this same program in another mode.
+    if (pellaro::IsDiagnosticDialogMode(argc, argv)) return pellaro::RunDiagnosticDialogMode(argc, argv);
+
     // Read before QApplication, which takes its own options out of argv.
     pellaro::StartupInput input;
     std::string raw;

@@ -1,5 +1,7 @@
 #include "links/link_resolution.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <exception>
 #include <sstream>
 #include <vector>
@@ -110,9 +112,12 @@ std::vector<std::wstring> SplitLink(const std::wstring& link) {
     for (wchar_t& c : text)
         if (c == L' ') c = L'+';
 
+    // Found as in a lower-cased copy (unit by unit), without making the copy.
     const std::wstring prefix = LowerUnits(App().schemeName) + L":";
-    const std::size_t at = LowerUnits(text).find(prefix);
-    if (at != std::wstring::npos) text = text.substr(at + prefix.size());
+    const auto at = std::search(text.begin(), text.end(), prefix.begin(), prefix.end(), [](wchar_t unit, wchar_t lower) {
+        return static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(unit))) == lower;
+    });
+    if (at != text.end()) text.erase(text.begin(), at + static_cast<std::ptrdiff_t>(prefix.size()));
 
     TrimTrailingSlashes(text);
     const std::size_t start = text.find_first_not_of(L"/\\");
@@ -120,9 +125,15 @@ std::vector<std::wstring> SplitLink(const std::wstring& link) {
 
     // Line-reader semantics: "a::b" gives three fields, a final ":" adds none.
     std::vector<std::wstring> fields;
-    std::wistringstream reader(text);
-    std::wstring field;
-    while (std::getline(reader, field, L':')) fields.push_back(field);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find(L':', start);
+        if (end == std::wstring::npos) {
+            fields.push_back(text.substr(start));
+            break;
+        }
+        fields.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
     return fields;
 }
 

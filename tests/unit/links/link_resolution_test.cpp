@@ -105,7 +105,7 @@ TEST_F(LinkResolution, SplitCountsFields) {
         std::size_t count;
     } cases[] = {
         {"Tovrelapp:", 0}, {"", 0}, {"Tovrelapp:///", 0}, {"Tovrelapp:A", 1}, {"Tovrelapp:A:B", 2},
-        {"Tovrelapp:A:B:", 2}, {"Tovrelapp:A::C", 3}, {"Tovrelapp::B:C", 3}, {"A:B:C:D", 4}, {"Tovrelapp:A:B:C/", 3},
+        {"Tovrelapp:A:B:", 2}, {"Tovrelapp::", 1}, {"Tovrelapp:A::C", 3}, {"Tovrelapp::B:C", 3}, {"A:B:C:D", 4}, {"Tovrelapp:A:B:C/", 3},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SplitLink(W(c.link)).size(), c.count) << c.link;
