@@ -101,9 +101,19 @@ HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url,
                                        : nullptr;
         if (request) {
             SetPinnedRequestOptions(request, false);
-            if (WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+            HandshakeCheck preflight{host, check.pinned};
+            WatchHandshake(request, &preflight);
+            if (WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                                   reinterpret_cast<DWORD_PTR>(&preflight)) &&
+                !preflight.refused)
                 WinHttpReceiveResponse(request, nullptr);
-            const bool valid = ValidatePins(request, host);
+            bool valid = false;
+            if (preflight.refused) {
+                request = nullptr;  // closed by the handshake check
+                ReportPinFailureFor(host);
+            } else {
+                valid = ValidatePins(request, host);
+            }
             Close(request);
             if (!valid) {
                 Close(connection);

@@ -375,6 +375,20 @@ TEST_F(NamelessChainTest, InterceptorAndForgedChainsAreRefusedBeforeAnyRequestBy
     EXPECT_TRUE(reported.empty());  // 127.0.0.1 is outside the backend's domain
 }
 
+TEST_F(BackendTest, HostWithoutPinsUsesTheSystemVerification) {
+    // The private test root is not in Wine's store: without pins the chain is refused.
+    ReplacePinStore({{L"localhost", TestPins()}});
+    HttpClient client;
+    const HttpResponse unpinned = client.Get(Url(L"127.0.0.1", L"/echo"));
+    EXPECT_EQ(unpinned.error.rfind("WinHttpSendRequest failed: ", 0), 0u) << unpinned.error;
+    EXPECT_TRUE(client.PreflightDone(L"127.0.0.1"));
+    HttpClient noPins;
+    noPins.DisablePinning();
+    const HttpResponse disabled = noPins.Get(Url(L"localhost", L"/echo"));
+    EXPECT_EQ(disabled.error.rfind("WinHttpSendRequest failed: ", 0), 0u) << disabled.error;
+    EXPECT_TRUE(client.Get(Url(L"localhost", L"/echo")).ok);  // the pinned name still passes
+}
+
 TEST_F(NamelessChainTest, ChainChangedAfterThePreflightIsRefusedBeforeTheRequestIsSent) {
     HttpClient client;
     client.SetHeader(L"Connection", L"close");
