@@ -8,7 +8,3 @@ if(NOT PELLARO_RELEASE)
   # The reference backend's private root may be trusted through PELLARO_TEST_CA_FILE.
   set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/curl_tls.cpp TARGET_DIRECTORY pellaro_sys APPEND PROPERTY COMPILE_DEFINITIONS PELLARO_TEST_SEAMS)
 endif()
-# The portable pin code and the platform halves call each other: let the
-# linker see the two static libraries one more time.
-set_property(TARGET pellaro_core PROPERTY LINK_INTERFACE_MULTIPLICITY 3)
-set_property(TARGET pellaro_sys PROPERTY LINK_INTERFACE_MULTIPLICITY 3)
