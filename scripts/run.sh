@@ -14,12 +14,19 @@ player=$root/build/linux/src/app/tovrelapp
 out=$root/build/run
 mkdir -p "$out"
 
-backend_pid=""
-if [ -f tests/backend/server.py ]; then
-  python3 tests/backend/server.py --port 443 --log "$out/backend-requests.jsonl" >"$out/backend.log" 2>&1 &
-  backend_pid=$!
-  for _ in $(seq 50); do grep -q 'listening' "$out/backend.log" 2>/dev/null && break; sleep 0.1; done
+# The demo profile's built-in addresses have no port: the backend takes 443
+# (as root) for as long as this script runs.
+python3 tests/backend/server.py --port 443 --lifetime 86400 --log "$out/backend-requests.jsonl" >"$out/backend.log" 2>&1 &
+backend_pid=$!
+for _ in $(seq 100); do grep -q 'listening' "$out/backend.log" 2>/dev/null && break; sleep 0.1; done
+if ! grep -q 'listening' "$out/backend.log"; then
+  echo "The reference backend did not start (is port 443 free, and are we root?):" >&2
+  cat "$out/backend.log" >&2
+  exit 1
 fi
+# Hosts without pins are verified normally; this trusts the backend's test root
+# for them (honoured by non-release builds only).
+export PELLARO_TEST_CA_FILE=$root/tests/backend/certs/test-root.pem
 cleanup() { [ -z "$backend_pid" ] || kill "$backend_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 
