@@ -15,17 +15,8 @@
 namespace pellaro {
 namespace {
 
-QApplication& Application() {
-    static int argc = 1;
-    static char name[] = "browser_windows_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+// The application object made by qt_test_main.cpp.
+QApplication& Application() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
 
 // Lets the event loop run until the condition holds (window-system changes
 // arrive as events).

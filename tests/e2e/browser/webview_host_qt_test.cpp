@@ -14,17 +14,8 @@
 namespace WebView {
 namespace {
 
-QApplication& Application() {
-    static int argc = 1;
-    static char name[] = "browser_host_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+// The application object made by qt_test_main.cpp.
+QApplication& Application() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
 
 struct Initialized {
     int calls = 0;
