@@ -28,7 +28,7 @@ UPDATE_REQUIRED = "MessageBox: " + APP + " - Update Required | A mandatory updat
 UPDATE_AVAILABLE = "MessageBox: " + APP + " - Update Available | A new version of the app is available."
 INSTALLER = "https://www.tovrel.localhost/download/pellaro-setup.exe"  # the demo profile's download address
 MIRROR = "https://downloads.tovrel.localhost/pellaro-setup-5.1.exe"   # the "required-mirror" answer's link
-INTERCEPTED = "^Network Connection Intercepted - "
+INTERCEPTED = "Network Connection Intercepted - \u0627\u062a\u0635\u0627\u0644 \u063a\u064a\u0631 \u0622\u0645\u0646"
 CONTENT_PATH = "/api/app/content-data"
 VERSION_PATH = "/api/app/version"
 LONG = 120  # seconds; a loaded two-core machine starts Chromium slowly
@@ -195,6 +195,7 @@ def tampered_link_ends_in_dialog(run):
     assert opened.returncode == 1 and opened.stdout.strip() == diag.MAC_REASON, opened.stdout
     player = run.start(link)
     code, _ = diag.follow_fatal_notice(run.env, player.proc, run.cli, "^Link Error - ")
+    assert player.has("Diagnostic dialog: %s | code %s" % (diag.LINK_TITLE, code)), run.output()
     fields = diag.decode(run.cli, code, run.env)
     assert fields["reason"] == diag.MAC_REASON, fields
     assert int(fields["ts"]) > 1600000000, fields
@@ -283,8 +284,9 @@ def file_update_link(run):
 def intercepted_backend(run):
     run.backend.control("chains", {"api.tovrel.localhost": "interceptor"})
     player = run.start()
-    code, _ = diag.follow_fatal_notice(run.env, player.proc, run.cli, INTERCEPTED)
+    code, _ = diag.follow_fatal_notice(run.env, player.proc, run.cli, "^Network Connection Intercepted - ")
     assert code == "SSL_api.tovrel.localhost", code
+    assert player.has("Diagnostic dialog: %s | code %s" % (INTERCEPTED, code)), run.output()
     fields = diag.decode(run.cli, code, run.env)
     assert fields == {"kind": "pin validation failed", "host": "api.tovrel.localhost"}, fields
     # The chain was refused in the handshake: nothing reached the backend.
@@ -315,6 +317,8 @@ def main():
         CASES[case](run)
     except BaseException:
         sys.stderr.write("--- program output ---\n%s\n" % run.output())
+        if run.display.proc.poll() is not None:
+            sys.stderr.write("the display %s ended during the test (%s)\n" % (run.display.name, run.display.proc.poll()))
         raise
     finally:
         run.close()
