@@ -76,8 +76,10 @@ class Run:
                    PELLARO_TEST_CA_FILE=os.path.join(SOURCE_DIR, "tests", "backend", "certs", "test-root.pem"),
                    PELLARO_FAILURES_RUN=self.root)
         for name in ("XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "GNOME_DESKTOP_SESSION_ID", "KDE_FULL_SESSION",
-                     "XDG_CACHE_HOME", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
+                     "XDG_CACHE_HOME", "WAYLAND_DISPLAY"):
             env.pop(name, None)
+        # No session bus: without this, D-Bus clients (xdg-open asks one) autolaunch a bus that outlives the run.
+        env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.root, "no-session-bus")
         return env
 
     def seal(self, content_id, base="https://api.tovrel.localhost"):
@@ -120,7 +122,7 @@ class Run:
         """Addresses the program handed to the desktop; with settle, only once
         every process it started has ended."""
         if settle and not wait_until(lambda: not self.own_processes(), LONG):
-            raise AssertionError("processes still running: %s" % self.own_processes())
+            raise AssertionError("processes still running: %s" % [describe(pid) for pid in self.own_processes()])
         if not os.path.exists(self.opened_file):
             return []
         with open(self.opened_file) as f:
@@ -148,6 +150,14 @@ class Run:
         if self.backend:
             self.backend.stop()
         shutil.rmtree(self.root, ignore_errors=True)
+
+
+def describe(pid):
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            return "%d %s" % (pid, f.read().replace(b"\0", b" ").decode(errors="replace"))
+    except OSError:
+        return str(pid)
 
 
 def registered_scheme(run):
