@@ -41,10 +41,18 @@ class Run:
     def __init__(self, program, cli):
         self.program, self.cli = program, cli
         self.root = tempfile.mkdtemp(prefix="pellaro-failures-e2e-")
-        self.backend = self.display = self.player = None
+        self.backend = self.display = self.keeper = self.player = None
         try:
             self.backend = Backend(self.root, port=443)
             self.display = Display()
+            # One client stays connected for the whole run: Xvfb resets when its last
+            # client leaves, and a client connecting during the reset can hang.
+            display_env = dict(os.environ, DISPLAY=self.display.name)
+            self.keeper = subprocess.Popen(["xprop", "-root", "-spy"], env=display_env,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if not wait_until(lambda: subprocess.run(["xdpyinfo"], env=display_env, capture_output=True,
+                                                     timeout=60).returncode == 0, LONG):
+                raise RuntimeError("the display %s does not answer" % self.display.name)
         except Exception:
             self.close()
             raise
@@ -73,9 +81,12 @@ class Run:
                    XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8",
                    # xdg-open's generic opener: the scheme handler above, else $BROWSER; both record.
                    BROWSER=recorder,
+                   # Named, so xdg-open skips its desktop probes: an `xprop -root` started while the
+                   # exiting program was the display's last client can hang in the server's reset.
+                   XDG_CURRENT_DESKTOP="X-Generic",
                    PELLARO_TEST_CA_FILE=os.path.join(SOURCE_DIR, "tests", "backend", "certs", "test-root.pem"),
                    PELLARO_FAILURES_RUN=self.root)
-        for name in ("XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "GNOME_DESKTOP_SESSION_ID", "KDE_FULL_SESSION",
+        for name in ("DESKTOP_SESSION", "GNOME_DESKTOP_SESSION_ID", "KDE_FULL_SESSION",
                      "XDG_CACHE_HOME", "WAYLAND_DISPLAY"):
             env.pop(name, None)
         # No session bus: without this, D-Bus clients (xdg-open asks one) autolaunch a bus that outlives the run.
@@ -145,6 +156,9 @@ class Run:
                 except ProcessLookupError:
                     pass
             time.sleep(0.5)
+        if self.keeper:
+            self.keeper.kill()
+            self.keeper.wait()
         if self.display:
             self.display.stop()
         if self.backend:
@@ -315,14 +329,20 @@ CASES = {f.__name__: f for f in (
 
 def main():
     program, cli, case = sys.argv[1:4]
-    for tool in ("xdotool", "xclip", "import", "Xvfb", "xdg-open"):
+    for tool in ("xdotool", "xclip", "xprop", "xdpyinfo", "import", "Xvfb", "xdg-open"):
         if not shutil.which(tool):
             print("missing tool: " + tool)
             return 1
     if not port_443_free():
         print("skipped: port 443 is taken")
         return SKIP
-    run = Run(program, cli)
+    try:
+        run = Run(program, cli)
+    except RuntimeError:
+        if not port_443_free():  # taken between the check and the backend's start
+            print("skipped: port 443 is taken")
+            return SKIP
+        raise
     try:
         CASES[case](run)
     except BaseException:
