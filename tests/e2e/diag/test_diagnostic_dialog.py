@@ -4,14 +4,17 @@ dialog, exit code, and a code that support can decode.
 
 --program is either the diag test driver (called with the texts and a code made
 by `pellaro-cli diag encode`) or, with --player, the player itself, started with
-a content link that cannot be opened."""
+a content link whose MAC was tampered with."""
 import argparse
+import base64
+import json
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 
 LINK_TITLE = "Link Error - \u062e\u0637\u0623 \u0641\u064a \u0627\u0644\u0631\u0627\u0628\u0637"
 LINK_MESSAGE = ("Failed to process the content link.\n"
@@ -142,13 +145,59 @@ def decode(cli, code, env):
     return fields
 
 
+MAC_REASON = "exception_MAC verification failed \u2014 data may be tampered"
+
+
+def tampered_link(cli, env):
+    """A sealed link with one hexadecimal digit of its first MAC changed."""
+    link = run([cli, "link", "seal", "key-1", "lesson-plain", "https://api.tovrel.localhost"], env).stdout.strip()
+    parts = link.split(":")
+    for i, part in enumerate(parts):
+        try:
+            envelope = json.loads(base64.b64decode(urllib.parse.unquote(part), validate=True))
+        except ValueError:
+            continue
+        if isinstance(envelope, dict) and envelope.get("mac"):
+            mac = envelope["mac"]
+            envelope["mac"] = ("1" if mac[0] != "1" else "2") + mac[1:]
+            parts[i] = base64.b64encode(json.dumps(envelope, separators=(",", ":")).encode()).decode()
+            return ":".join(parts)
+    raise AssertionError("no sealed field with a MAC in " + link)
+
+
+def follow_fatal_notice(env, player, cli, dialog_name, code=None, screenshots=None, tag="", started=None):
+    """Follows a run that ends in the countdown notice and the HTML dialog:
+    the clipboard holds exactly the code while the notice counts down, the
+    process ends with 1, the dialog (titled like `dialog_name`, a regular
+    expression) outlives it and keeps the code. Returns (code, dialog window)."""
+    started = started if started is not None else set()
+    notice = wait_for("the countdown notice", lambda: find_window(env, "^Security Alert$"), 90)
+    if code is None:
+        code = wait_for("a code on the clipboard", lambda: (clipboard(env) or "").strip() or None, 20)
+    _, _, width, height = geometry(env, notice)
+    assert (width, height) == (700, 600 if code else 500), (width, height)
+    wait_for("the code on the clipboard", lambda: clipboard(env) == code, 20)
+    assert player.poll() is None, "the player ended before the countdown was over"
+    screenshot(env, screenshots, "countdown%s.png" % tag)
+
+    assert player.wait(timeout=90) == 1, "exit code %s" % player.returncode
+    dialog = wait_for("the HTML dialog", lambda: find_window(env, dialog_name), 90)
+    _, _, width, height = geometry(env, dialog)
+    assert (width, height) == (700, 580), (width, height)
+    started.add(int(run(["xdotool", "getwindowpid", dialog], env).stdout.strip()))
+    # The player is gone; the dialog keeps the code on the clipboard.
+    wait_for("the code kept by the dialog", lambda: clipboard(env) == code, 20)
+    return code, dialog
+
+
 def check_run(args, display, from_worker=False):
     env = dict(display.env)
     env.setdefault("XDG_RUNTIME_DIR", tempfile.mkdtemp(prefix="pellaro-diag-runtime-"))
     reason = "ParseSchemeArgs failed: less than 3 parts | \u062e\u0637\u0623"
     if args.player:
-        command = [args.program, "Tovrelapp:not-a-sealed-link"]
+        command = [args.program, tampered_link(args.cli, env)]
         code = None
+        reason = MAC_REASON
     else:
         code = run([args.cli, "diag", "encode", reason], env).stdout.strip()
         command = [args.program, "show", LINK_TITLE, LINK_MESSAGE, LINK_ARABIC + "\n" + LINK_ARABIC, code]
@@ -159,31 +208,14 @@ def check_run(args, display, from_worker=False):
     player = subprocess.Popen(command, env=env, stdout=log, stderr=log)
     started.add(player.pid)
     try:
-        notice = wait_for("the countdown notice", lambda: find_window(env, "^Security Alert$"), 90)
-        _, _, width, height = geometry(env, notice)
-        assert (width, height) == (700, 600), (width, height)
-        if code is None:
-            code = wait_for("a code on the clipboard", lambda: (clipboard(env) or "").strip() or None, 20)
-        wait_for("the code on the clipboard", lambda: clipboard(env) == code, 20)
-        assert player.poll() is None, "the player ended before the countdown was over"
-        screenshot(env, args.screenshots, "countdown%s.png" % ("-worker" if from_worker else ""))
-
-        assert player.wait(timeout=90) == 1, "exit code %s" % player.returncode
-        dialog = wait_for("the HTML dialog", lambda: find_window(env, "^Link Error"), 90)
-        _, _, width, height = geometry(env, dialog)
-        assert (width, height) == (700, 580), (width, height)
-        dialog_pid = int(run(["xdotool", "getwindowpid", dialog], env).stdout.strip())
-        started.add(dialog_pid)
-        # The player is gone; the dialog keeps the code on the clipboard.
-        wait_for("the code kept by the dialog", lambda: clipboard(env) == code, 20)
-
+        code, dialog = follow_fatal_notice(env, player, args.cli, "^Link Error", code, args.screenshots,
+                                           "-worker" if from_worker else "", started)
         fields = decode(args.cli, code, env)
         assert int(fields["ts"]) > 1600000000, fields
-        if not args.player:
-            assert fields["reason"] == reason, fields
-        assert fields["reason"], fields
+        assert fields["reason"] == reason, fields
         if from_worker:
             return
+        dialog_pid = max(started - {player.pid})
 
         time.sleep(2)   # let the page paint
         screenshot(env, args.screenshots, "dialog.png")
