@@ -25,6 +25,9 @@ from private_cups import JobListener, PrivateCups  # noqa: E402
 
 DRIVER = None
 PLAYER = None        # the player's command line, when testing the player itself
+PLAYER_WINDOW = "Tovrel Academy"  # the title the player's window begins with
+PLAYER_READY = None  # player mode: called with (test, player) before the first request
+PRINT_BUTTON = False  # player mode: the page shows the print button (a PDF item)
 REQUEST_KEY = "ctrl+p"
 TIMEOUT = 120  # generous: a loaded 2-core machine starts Chromium slowly
 
@@ -122,6 +125,12 @@ class PlayerRun(PrintDriver):
         test.xdotool("windowfocus", "--sync", self.window)
         test.xdotool("key", "--clearmodifiers", REQUEST_KEY)
 
+    def click_print_button(self, test):
+        """The page's round print button: 48 px, 24 px from the bottom right corner."""
+        width, height = test.window_size(self.window)
+        test.xdotool("mousemove", "--window", self.window, str(width - 48), str(height - 48))
+        test.xdotool("click", "1")
+
 
 class PrintingTest(unittest.TestCase):
     @classmethod
@@ -174,6 +183,31 @@ class PrintingTest(unittest.TestCase):
             time.sleep(0.2)
         raise AssertionError("the printer picker did not open")
 
+    def visible_windows(self):
+        return set(self.xdotool("search", "--onlyvisible", "--name", "."))
+
+    def window_size(self, wid):
+        for word in self.xdotool("getwindowgeometry", "--shell", wid):
+            if word.startswith("WIDTH="):
+                width = int(word[6:])
+            elif word.startswith("HEIGHT="):
+                height = int(word[7:])
+        return width, height
+
+    def request_dialog(self, driver, known, before=None):
+        """Makes one print request and returns the picker it opened. In the
+        player the picker must be the only window the request shows: no
+        preview or print window of the engine."""
+        if not PLAYER:
+            driver.request(self)
+            return self.wait_for_dialog(known)
+        before = self.visible_windows() if before is None else before
+        driver.request(self)
+        wid = self.wait_for_dialog(known)
+        time.sleep(1)  # an engine window would show up together with ours
+        self.assertEqual(self.visible_windows() - before, {wid}, "windows other than the picker opened")
+        return wid
+
     def press(self, wid, key):
         self.xdotool("windowfocus", "--sync", wid)
         self.xdotool("key", "--clearmodifiers", "--window", "0", key)
@@ -189,9 +223,12 @@ class PrintingTest(unittest.TestCase):
     def start_player(self):
         player = PlayerRun(self.env())
         self.addCleanup(player.finish)
-        windows = self.xdotool("search", "--sync", "--onlyvisible", "--pid", str(player.process.pid))
+        windows = self.xdotool("search", "--sync", "--onlyvisible", "--pid", str(player.process.pid),
+                               "--name", "^" + PLAYER_WINDOW)
         self.assertTrue(windows, "the player showed no window")
         player.window = windows[0]
+        if PLAYER_READY:
+            PLAYER_READY(self, player)
         return player
 
     def completed_jobs(self):
@@ -214,8 +251,7 @@ class PrintingTest(unittest.TestCase):
     def test_enter_prints_on_the_chosen_printer(self):
         before = len(self.listener.jobs)
         driver = self.start_print()
-        driver.request(self)
-        self.press(self.wait_for_dialog(set()), "Return")
+        self.press(self.request_dialog(driver, set()), "Return")
         self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
         jobs = self.listener.wait_for_jobs(before + 1, TIMEOUT)
         self.assertEqual(len(jobs), before + 1)
@@ -229,8 +265,7 @@ class PrintingTest(unittest.TestCase):
         before_jobs = self.completed_jobs()
         before_bytes = len(self.listener.jobs)
         driver = self.start_print()
-        driver.request(self)
-        self.press(self.wait_for_dialog(set()), "Escape")
+        self.press(self.request_dialog(driver, set()), "Escape")
         self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
         if driver.reports_page:
             self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(CANCELLED)])
@@ -241,8 +276,7 @@ class PrintingTest(unittest.TestCase):
     def test_queue_stopped_after_selection_is_unavailable(self):
         before = self.completed_jobs()
         driver = self.start_print()
-        driver.request(self)
-        wid = self.wait_for_dialog(set())
+        wid = self.request_dialog(driver, set())
         self.cups.run("cupsdisable", "Office")
         self.addCleanup(self.cups.run, "cupsenable", "Office")
         self.press(wid, "Return")
@@ -256,11 +290,9 @@ class PrintingTest(unittest.TestCase):
         office_before = self.cups.run("lpstat", "-W", "all", "-o", "Office")
         driver = self.start_print(requests=2)
         known = set()
-        driver.request(self)
-        self.press(self.wait_for_dialog(known), "Escape")
+        self.press(self.request_dialog(driver, known), "Escape")
         self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
-        driver.request(self)
-        second = self.wait_for_dialog(known)
+        second = self.request_dialog(driver, known)
         self.press(second, "Down")  # the second card: Archive
         self.press(second, "Return")
         self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
@@ -273,6 +305,20 @@ class PrintingTest(unittest.TestCase):
         self.assertEqual(self.cups.run("lpstat", "-W", "all", "-o", "Office"), office_before)
         if driver.reports_page:
             self.assertEqual(driver.finish(), 0)
+
+    def test_print_button_in_the_page_reaches_the_program(self):
+        if not (PLAYER and PRINT_BUTTON):
+            self.skipTest("only the player's PDF items show the print button")
+        before = len(self.listener.jobs)
+        player = self.start_print()
+        windows = self.visible_windows()
+        player.click_print_button(self)
+        wid = self.wait_for_dialog(set())
+        time.sleep(1)
+        self.assertEqual(self.visible_windows() - windows, {wid}, "windows other than the picker opened")
+        self.press(wid, "Return")
+        self.assertEqual(player.wait_line("printResult: "), SUCCESS)
+        self.assertEqual(len(self.listener.wait_for_jobs(before + 1, TIMEOUT)), before + 1)
 
 
 if __name__ == "__main__":
