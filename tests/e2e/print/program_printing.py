@@ -17,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "browser"))
 import test_printing  # noqa: E402
-from harness import Backend, SOURCE_DIR, wait_until  # noqa: E402
+from harness import Backend, SOURCE_DIR  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")
@@ -40,7 +40,7 @@ def port_443_free():
 
 def pixel(test, wid, x, y):
     """The colour at (x, y) of a window, read with ImageMagick's import."""
-    out = subprocess.run(["import", "-window", wid, "-crop", "1x1+%d+%d" % (x, y), "txt:-"],
+    out = subprocess.run(["import", "-window", wid, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
                          env=test.env(), capture_output=True, text=True, timeout=60).stdout
     for line in out.splitlines():
         if line.startswith("0,0:") and "(" in line:
@@ -53,16 +53,20 @@ def pdf_item_ready(backend, pdf_requests_before):
     """Waits until the player fetched the PDF again and painted the print button
     over it: the page and its scripts are in place."""
     def ready(test, player):
-        fetched = wait_until(lambda: len([r for r in backend.requests() if r["path"] == PDF_PATH])
+        fetched = test_printing.wait_until(lambda: len([r for r in backend.requests() if r["path"] == PDF_PATH])
                              > pdf_requests_before[0], test_printing.TIMEOUT)
         test.assertTrue(fetched, "the player did not fetch the PDF; saw %s" % player.seen[-20:])
         pdf_requests_before[0] = len([r for r in backend.requests() if r["path"] == PDF_PATH])
 
         def button_painted():
-            width, height = test.window_size(player.window)
-            colour = pixel(test, player.window, width - 48, height - 48)
+            wid = test.find_player_window(player)
+            size = wid and test.window_size(wid)
+            if not size:
+                return False
+            # Below the glyph in the button's middle.
+            colour = pixel(test, wid, size[0] - 48, size[1] - 32)
             return colour and all(abs(a - b) <= 24 for a, b in zip(colour, BUTTON_BLUE))
-        test.assertTrue(wait_until(button_painted, test_printing.TIMEOUT), "the print button never showed")
+        test.assertTrue(test_printing.wait_until(button_painted), "the print button never showed")
         time.sleep(2)  # the viewer lays out its first page after the frame is painted
     return ready
 

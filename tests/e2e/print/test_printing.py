@@ -43,6 +43,16 @@ window.addEventListener('message', e => window.receivedResults.push(e.data));
 </script></body></html>"""
 
 
+def wait_until(predicate, timeout=TIMEOUT, step=0.2):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
 class VirtualDisplay:
     def __init__(self):
         read_fd, write_fd = os.pipe()
@@ -187,12 +197,13 @@ class PrintingTest(unittest.TestCase):
         return set(self.xdotool("search", "--onlyvisible", "--name", "."))
 
     def window_size(self, wid):
+        """(width, height), or None once the window is gone."""
+        size = {}
         for word in self.xdotool("getwindowgeometry", "--shell", wid):
-            if word.startswith("WIDTH="):
-                width = int(word[6:])
-            elif word.startswith("HEIGHT="):
-                height = int(word[7:])
-        return width, height
+            name, _, value = word.partition("=")
+            if name in ("WIDTH", "HEIGHT"):
+                size[name] = int(value)
+        return (size["WIDTH"], size["HEIGHT"]) if len(size) == 2 else None
 
     def request_dialog(self, driver, known, before=None):
         """Makes one print request and returns the picker it opened. In the
@@ -223,13 +234,19 @@ class PrintingTest(unittest.TestCase):
     def start_player(self):
         player = PlayerRun(self.env())
         self.addCleanup(player.finish)
-        windows = self.xdotool("search", "--sync", "--onlyvisible", "--pid", str(player.process.pid),
-                               "--name", "^" + PLAYER_WINDOW)
-        self.assertTrue(windows, "the player showed no window")
-        player.window = windows[0]
+        self.assertTrue(wait_until(lambda: self.find_player_window(player)), "the player showed no window")
         if PLAYER_READY:
             PLAYER_READY(self, player)
         return player
+
+    def find_player_window(self, player):
+        """The player's visible main window; windows come and go while it starts."""
+        for wid in reversed(self.xdotool("search", "--onlyvisible", "--pid", str(player.process.pid),
+                                         "--name", "^" + PLAYER_WINDOW)):
+            if self.window_size(wid):
+                player.window = wid
+                return wid
+        return None
 
     def completed_jobs(self):
         out = self.cups.run("lpstat", "-W", "all", "-o")
