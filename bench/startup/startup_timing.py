@@ -119,7 +119,7 @@ def main():
     parser.add_argument("--program", default=os.path.join(BUILD, "src", "app", "tovrelapp"))
     parser.add_argument("--cli", default=os.path.join(BUILD, "tools", "pellaro-cli"))
     parser.add_argument("--bare", default=os.path.join(BUILD, "bench", "startup", "startup_bare_webengine"))
-    parser.add_argument("--content-id", default="lesson-wrapped", help="an item shown through the player page")
+    parser.add_argument("--content-id", default="framed-1", help="an item shown through the local player page")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--timeout", type=float, default=120)
     args = parser.parse_args()
