@@ -178,15 +178,19 @@ class PrintingTest(unittest.TestCase):
         env.setdefault("XDG_RUNTIME_DIR", self.folder)
         return env
 
-    def xdotool(self, *args):
+    def xdotool(self, *args, timeout=60):
         return subprocess.run(["xdotool", *args], env=self.env(), capture_output=True, text=True,
-                              timeout=60).stdout.split()
+                              timeout=timeout).stdout.split()
 
     def wait_for_dialog(self, known, timeout=TIMEOUT):
         """The id of a visible picker window not seen before."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            for wid in self.xdotool("search", "--onlyvisible", "--name", "^Select Printer$"):
+            try:
+                found = self.xdotool("search", "--onlyvisible", "--name", "^Select Printer$", timeout=10)
+            except subprocess.TimeoutExpired:  # see find_player_window
+                continue
+            for wid in found:
                 if wid not in known:
                     known.add(wid)
                     return wid
@@ -241,8 +245,13 @@ class PrintingTest(unittest.TestCase):
 
     def find_player_window(self, player):
         """The player's visible main window; windows come and go while it starts."""
-        for wid in reversed(self.xdotool("search", "--onlyvisible", "--pid", str(player.process.pid),
-                                         "--name", "^" + PLAYER_WINDOW)):
+        try:
+            # A search can hang on a window that goes away while it is read.
+            found = self.xdotool("search", "--onlyvisible", "--pid", str(player.process.pid),
+                                 "--name", "^" + PLAYER_WINDOW, timeout=10)
+        except subprocess.TimeoutExpired:
+            return None
+        for wid in reversed(found):
             if self.window_size(wid):
                 player.window = wid
                 return wid
