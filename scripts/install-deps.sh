@@ -18,7 +18,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64
   # running windows, printers and screenshots without a display
   xvfb xauth xdotool x11-utils xclip imagemagick xdg-utils
-  cups cups-client cups-bsd
+  cups cups-client cups-bsd poppler-utils
   fonts-dejavu-core fonts-noto-core
 )
 

@@ -10,9 +10,11 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QObject>
 #include <QPointer>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWebChannel>
 #include <QWebEngineCertificateError>
@@ -120,6 +122,40 @@ protected:
     }
 };
 
+// Inside the built-in PDF viewer Control+P reaches no page script and the
+// engine prints nothing: the view itself turns the key into the program's
+// print request, for every page (page scripts would swallow it anyway).
+class PrintKeyCatcher : public QObject {
+public:
+    explicit PrintKeyCatcher(std::function<void()> request) : request_(std::move(request)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The view creates the widget that takes the keys later, on its first page.
+        if (event->type() == QEvent::ChildAdded) {
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (child->isWidgetType()) child->installEventFilter(this);
+        }
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+            if (key->key() == Qt::Key_P && modifiers == Qt::ControlModifier) {
+                if (event->type() == QEvent::ShortcutOverride) {
+                    event->accept();  // no shortcut elsewhere takes it; it comes back as a key press
+                } else if (!key->isAutoRepeat()) {
+                    // The picker is modal: it runs after this event, not inside it.
+                    QTimer::singleShot(0, this, request_);
+                }
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> request_;
+};
+
 class FilteringInterceptor;
 
 class PolicyPage : public QWebEnginePage {
@@ -184,6 +220,7 @@ struct WebViewHost::Impl {
     PageBridge* bridge = nullptr;
     QWebChannel* channel = nullptr;
     ZoomBlocker* zoomBlocker = nullptr;
+    PrintKeyCatcher* printKeys = nullptr;
     int scriptCount = 0;
     bool closed = false;
     std::int32_t lastResult = 0;
@@ -375,6 +412,8 @@ void WebViewHost::Close(int timeoutMs) {
     d.interceptor = nullptr;
     delete d.zoomBlocker;
     d.zoomBlocker = nullptr;
+    delete d.printKeys;
+    d.printKeys = nullptr;
 }
 
 void WebViewHost::Resize(int width, int height) {
@@ -457,6 +496,13 @@ void WebViewHost::LockDownSettings() {
         if (d.view->focusProxy()) d.view->focusProxy()->installEventFilter(d.zoomBlocker);
         for (QObject* child : d.view->children())
             if (child->isWidgetType()) child->installEventFilter(d.zoomBlocker);
+    }
+    if (!d.printKeys) {
+        d.printKeys = new PrintKeyCatcher([this] { ShowSystemPrintDialog(); });
+        d.view->installEventFilter(d.printKeys);
+        if (d.view->focusProxy()) d.view->focusProxy()->installEventFilter(d.printKeys);
+        for (QObject* child : d.view->children())
+            if (child->isWidgetType()) child->installEventFilter(d.printKeys);
     }
 }
 

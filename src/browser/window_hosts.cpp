@@ -4,6 +4,7 @@
 #include "browser/navigation_policy.h"
 #include "browser/page_scripts.h"
 #include "browser/resource_filter.h"
+#include "platform/debug_log.h"
 
 namespace pellaro {
 namespace {
@@ -57,7 +58,11 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
         switch (PlayerMessageAction(message)) {
             case PlayerAction::Print: h->ShowSystemPrintDialog(); break;
             case PlayerAction::ToggleFullscreen: Run(actions.toggleFullscreen); break;
-            case PlayerAction::ShowOnce: Run(actions.showOnce); break;
+            case PlayerAction::ShowOnce:
+                // Start-up timing keys on this line.
+                DebugLine("Player page loaded");
+                Run(actions.showOnce);
+                break;
             case PlayerAction::None: break;
         }
     };

@@ -106,6 +106,8 @@ CONTENT_ANSWERS = {
     "vidshare-1": (200, {"data": {"type": "video", "url": LESSON,
                                   "video_url": "https://www.vidshare.localhost/watch?v=abc123",
                                   "watermark": "student@example.com", "item_number": 11}}),
+    "framed-1": (200, {"data": {"type": "embed", "url": LESSON, "watermark": "student@example.com",
+                                "item_number": 13}}),
     "meeting-1": (200, {"data": {"type": "zoom", "url": "https://meet.localhost/j/123456",
                                  "watermark": "", "item_number": 12}}),
     "empty-item": (200, {}),

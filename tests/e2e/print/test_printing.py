@@ -25,6 +25,9 @@ from private_cups import JobListener, PrivateCups  # noqa: E402
 
 DRIVER = None
 PLAYER = None        # the player's command line, when testing the player itself
+PLAYER_WINDOW = "Tovrel Academy"  # the title the player's window begins with
+PLAYER_READY = None  # player mode: called with (test, player) before the first request
+PRINT_BUTTON = False  # player mode: the page shows the print button (a PDF item)
 REQUEST_KEY = "ctrl+p"
 TIMEOUT = 120  # generous: a loaded 2-core machine starts Chromium slowly
 
@@ -38,6 +41,16 @@ PAGE = """<!doctype html><html><head><title>Printing lesson</title></head><body>
 window.receivedResults = [];
 window.addEventListener('message', e => window.receivedResults.push(e.data));
 </script></body></html>"""
+
+
+def wait_until(predicate, timeout=TIMEOUT, step=0.2):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
 
 
 class VirtualDisplay:
@@ -122,6 +135,12 @@ class PlayerRun(PrintDriver):
         test.xdotool("windowfocus", "--sync", self.window)
         test.xdotool("key", "--clearmodifiers", REQUEST_KEY)
 
+    def click_print_button(self, test):
+        """The page's round print button: 48 px, 24 px from the bottom right corner."""
+        width, height = test.window_size(self.window)
+        test.xdotool("mousemove", "--window", self.window, str(width - 48), str(height - 48))
+        test.xdotool("click", "1")
+
 
 class PrintingTest(unittest.TestCase):
     @classmethod
@@ -159,20 +178,50 @@ class PrintingTest(unittest.TestCase):
         env.setdefault("XDG_RUNTIME_DIR", self.folder)
         return env
 
-    def xdotool(self, *args):
+    def xdotool(self, *args, timeout=60):
         return subprocess.run(["xdotool", *args], env=self.env(), capture_output=True, text=True,
-                              timeout=60).stdout.split()
+                              timeout=timeout).stdout.split()
 
     def wait_for_dialog(self, known, timeout=TIMEOUT):
         """The id of a visible picker window not seen before."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            for wid in self.xdotool("search", "--onlyvisible", "--name", "^Select Printer$"):
+            try:
+                found = self.xdotool("search", "--onlyvisible", "--name", "^Select Printer$", timeout=10)
+            except subprocess.TimeoutExpired:  # see find_player_window
+                continue
+            for wid in found:
                 if wid not in known:
                     known.add(wid)
                     return wid
             time.sleep(0.2)
         raise AssertionError("the printer picker did not open")
+
+    def visible_windows(self):
+        return set(self.xdotool("search", "--onlyvisible", "--name", "."))
+
+    def window_size(self, wid):
+        """(width, height), or None once the window is gone."""
+        size = {}
+        for word in self.xdotool("getwindowgeometry", "--shell", wid):
+            name, _, value = word.partition("=")
+            if name in ("WIDTH", "HEIGHT"):
+                size[name] = int(value)
+        return (size["WIDTH"], size["HEIGHT"]) if len(size) == 2 else None
+
+    def request_dialog(self, driver, known, before=None):
+        """Makes one print request and returns the picker it opened. In the
+        player the picker must be the only window the request shows: no
+        preview or print window of the engine."""
+        if not PLAYER:
+            driver.request(self)
+            return self.wait_for_dialog(known)
+        before = self.visible_windows() if before is None else before
+        driver.request(self)
+        wid = self.wait_for_dialog(known)
+        time.sleep(1)  # an engine window would show up together with ours
+        self.assertEqual(self.visible_windows() - before, {wid}, "windows other than the picker opened")
+        return wid
 
     def press(self, wid, key):
         self.xdotool("windowfocus", "--sync", wid)
@@ -189,10 +238,24 @@ class PrintingTest(unittest.TestCase):
     def start_player(self):
         player = PlayerRun(self.env())
         self.addCleanup(player.finish)
-        windows = self.xdotool("search", "--sync", "--onlyvisible", "--pid", str(player.process.pid))
-        self.assertTrue(windows, "the player showed no window")
-        player.window = windows[0]
+        self.assertTrue(wait_until(lambda: self.find_player_window(player)), "the player showed no window")
+        if PLAYER_READY:
+            PLAYER_READY(self, player)
         return player
+
+    def find_player_window(self, player):
+        """The player's visible main window; windows come and go while it starts."""
+        try:
+            # A search can hang on a window that goes away while it is read.
+            found = self.xdotool("search", "--onlyvisible", "--pid", str(player.process.pid),
+                                 "--name", "^" + PLAYER_WINDOW, timeout=10)
+        except subprocess.TimeoutExpired:
+            return None
+        for wid in reversed(found):
+            if self.window_size(wid):
+                player.window = wid
+                return wid
+        return None
 
     def completed_jobs(self):
         out = self.cups.run("lpstat", "-W", "all", "-o")
@@ -214,8 +277,7 @@ class PrintingTest(unittest.TestCase):
     def test_enter_prints_on_the_chosen_printer(self):
         before = len(self.listener.jobs)
         driver = self.start_print()
-        driver.request(self)
-        self.press(self.wait_for_dialog(set()), "Return")
+        self.press(self.request_dialog(driver, set()), "Return")
         self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
         jobs = self.listener.wait_for_jobs(before + 1, TIMEOUT)
         self.assertEqual(len(jobs), before + 1)
@@ -229,8 +291,7 @@ class PrintingTest(unittest.TestCase):
         before_jobs = self.completed_jobs()
         before_bytes = len(self.listener.jobs)
         driver = self.start_print()
-        driver.request(self)
-        self.press(self.wait_for_dialog(set()), "Escape")
+        self.press(self.request_dialog(driver, set()), "Escape")
         self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
         if driver.reports_page:
             self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(CANCELLED)])
@@ -241,8 +302,7 @@ class PrintingTest(unittest.TestCase):
     def test_queue_stopped_after_selection_is_unavailable(self):
         before = self.completed_jobs()
         driver = self.start_print()
-        driver.request(self)
-        wid = self.wait_for_dialog(set())
+        wid = self.request_dialog(driver, set())
         self.cups.run("cupsdisable", "Office")
         self.addCleanup(self.cups.run, "cupsenable", "Office")
         self.press(wid, "Return")
@@ -256,11 +316,9 @@ class PrintingTest(unittest.TestCase):
         office_before = self.cups.run("lpstat", "-W", "all", "-o", "Office")
         driver = self.start_print(requests=2)
         known = set()
-        driver.request(self)
-        self.press(self.wait_for_dialog(known), "Escape")
+        self.press(self.request_dialog(driver, known), "Escape")
         self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
-        driver.request(self)
-        second = self.wait_for_dialog(known)
+        second = self.request_dialog(driver, known)
         self.press(second, "Down")  # the second card: Archive
         self.press(second, "Return")
         self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
@@ -273,6 +331,20 @@ class PrintingTest(unittest.TestCase):
         self.assertEqual(self.cups.run("lpstat", "-W", "all", "-o", "Office"), office_before)
         if driver.reports_page:
             self.assertEqual(driver.finish(), 0)
+
+    def test_print_button_in_the_page_reaches_the_program(self):
+        if not (PLAYER and PRINT_BUTTON):
+            self.skipTest("only the player's PDF items show the print button")
+        before = len(self.listener.jobs)
+        player = self.start_print()
+        windows = self.visible_windows()
+        player.click_print_button(self)
+        wid = self.wait_for_dialog(set())
+        time.sleep(1)
+        self.assertEqual(self.visible_windows() - windows, {wid}, "windows other than the picker opened")
+        self.press(wid, "Return")
+        self.assertEqual(player.wait_line("printResult: "), SUCCESS)
+        self.assertEqual(len(self.listener.wait_for_jobs(before + 1, TIMEOUT)), before + 1)
 
 
 if __name__ == "__main__":

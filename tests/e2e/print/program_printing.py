@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Printing through the program itself: tovrelapp opens a sealed link to a PDF
+item from the reference backend on port 443 (the built-in addresses have no
+port), and the printing cases of test_printing.py drive it with Ctrl+P, the
+page's print button and the printer picker against a private CUPS server.
+Exits 77 (skipped) only when port 443 cannot be had."""
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "browser"))
+import test_printing  # noqa: E402
+from harness import Backend, SOURCE_DIR  # noqa: E402
+
+PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
+CLI = os.environ.get("PELLARO_CLI", "")
+SKIP = 77
+PDF_PATH = "/content/sample.pdf"
+BUTTON_BLUE = (33, 150, 243)  # the print button's fill
+
+
+def port_443_free():
+    probe = socket.socket()
+    try:
+        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        probe.bind(("127.0.0.1", 443))
+        return True
+    except OSError:
+        return False
+    finally:
+        probe.close()
+
+
+def pixel(test, wid, x, y):
+    """The colour at (x, y) of a window, read with ImageMagick's import."""
+    out = subprocess.run(["import", "-window", wid, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
+                         env=test.env(), capture_output=True, text=True, timeout=60).stdout
+    for line in out.splitlines():
+        if line.startswith("0,0:") and "(" in line:
+            values = line.split("(", 1)[1].split(")", 1)[0].split(",")
+            return tuple(int(float(v)) for v in values[:3])
+    return None
+
+
+def pdf_item_ready(backend, pdf_requests_before):
+    """Waits until the player fetched the PDF again and painted the print button
+    over it: the page and its scripts are in place."""
+    def ready(test, player):
+        fetched = test_printing.wait_until(lambda: len([r for r in backend.requests() if r["path"] == PDF_PATH])
+                             > pdf_requests_before[0], test_printing.TIMEOUT)
+        test.assertTrue(fetched, "the player did not fetch the PDF; saw %s" % player.seen[-20:])
+        pdf_requests_before[0] = len([r for r in backend.requests() if r["path"] == PDF_PATH])
+
+        def button_painted():
+            wid = test.find_player_window(player)
+            size = wid and test.window_size(wid)
+            if not size:
+                return False
+            # Below the glyph in the button's middle.
+            colour = pixel(test, wid, size[0] - 48, size[1] - 32)
+            return colour and all(abs(a - b) <= 24 for a, b in zip(colour, BUTTON_BLUE))
+        test.assertTrue(test_printing.wait_until(button_painted), "the print button never showed")
+        time.sleep(2)  # the viewer lays out its first page after the frame is painted
+    return ready
+
+
+class PdfItemJob(test_printing.PrintingTest):
+    """What reaches the printer for a PDF item."""
+
+    @unittest.expectedFailure  # the page printed is the viewer's frame: toolbar and thumbnails, no document
+    def test_job_is_the_document(self):
+        if not shutil.which("pdftotext"):
+            self.skipTest("pdftotext (poppler-utils) is missing")
+        before = len(self.listener.jobs)
+        player = self.start_print()
+        self.press(self.request_dialog(player, set()), "Return")
+        self.assertEqual(player.wait_line("printResult: "), test_printing.SUCCESS)
+        job = self.listener.wait_for_jobs(before + 1, test_printing.TIMEOUT)[-1]
+        text = subprocess.run(["pdftotext", "-", "-"], input=job, capture_output=True, timeout=60).stdout
+        self.assertIn(b"Tovrel Academy sample document", text)
+
+
+def load_cases(names):
+    loader = unittest.TestLoader()
+    if names:
+        return loader.loadTestsFromNames(names, test_printing)
+    suite = loader.loadTestsFromModule(test_printing)
+    suite.addTest(PdfItemJob("test_job_is_the_document"))
+    return suite
+
+
+def main():
+    if not PROGRAM or not CLI:
+        print("PELLARO_PROGRAM and PELLARO_CLI are required")
+        return 1
+    if not port_443_free():
+        print("skipped: port 443 is taken or cannot be bound")
+        return SKIP
+    root = tempfile.mkdtemp(prefix="pellaro-program-print-")
+    try:
+        try:
+            backend = Backend(root, port=443)
+        except RuntimeError as error:
+            print("skipped:", error)
+            return SKIP
+        try:
+            link = subprocess.run([CLI, "link", "seal", "print-link-key", "pdf-1", "https://api.tovrel.localhost"],
+                                  capture_output=True, text=True, check=True).stdout.strip()
+            # Private folders for the player; test_printing adds a private HOME.
+            for name in ("XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"):
+                os.environ[name] = os.path.join(root, name.lower())
+                os.makedirs(os.environ[name], exist_ok=True)
+            os.environ["XDG_RUNTIME_DIR"] = os.path.join(root, "run")
+            os.makedirs(os.environ["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+            os.environ["PELLARO_TEST_CA_FILE"] = os.path.join(SOURCE_DIR, "tests", "backend", "certs",
+                                                              "test-root.pem")
+            test_printing.PLAYER = [PROGRAM, link]
+            test_printing.PLAYER_READY = pdf_item_ready(backend, [0])
+            test_printing.PRINT_BUTTON = True
+            result = unittest.TextTestRunner(verbosity=2).run(load_cases(sys.argv[1:]))
+            return 0 if result.wasSuccessful() else 1
+        finally:
+            backend.stop()
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
