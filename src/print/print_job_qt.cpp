@@ -4,13 +4,17 @@
 #include <QPageSize>
 #include <QPointer>
 #include <QPrinterInfo>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <QWidget>
 
+#include "app/app_record.h"
+#include "net/http_client.h"
 #include "platform/debug_log.h"
 #include "platform/text.h"
 #include "print/cups_queue.h"
 #include "print/print_request.h"
+#include "print/print_source.h"
 #include "print/printer_dialog.h"
 
 namespace pellaro::print {
@@ -39,6 +43,21 @@ PrintOutcome SendToQueue(const std::string& queue, const std::string& title, con
     return PrintOutcome::UnknownStatus;
 }
 
+// The document behind a PDF page, fetched through the program's pinned client;
+// empty when the page is no PDF or the document cannot be had.
+QByteArray PdfDocumentOf(const QUrl& url) {
+    const std::wstring address = url.toString().toStdWString();
+    if (!ShowsPdfDocument(address, App().content)) return {};
+    const HttpResponse response = HttpClient::Shared().Get(address);
+    if (!response.ok || !IsPdfDocument(response.body)) {
+        DebugLine("Print: the PDF document could not be fetched (" +
+                  (response.error.empty() ? "status " + std::to_string(response.status) : response.error) +
+                  "); printing the page as shown");
+        return {};
+    }
+    return QByteArray(response.body.data(), static_cast<qsizetype>(response.body.size()));
+}
+
 }  // namespace
 
 void PrintPageToPhysicalPrinter(QWebEnginePage* page, QWidget* owner,
@@ -50,6 +69,11 @@ void PrintPageToPhysicalPrinter(QWebEnginePage* page, QWidget* owner,
         if (!target) return;  // the page went away while the dialog was open
         const QString queue = QString::fromStdWString(printer);
         const std::string title = target->title().isEmpty() ? "Page" : target->title().toStdString();
+        // The engine's PDF viewer would print a picture of itself: send the document.
+        if (const QByteArray document = PdfDocumentOf(target->url()); !document.isEmpty()) {
+            done(SendToQueue(ToUtf8(printer), title, document));
+            return;
+        }
         target->printToPdf(
             [queue = printer, title, done](const QByteArray& pdf) { done(SendToQueue(ToUtf8(queue), title, pdf)); },
             LayoutFor(queue));

@@ -74,7 +74,6 @@ def pdf_item_ready(backend, pdf_requests_before):
 class PdfItemJob(test_printing.PrintingTest):
     """What reaches the printer for a PDF item."""
 
-    @unittest.expectedFailure  # the page printed is the viewer's frame: toolbar and thumbnails, no document
     def test_job_is_the_document(self):
         if not shutil.which("pdftotext"):
             self.skipTest("pdftotext (poppler-utils) is missing")
