@@ -21,7 +21,7 @@ struct Seen {
 
 Seen WaitForNotice() {
     for (int i = 0; i < 600; ++i) {
-        if (HWND hwnd = FindWindowW(kCountdownClassName, kCountdownWindowTitle)) {
+        if (HWND hwnd = FindWindowW(kCountdownWindowId, kCountdownWindowTitle)) {
             Seen seen;
             GetWindowRect(hwnd, &seen.rect);
             seen.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
@@ -52,7 +52,7 @@ TEST_P(CountdownNoticeWindow, IsATopMostBorderedPopupOfTheRightSize) {
     EXPECT_TRUE(seen.exStyle & WS_EX_TOPMOST);
     ASSERT_EQ(shown.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_TRUE(shown.get());
-    EXPECT_EQ(FindWindowW(kCountdownClassName, kCountdownWindowTitle), nullptr);
+    EXPECT_EQ(FindWindowW(kCountdownWindowId, kCountdownWindowTitle), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutCode, CountdownNoticeWindow, ::testing::Bool());

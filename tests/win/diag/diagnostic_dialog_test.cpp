@@ -68,7 +68,7 @@ TEST(ShowDiagnosticDialogAndExit, CopiesTheCodeAndEndsWithExitCode1) {
 
     bool sawNotice = false;
     for (int i = 0; i < 600 && !sawNotice; ++i) {
-        sawNotice = FindWindowW(kCountdownClassName, kCountdownWindowTitle) != nullptr;
+        sawNotice = FindWindowW(kCountdownWindowId, kCountdownWindowTitle) != nullptr;
         if (!sawNotice) Sleep(50);
     }
     EXPECT_TRUE(sawNotice);
