@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/diagnostic_dialog_content.h"
+#include "wait_for.h"
 
 namespace pellaro {
 namespace {
@@ -20,6 +21,7 @@ struct Seen {
 };
 
 Seen WaitForNotice() {
+<<<<<<< HEAD
     for (int i = 0; i < 600; ++i) {
         if (HWND hwnd = FindWindowW(kCountdownWindowId, kCountdownWindowTitle)) {
             Seen seen;
@@ -29,9 +31,22 @@ Seen WaitForNotice() {
             return seen;
         }
         Sleep(50);
+=======
+    HWND hwnd = nullptr;
+    const bool shown = testing::WaitFor([&hwnd] {
+        hwnd = FindWindowW(kCountdownClassName, kCountdownWindowTitle);
+        return hwnd != nullptr;
+    });
+    if (!shown) {
+        ADD_FAILURE() << "no countdown window";
+        return {};
+>>>>>>> layers-e2e
     }
-    ADD_FAILURE() << "no countdown window";
-    return {};
+    Seen seen;
+    GetWindowRect(hwnd, &seen.rect);
+    seen.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    seen.exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+    return seen;
 }
 
 class CountdownNoticeWindow : public ::testing::TestWithParam<bool> {};
