@@ -21,26 +21,14 @@ struct Seen {
 };
 
 Seen WaitForNotice() {
-<<<<<<< HEAD
-    for (int i = 0; i < 600; ++i) {
-        if (HWND hwnd = FindWindowW(kCountdownWindowId, kCountdownWindowTitle)) {
-            Seen seen;
-            GetWindowRect(hwnd, &seen.rect);
-            seen.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-            seen.exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-            return seen;
-        }
-        Sleep(50);
-=======
     HWND hwnd = nullptr;
     const bool shown = testing::WaitFor([&hwnd] {
-        hwnd = FindWindowW(kCountdownClassName, kCountdownWindowTitle);
+        hwnd = FindWindowW(kCountdownWindowId, kCountdownWindowTitle);
         return hwnd != nullptr;
     });
     if (!shown) {
         ADD_FAILURE() << "no countdown window";
         return {};
->>>>>>> layers-e2e
     }
     Seen seen;
     GetWindowRect(hwnd, &seen.rect);
