@@ -93,10 +93,10 @@ set(CPACK_PACKAGE_VENDOR ${PELLARO_COMPANY_NAME})
 set(CPACK_PACKAGE_CONTACT ${PELLARO_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "course player for Tovrel Academy")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Opens the academy's Tovrelapp: course links and shows lessons, documents, videos\n"
-    "and live sessions in an embedded browser the player controls: pinned HTTPS to\n"
-    "the academy, printing to physical printers only. Started without a link it\n"
-    "opens the academy's home page. Includes pellaro-cli, the support tool.")
+    "Opens the academy's Tovrelapp: course links and shows lessons, documents,\n"
+    "videos and live sessions in an embedded browser the player controls: pinned\n"
+    "HTTPS to the academy, printing to physical printers only. Started without a\n"
+    "link it opens the academy's home page. Includes pellaro-cli, the support tool.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
