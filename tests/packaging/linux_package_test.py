@@ -84,7 +84,13 @@ def run_checks(deb, env, backend, marker, failures):
     link = sealed.stdout.strip()
     check(sealed.returncode == 0 and link.startswith("Tovrelapp:"), "installed pellaro-cli seals a link", failures)
 
-    subprocess.run(["xdg-open", link], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    # As a browser hands the link over: the URL's scheme lower-cased (the generic
+    # xdg-open matches the handler's type case-sensitively).
+    link = "tovrelapp:" + link[len("Tovrelapp:"):]
+    # The generic opener runs the handler in the foreground: it lives as long as the player.
+    log_path = os.path.join(env["PELLARO_PACKAGE_RUN"], "player.log")
+    with open(log_path, "wb") as log:
+        opener = subprocess.Popen(["xdg-open", link], env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
 
     def player_fetched():
         puts = [r for r in backend.requests() if r["path"] == CONTENT_PATH and r["method"] == "PUT"]
@@ -92,14 +98,22 @@ def run_checks(deb, env, backend, marker, failures):
         return puts and lesson and puts
     puts = wait_until(player_fetched, LONG)
     check(bool(puts) and puts[0]["body"] == "link_key=key-1&content_link_id=lesson-wrapped",
-          "the opened link reached the backend and the lesson loaded: %s" % [r["path"] for r in backend.requests()],
-          failures)
+          "the opened link reached the backend and the lesson loaded: %s"
+          % [r["path"] for r in backend.requests() if not r["path"].startswith("/__control/")], failures)
     players = [pid for pid in own_processes(marker) if executable_of(pid) == "/usr/bin/tovrelapp"]
     check(bool(players), "the installed player (/usr/bin/tovrelapp) is the one running", failures)
+    if not puts or not players:
+        with open(log_path, "rb") as log:
+            print("player output (ended: %s):\n%s" % (opener.poll(), log.read()[-3000:].decode("utf-8", "replace")))
     end_processes(marker)
+    opener.wait(timeout=60)
 
     result = subprocess.run(["dpkg", "-r", PACKAGE], capture_output=True, text=True, timeout=300)
     check(result.returncode == 0 and not installed(), "dpkg -r: " + result.stderr[-600:], failures)
+    # The maintainer scripts keep dpkg's record until a purge; nothing else is left.
+    result = subprocess.run(["dpkg", "--purge", PACKAGE], capture_output=True, text=True, timeout=300)
+    known = subprocess.run(["dpkg-query", "-W", PACKAGE], capture_output=True, text=True)
+    check(result.returncode == 0 and known.returncode != 0, "dpkg --purge leaves no record", failures)
     for path in FILES:
         check(not os.path.exists(path), "removed " + path, failures)
     query = subprocess.run(["xdg-mime", "query", "default", SCHEME_TYPE], env=env, capture_output=True, text=True,
@@ -139,11 +153,15 @@ def main():
 
     root = tempfile.mkdtemp(prefix="pellaro-package-test-")
     marker_text = "PELLARO_PACKAGE_RUN=" + root
-    backend = display = None
+    backend = display = keeper = None
     failures = []
     try:
         backend = Backend(root, port=443)
         display = Display()
+        # One client stays connected: Xvfb resets when its last client leaves, and a
+        # client connecting during the reset can hang.
+        keeper = subprocess.Popen(["xprop", "-root", "-spy"], env=dict(os.environ, DISPLAY=display.name),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         dirs = {name: os.path.join(root, name) for name in ("home", "data", "config", "run")}
         for path in dirs.values():
             os.makedirs(path, mode=0o700)
@@ -161,8 +179,11 @@ def main():
         check(False, "unexpected: %r" % error, failures)
     finally:
         end_processes(marker_text.encode())
-        if installed():
-            subprocess.run(["dpkg", "-r", PACKAGE], capture_output=True, timeout=300)
+        if installed() or subprocess.run(["dpkg-query", "-W", PACKAGE], capture_output=True).returncode == 0:
+            subprocess.run(["dpkg", "--purge", PACKAGE], capture_output=True, timeout=300)
+        if keeper:
+            keeper.kill()
+            keeper.wait()
         if display:
             display.stop()
         if backend:
