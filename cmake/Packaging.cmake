@@ -4,7 +4,7 @@
 
 # The version comes from the product record; the project version must agree,
 # since the packages and the version resource are named after it.
-set(PELLARO_APP_RECORD_HEADER ${CMAKE_SOURCE_DIR}/src/app/app_record.h)
+set(PELLARO_APP_RECORD_HEADER ${CMAKE_SOURCE_DIR}/src/core/app_record.h)
 file(STRINGS ${PELLARO_APP_RECORD_HEADER} _version_line REGEX "versionText = L\"[0-9.]+\"")
 string(REGEX MATCH "[0-9]+(\\.[0-9]+)*" PELLARO_VERSION_TEXT "${_version_line}")
 if(NOT PELLARO_VERSION_TEXT STREQUAL PROJECT_VERSION)

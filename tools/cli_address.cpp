@@ -1,6 +1,6 @@
 #include "cli_address.h"
 
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::cli {
 

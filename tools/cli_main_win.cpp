@@ -9,7 +9,7 @@
 #include <string>
 
 #include "pellaro_cli.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace {
 
