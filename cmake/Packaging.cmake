@@ -78,13 +78,22 @@ add_custom_command(
   COMMAND gzip -9nkf ${_doc_dir}/changelog
   DEPENDS ${_doc_dir}/changelog
   VERBATIM)
-add_custom_target(pellaro_package_files ALL DEPENDS ${_icons} ${_doc_dir}/changelog.gz)
+set(_manuals)
+foreach(_page tovrelapp pellaro-cli)
+  add_custom_command(
+    OUTPUT ${_doc_dir}/${_page}.1.gz
+    COMMAND gzip -9nc ${_packaging}/linux/${_page}.1 > ${_doc_dir}/${_page}.1.gz
+    DEPENDS ${_packaging}/linux/${_page}.1)
+  list(APPEND _manuals ${_doc_dir}/${_page}.1.gz)
+endforeach()
+add_custom_target(pellaro_package_files ALL DEPENDS ${_icons} ${_doc_dir}/changelog.gz ${_manuals})
 
 set(PELLARO_DEB_NAME pellaro-desktop-player)
 install(TARGETS tovrelapp pellaro-cli RUNTIME DESTINATION bin)
 install(FILES ${_packaging}/linux/pellaro-desktop-player.desktop DESTINATION share/applications)
 install(DIRECTORY ${_icon_dir}/ DESTINATION share/icons/hicolor)
 install(FILES ${_packaging}/linux/copyright ${_doc_dir}/changelog.gz DESTINATION share/doc/${PELLARO_DEB_NAME})
+install(FILES ${_manuals} DESTINATION share/man/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${PELLARO_DEB_NAME})

@@ -33,7 +33,8 @@ SCHEME_TYPE = "x-scheme-handler/tovrelapp"
 CONTENT_PATH = "/api/app/content-data"
 LONG = 120  # seconds; a loaded two-core machine starts Chromium slowly
 FILES = ["/usr/bin/tovrelapp", "/usr/bin/pellaro-cli", "/usr/share/applications/" + ENTRY,
-         "/usr/share/doc/%s/copyright" % PACKAGE, "/usr/share/doc/%s/changelog.gz" % PACKAGE] + \
+         "/usr/share/doc/%s/copyright" % PACKAGE, "/usr/share/doc/%s/changelog.gz" % PACKAGE,
+         "/usr/share/man/man1/tovrelapp.1.gz", "/usr/share/man/man1/pellaro-cli.1.gz"] + \
         ["/usr/share/icons/hicolor/%dx%d/apps/tovrelapp.png" % (s, s) for s in (16, 24, 32, 48, 64, 128, 256)]
 
 
