@@ -153,7 +153,7 @@ def make_pdf():
 
 # A plain light look for every page, so they read well on the player's dark default background.
 PAGE_STYLE = ("<style>html{background:#f7f7f5;color:#1f2328}"
-              "body{font:16px/1.5 'DejaVu Sans',sans-serif;max-width:44em;margin:2em auto;padding:0 1em}"
+              "body{font:16px/1.5 'DejaVu Sans',sans-serif;max-width:44em;margin:0 auto;padding:4.5em 1em 2em}"
               "h1{font-size:1.6em;color:#17324d}a{color:#0b5cad}li{margin:.3em 0}</style>")
 
 
