@@ -23,7 +23,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e", "browser"))
-from harness import Backend, Display, SOURCE_DIR, wait_until  # noqa: E402
+from harness import Backend, Display, SOURCE_DIR  # noqa: E402
 from program_e2e import port_443_free  # noqa: E402
 
 SKIP = 77
@@ -36,6 +36,17 @@ FILES = ["/usr/bin/tovrelapp", "/usr/bin/pellaro-cli", "/usr/share/applications/
          "/usr/share/doc/%s/copyright" % PACKAGE, "/usr/share/doc/%s/changelog.gz" % PACKAGE,
          "/usr/share/man/man1/tovrelapp.1.gz", "/usr/share/man/man1/pellaro-cli.1.gz"] + \
         ["/usr/share/icons/hicolor/%dx%d/apps/tovrelapp.png" % (s, s) for s in (16, 24, 32, 48, 64, 128, 256)]
+
+
+def wait_for(predicate, seconds):
+    """The predicate's first true value within the deadline, else its last one."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.5)
+    return predicate()
 
 
 def installed():
@@ -97,7 +108,7 @@ def run_checks(deb, env, backend, marker, failures):
         puts = [r for r in backend.requests() if r["path"] == CONTENT_PATH and r["method"] == "PUT"]
         lesson = [r for r in backend.requests() if r["path"] == "/content/lesson.html"]
         return puts and lesson and puts
-    puts = wait_until(player_fetched, LONG)
+    puts = wait_for(player_fetched, LONG)
     check(bool(puts) and puts[0]["body"] == "link_key=key-1&content_link_id=lesson-wrapped",
           "the opened link reached the backend and the lesson loaded: %s"
           % [r["path"] for r in backend.requests() if not r["path"].startswith("/__control/")], failures)
