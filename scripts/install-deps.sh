@@ -20,6 +20,8 @@ packages=(
   xvfb xauth xdotool x11-utils xclip imagemagick xdg-utils
   cups cups-client cups-bsd poppler-utils
   fonts-dejavu-core fonts-noto-core
+  # packages: the Windows installer, the Debian package and their checks
+  nsis dpkg-dev file fakeroot lintian desktop-file-utils shared-mime-info bsdutils
 )
 
 if [ "${PELLARO_SKIP_APT:-0}" != 1 ]; then
