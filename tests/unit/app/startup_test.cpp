@@ -48,7 +48,7 @@ struct FakeSystem {
         auto call = [this](const char* name) { return [this, name] { calls.push_back(name); }; };
         auto undo = [this](const char* name) { return ScopeGuard([this, name] { calls.push_back(name); }); };
         return StartupSteps{
-            .platformStartup = [this, call, undo] { call("initCom")(); return undo("uninitCom"); },
+            .platformStartup = [call, undo] { call("initCom")(); return undo("uninitCom"); },
             .installPreExitHook = [call, undo] { call("installPreExitHook")(); return undo("clearPreExitHook"); },
             .graphicsStartup = [this, undo]() -> std::optional<ScopeGuard> {
                 calls.push_back("startGraphics");

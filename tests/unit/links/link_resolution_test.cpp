@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app_record.h"
 #include "core/build_constants.h"
 #include "platform/debug_log.h"
 #include "core/text.h"
@@ -20,6 +19,13 @@ using namespace pellaro::testing;
 const char kMacFailed[] = "MAC verification failed \xE2\x80\x94 data may be tampered";
 
 std::wstring W(const std::string& s) { return FromUtf8(s); }
+
+// The descriptor before any link is resolved (it moved here from the app record).
+TEST(ContentDescriptor, StartsEmpty) {
+    const ContentDescriptor content;
+    EXPECT_TRUE(content.contentUrl.empty());
+    EXPECT_EQ(content.itemNumber, 1);
+}
 
 // Link resolution against fakes: a fixed key, a scripted backend and page script.
 class LinkResolution : public ::testing::Test {
