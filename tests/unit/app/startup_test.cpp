@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/app_record.h"
 #include "core/build_constants.h"
 #include "core/text.h"
 
