@@ -4,7 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/app_record.h"
 #include "cli_command.h"
 #include "links/link_resolution.h"
 #include "net/pin_store.h"
@@ -25,12 +24,12 @@ int Resolve(const Args& args) {
     } catch (const std::exception& e) {
         DebugLine(std::string("pellaro-cli resolve: dynamic pins not loaded: ") + e.what());
     }
-    std::string errorCode;
-    if (!ParseSchemeArgs(FromUtf8(parsed.operands[0]), errorCode)) {
-        std::cout << errorCode << "\n";
+    const LinkResult result = ResolveContentLink(FromUtf8(parsed.operands[0]));
+    if (!result.Resolved()) {
+        std::cout << result.error->Code() << "\n";
         return kExitFailed;
     }
-    const ContentDescriptor& content = App().content;
+    const ContentDescriptor& content = result.content;
     const nlohmann::json descriptor = {
         {"baseAddress", ToUtf8(content.baseAddress)},     {"contentUrl", ToUtf8(content.contentUrl)},
         {"contentType", ToUtf8(content.contentType)},     {"watermarkText", ToUtf8(content.watermarkText)},

@@ -41,11 +41,9 @@ void BM_ResolveDirectLink(benchmark::State& state) {
     const std::wstring link = MakeLink();
     pellaro::LinkServices services;
     services.payloadKey = [] { return Key(); };
-    std::string code;
     for (auto _ : state) {
-        pellaro::App().content = pellaro::ContentDescriptor{};
-        const bool ok = pellaro::ParseSchemeArgs(link, code, services);
-        benchmark::DoNotOptimize(ok);
+        const pellaro::LinkResult result = pellaro::ResolveContentLink(link, services);
+        benchmark::DoNotOptimize(result);
     }
 }
 BENCHMARK(BM_ResolveDirectLink)->Unit(benchmark::kMicrosecond);

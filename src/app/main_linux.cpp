@@ -4,11 +4,9 @@
 #include <string>
 
 #include "app/startup.h"
-#include "diag/diagnostic_dialog_mode.h"
-#include "app/startup_steps.h"
 #include "app/startup_wiring.h"
-#include "browser/browser_windows.h"
 #include "core/text.h"
+#include "diag/diagnostic_dialog_mode.h"
 
 int main(int argc, char** argv) {
     // The detached diagnostic dialog is this same program in another mode.
@@ -30,8 +28,5 @@ int main(int argc, char** argv) {
     Q_INIT_RESOURCE(resources);
     // The windows end the program themselves; message boxes before them must not.
     QApplication::setQuitOnLastWindowClosed(false);
-    pellaro::StartupSteps steps = pellaro::MakeStartupSteps(nullptr);
-    pellaro::AddSubsystemSteps(steps);
-    pellaro::InstallBrowserWindows();
-    return pellaro::RunStartup(input, steps);
+    return pellaro::RunStartup(input, pellaro::WireProgram(nullptr));
 }

@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include "app/startup.h"
-#include "app/startup_steps.h"
 #include "app/startup_wiring.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
@@ -14,7 +13,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         if (argc > 1) input.firstArgument = argv[1];
         LocalFree(argv);
     }
-    pellaro::StartupSteps steps = pellaro::MakeStartupSteps(instance);
-    pellaro::AddSubsystemSteps(steps);
-    return pellaro::RunStartup(input, steps);
+    return pellaro::RunStartup(input, pellaro::WireProgram(instance));
 }

@@ -4,8 +4,10 @@
 
 namespace pellaro {
 
-// Records the calling thread as the user-interface thread and installs the
-// teardown as the pre-exit cleanup hook. Call on that thread, before any window.
-void InstallPreExitTeardown();
+// Records the calling thread as the user-interface thread. Call on that
+// thread, before any window.
+void MarkUserInterfaceThread();
+// The teardown itself, for SetPreExitCleanupHook.
+void TearDownBrowsersBeforeExit();
 
 }  // namespace pellaro

@@ -6,7 +6,6 @@
 #include <future>
 #include <memory>
 
-#include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "browser/app_windows.h"
 #include "platform/debug_log.h"
@@ -36,6 +35,8 @@ void Teardown() {
 
 }  // namespace
 
-void InstallPreExitTeardown() { SetPreExitCleanupHook(&Teardown); }
+// The application object knows its thread.
+void MarkUserInterfaceThread() {}
+void TearDownBrowsersBeforeExit() { Teardown(); }
 
 }  // namespace pellaro

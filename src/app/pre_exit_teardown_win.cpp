@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "browser/app_windows.h"
 
@@ -25,9 +24,7 @@ void Teardown() {
 
 }  // namespace
 
-void InstallPreExitTeardown() {
-    g_mainThread = GetCurrentThreadId();
-    SetPreExitCleanupHook(&Teardown);
-}
+void MarkUserInterfaceThread() { g_mainThread = GetCurrentThreadId(); }
+void TearDownBrowsersBeforeExit() { Teardown(); }
 
 }  // namespace pellaro

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <charconv>
+#include <initializer_list>
 #include <string_view>
 
 #include "core/app_record.h"
@@ -17,107 +18,106 @@ namespace text = startup_text;
 
 constexpr double kUnreadableVersion = 3.0;
 
+// What the run has set up, released when it ends. Members are destroyed in
+// reverse order, which is the shutdown order: browser hosts closed, pre-exit
+// hook cleared, graphics shut down, instance lock closed, platform shut down.
+// The splash, while still up, is the windows' to close.
+struct ShutdownScope {
+    ScopeGuard platform, lock, graphics, hook, hosts, splash;
+
+    // Early exits leave everything to the end of the process.
+    void LeaveToProcessExit() {
+        for (ScopeGuard* guard : {&splash, &hosts, &hook, &graphics, &lock, &platform}) guard->Dismiss();
+    }
+};
+
 class Startup {
 public:
     Startup(const StartupInput& input, const StartupSteps& steps) : input_(input), steps_(steps) {}
 
     int Run() {
-        Do(steps_.initCom, "COM start-up");
-        Do(steps_.installPreExitHook, "pre-exit cleanup hook");
-        const bool graphics = steps_.startGraphics ? steps_.startGraphics() : (Skip("graphics start-up"), true);
+        ShutdownScope scope;
+        scope.platform = steps_.platformStartup();
+        scope.hook = steps_.installPreExitHook();
+        std::optional<ScopeGuard> graphics = steps_.graphicsStartup();
+        if (graphics) scope.graphics = std::move(*graphics);
 
         const std::wstring key = InstanceKey(input_);
-        Log("Instance mutex: " + ToUtf8(InstanceMutexName(key)));
-        if (steps_.takeInstanceLock) {
-            switch (steps_.takeInstanceLock(key)) {
-                case InstanceLock::Failed:
-                    Log("Instance mutex could not be created");
-                    Do(steps_.uninitCom, "COM shutdown");
-                    return 1;
-                case InstanceLock::AlreadyRunning:
-                    Box({text::kAlreadyRunning, App().displayName, MessageButtons::Ok, MessageIcon::Information});
-                    Do(steps_.releaseInstanceLock, "instance lock release");
-                    Do(steps_.uninitCom, "COM shutdown");
-                    return 0;
-                case InstanceLock::Acquired: break;
-            }
-        } else {
-            Skip("single-instance lock");
-        }
-
-        if (graphics) Do(steps_.showSplash, "splash");
-
-        if (steps_.osVersionNumber) {
-            if (steps_.osVersionNumber() < 10) {
-                Box({text::kUnsupportedOs, text::kUnsupportedOsCaption, MessageButtons::Ok, MessageIcon::Error});
+        Log("Instance mutex: " + ToUtf8(InstanceLockName(key)));
+        switch (steps_.takeInstanceLock(key)) {
+            case InstanceLock::Failed:
+                Log("Instance mutex could not be created");
+                scope.graphics.Dismiss();
+                scope.hook.Dismiss();
                 return 1;
-            }
-        } else {
-            Skip("operating-system gate");
+            case InstanceLock::AlreadyRunning:
+                scope.lock = ScopeGuard(steps_.releaseInstanceLock);
+                Box({text::kAlreadyRunning, App().displayName, MessageButtons::Ok, MessageIcon::Information});
+                scope.graphics.Dismiss();
+                scope.hook.Dismiss();
+                return 0;
+            case InstanceLock::Acquired: scope.lock = ScopeGuard(steps_.releaseInstanceLock); break;
         }
 
-        if (steps_.deviceIdentifier) {
-            if (steps_.deviceIdentifier().empty()) {
-                Do(steps_.closeSplash, "splash close");
-                Box({text::kDeviceInfo, App().displayName, MessageButtons::Ok, MessageIcon::Error});
-                Do(steps_.shutdownGraphics, "graphics shutdown");
-                Do(steps_.uninitCom, "COM shutdown");
-                return 1;
-            }
-        } else {
-            Skip("device identifier gate");
+        if (graphics) {
+            steps_.showSplash();
+            scope.splash = ScopeGuard(steps_.closeSplash);
         }
 
-        if (steps_.runtimeGate) {
-            if (!steps_.runtimeGate()) return 1;
-        } else {
-            Skip("browser runtime gate");
+        if (!steps_.platformSupported()) {
+            Box({text::kUnsupportedOs, text::kUnsupportedOsCaption, MessageButtons::Ok, MessageIcon::Error});
+            scope.LeaveToProcessExit();
+            return 1;
+        }
+
+        if (steps_.deviceIdentifier().empty()) {
+            steps_.closeSplash();
+            scope.splash.Dismiss();
+            Box({text::kDeviceInfo, App().displayName, MessageButtons::Ok, MessageIcon::Error});
+            scope.hook.Dismiss();
+            scope.lock.Dismiss();
+            return 1;
+        }
+
+        if (!steps_.runtimeGate()) {
+            scope.LeaveToProcessExit();
+            return 1;
         }
 
         Log("Step 7: Initializing SSL pinning defaults");
-        Do(steps_.installDefaultPins, "default pins");
+        steps_.installDefaultPins();
         Log("Step 7: Loading dynamic pins synchronously");
-        if (steps_.loadDynamicPins) {
-            try {
-                steps_.loadDynamicPins();
-                Log("Step 7: Dynamic pins loaded OK");
-            } catch (...) {
-                Log("Step 7: Dynamic pins FAILED (exception)");
-            }
-        } else {
-            Skip("dynamic pins");
+        try {
+            steps_.loadDynamicPins();
+            Log("Step 7: Dynamic pins loaded OK");
+        } catch (...) {
+            Log("Step 7: Dynamic pins FAILED (exception)");
         }
 
         Log("Step 7B: Checking app version...");
         version_ = VersionNumber(App().versionText);
-        if (steps_.checkVersion) {
-            const UpdateOffer offer = steps_.checkVersion(version_, std::wstring());
-            Log(std::string("Step 7B: Version check done. hasUpdate=") + (offer.hasUpdate ? "1" : "0"));
-            if (offer.hasUpdate && UpdatePromptEndsRun(offer)) return 0;
-        } else {
-            Skip("version check");
+        const UpdateOffer offer = steps_.checkVersion(version_, std::wstring());
+        Log(std::string("Step 7B: Version check done. hasUpdate=") + (offer.hasUpdate ? "1" : "0"));
+        if (offer.hasUpdate && UpdatePromptEndsRun(offer)) {
+            scope.LeaveToProcessExit();
+            return 0;
         }
 
         Log("Step 8: Registering URL protocol...");
-        if (steps_.registerScheme)
-            steps_.registerScheme();  // its result does not stop the start
-        else
-            Skip("URL protocol registration");
+        steps_.registerScheme();  // its result does not stop the start
 
         Log("Step 9: Parsing command line...");
         const std::wstring argument = EffectiveArgument(input_);
         const bool hasLink = HasSchemeLink(argument);
         Log(std::string("Step 9: hasSchemeArgs=") + (hasLink ? "1" : "0"));
 
-        if (const int code = hasLink ? PlayerRoad(argument) : HomeRoad(); code >= 0) return code;
-
-        const int quitCode = steps_.runMessageLoop ? steps_.runMessageLoop() : (Skip("message loop"), 0);
-        Do(steps_.destroyBrowserHosts, "browser host teardown");
-        Do(steps_.clearPreExitHook, "pre-exit cleanup hook removal");
-        Do(steps_.shutdownGraphics, "graphics shutdown");
-        Do(steps_.releaseInstanceLock, "instance lock release");
-        Do(steps_.uninitCom, "COM shutdown");
-        return quitCode;
+        scope.splash.Dismiss();
+        scope.hosts = ScopeGuard(steps_.destroyBrowserHosts);
+        if (const int code = hasLink ? PlayerRoad(argument) : HomeRoad(); code >= 0) {
+            scope.LeaveToProcessExit();
+            return code;
+        }
+        return steps_.runMessageLoop();  // the scope shuts everything down on the way out
     }
 
 private:
@@ -125,54 +125,34 @@ private:
 
     // Road A. Returns an exit code, or kContinue for the message loop.
     int HomeRoad() {
-        if (steps_.createInitScreen && steps_.createInitScreen()) return kContinue;
-        if (!steps_.createInitScreen) Skip("home window");
-        const bool hostExists = steps_.homeHostExists && steps_.homeHostExists();
-        if (!hostExists)
+        if (steps_.createInitScreen()) return kContinue;
+        if (!steps_.homeHostExists())
             Box({text::kWindowFailed, Caption(text::kStartupErrorSuffix), MessageButtons::Ok, MessageIcon::Error});
         return 1;
     }
 
     // Road B. Returns an exit code, or kContinue for the message loop.
     int PlayerRoad(const std::wstring& argument) {
-        if (steps_.createPlayerFrame)
-            steps_.createPlayerFrame();  // a missing frame makes the player window fail below
-        else
-            Skip("player frame");
+        steps_.createPlayerFrame();  // a missing frame makes the player window fail below
 
-        std::string errorCode;
-        bool resolved = true;
-        if (steps_.parseSchemeArgs)
-            resolved = steps_.parseSchemeArgs(argument, errorCode);
-        else
-            Skip("content link resolution");
-
-        if (resolved) {
-            if (steps_.checkVersion) {
-                const UpdateOffer offer = steps_.checkVersion(version_, App().content.baseAddress);
-                if (offer.hasUpdate && UpdatePromptEndsRun(offer)) return 0;
-            }
-            if (steps_.createPlayerWindow && steps_.createPlayerWindow()) return kContinue;
-            if (!steps_.createPlayerWindow) Skip("player window");
-            return 1;
+        const LinkResult link = steps_.resolveLink(argument);
+        if (link.Resolved()) {
+            const UpdateOffer offer = steps_.checkVersion(version_, link.content.baseAddress);
+            if (offer.hasUpdate && UpdatePromptEndsRun(offer)) return 0;
+            return steps_.createPlayerWindow(link.content) ? kContinue : 1;
         }
 
-        constexpr std::string_view kServerPrefix = "server:";
-        if (errorCode.size() >= kServerPrefix.size() && errorCode.starts_with(kServerPrefix)) {
-            MessageBoxSpec box{FromUtf8(std::string_view(errorCode).substr(kServerPrefix.size())),
-                               Caption(text::kServerErrorSuffix), MessageButtons::Ok, MessageIcon::Warning};
+        if (link.error->kind == LinkErrorKind::ServerMessage) {
+            MessageBoxSpec box{FromUtf8(link.error->text), Caption(text::kServerErrorSuffix), MessageButtons::Ok,
+                               MessageIcon::Warning};
             box.rightAligned = true;
             box.rtlReading = true;
             Box(box);
             return 1;
         }
 
-        const std::string code =
-            steps_.buildDiagnosticCode ? steps_.buildDiagnosticCode(errorCode) : (Skip("diagnostic code"), errorCode);
-        if (steps_.showDiagnosticDialogAndExit)
-            steps_.showDiagnosticDialogAndExit(text::kLinkErrorTitle, text::kLinkErrorText, text::kLinkErrorArabic, code);
-        else
-            Skip("diagnostic dialog");
+        steps_.showDiagnosticDialogAndExit(text::kLinkErrorTitle, text::kLinkErrorText, text::kLinkErrorArabic,
+                                           steps_.buildDiagnosticCode(link.error->text));
         // The dialog ends the process itself; reaching here is still a failed run.
         return 1;
     }
@@ -193,33 +173,12 @@ private:
         return true;
     }
 
-    void Open(const std::wstring& address) {
-        if (steps_.openAddress)
-            steps_.openAddress(address);
-        else
-            Skip("address opening");
-    }
+    void Open(const std::wstring& address) { steps_.openAddress(address); }
 
-    MessageAnswer Box(const MessageBoxSpec& spec) {
-        if (steps_.messageBox) return steps_.messageBox(spec);
-        Log("MessageBox (not shown): " + ToUtf8(spec.caption) + " | " + ToUtf8(spec.text));
-        switch (spec.buttons) {
-            case MessageButtons::OkCancel: return MessageAnswer::Cancel;
-            case MessageButtons::YesNo: return MessageAnswer::No;
-            case MessageButtons::Ok: break;
-        }
-        return MessageAnswer::Ok;
-    }
+    MessageAnswer Box(const MessageBoxSpec& spec) { return steps_.messageBox(spec); }
 
     static std::wstring Caption(const wchar_t* suffix) { return App().displayName + L" - " + suffix; }
 
-    void Do(const std::function<void()>& step, const char* name) {
-        if (step)
-            step();
-        else
-            Skip(name);
-    }
-    void Skip(const char* name) { Log(std::string("Startup: ") + name + " not in this build"); }
     void Log(const std::string& line) {
         if (steps_.log)
             steps_.log(line);

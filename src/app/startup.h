@@ -1,9 +1,13 @@
 #pragma once
 // The start-up order and its decisions, free of the OS: every effect goes
-// through StartupSteps, which the platform entry fills in.
+// through StartupSteps, which the program's wiring fills in.
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "app/required.h"
+#include "app/scope_guard.h"
+#include "links/link_result.h"
 #include "platform/message_box.h"
 #include "shell/instance_lock.h"
 
@@ -16,43 +20,39 @@ struct UpdateOffer {
     std::wstring link;
 };
 
-// The OS effects and the other subsystems' steps, in start-up order. A step
-// whose function is empty is not part of this build: it is passed over with a
-// debug line (see each member for what "passed over" means where it matters).
+// The OS effects and the other subsystems' steps, in start-up order. Every
+// step is required: a StartupSteps written with designated initialisers that
+// leaves one out does not compile. Only `log` may stay empty.
 struct StartupSteps {
-    std::function<void()> initCom;                             // COM, apartment-threaded
-    std::function<void()> installPreExitHook;                  // main thread id + the teardown hook
-    std::function<bool()> startGraphics;                       // GDI+; false: no splash. Empty: started
-    std::function<InstanceLock(const std::wstring& key)> takeInstanceLock;   // the key, not yet hashed
-    std::function<void()> releaseInstanceLock;
-    std::function<void()> showSplash;                          // also drains pending messages
-    std::function<void()> closeSplash;
-    std::function<int()> osVersionNumber;
-    std::function<std::wstring()> deviceIdentifier;
-    std::function<bool()> runtimeGate;                         // tells the user itself
-    std::function<void()> installDefaultPins;
-    std::function<bool()> loadDynamicPins;                     // may throw
-    std::function<UpdateOffer(double currentVersion, const std::wstring& baseAddress)> checkVersion;
-    std::function<void(const std::wstring& address)> openAddress;
-    std::function<bool()> registerScheme;
-    std::function<bool()> createInitScreen;                    // empty: the window cannot be created
-    std::function<bool()> homeHostExists;                      // empty: no browser host
-    std::function<bool()> createPlayerFrame;                   // the 1280 x 720 window showing "Loading..."
-    // Fills App().content. Empty: the link is taken as resolved with an empty descriptor.
-    std::function<bool(const std::wstring& link, std::string& errorCode)> parseSchemeArgs;
-    std::function<bool()> createPlayerWindow;                  // empty: fails
-    std::function<std::string(const std::string& reason)> buildDiagnosticCode;
-    // Never returns in the program; if it does (or is empty) the run ends with 1.
-    std::function<void(const std::wstring& title, const std::wstring& message,
-                       const std::wstring& arabicMessage, const std::string& code)> showDiagnosticDialogAndExit;
-    std::function<MessageAnswer(const MessageBoxSpec&)> messageBox;
-    std::function<int()> runMessageLoop;                       // returns the final quit code
-    // Shutdown, in this order.
-    std::function<void()> destroyBrowserHosts;
-    std::function<void()> clearPreExitHook;
-    std::function<void()> shutdownGraphics;                    // GDI+ shutdown when it started
-    std::function<void()> uninitCom;
-    std::function<void(const std::string&)> log;               // empty: DebugLine
+    Required<ScopeGuard()> platformStartup;                   // COM on Windows; the guard shuts it down
+    Required<ScopeGuard()> installPreExitHook;                // main thread + the teardown hook; the guard clears it
+    Required<std::optional<ScopeGuard>()> graphicsStartup;    // what the splash draws with; none: no splash
+    Required<InstanceLock(const std::wstring& key)> takeInstanceLock;   // the key, not yet hashed
+    Required<void()> releaseInstanceLock;
+    Required<void()> showSplash;                              // also drains pending messages
+    Required<void()> closeSplash;
+    Required<bool()> platformSupported;                       // Windows 10 or later / a display
+    Required<std::wstring()> deviceIdentifier;
+    Required<bool()> runtimeGate;                             // tells the user itself
+    Required<void()> installDefaultPins;
+    Required<bool()> loadDynamicPins;                         // may throw
+    Required<UpdateOffer(double currentVersion, const std::wstring& baseAddress)> checkVersion;
+    Required<void(const std::wstring& address)> openAddress;
+    Required<bool()> registerScheme;
+    Required<bool()> createInitScreen;
+    Required<bool()> homeHostExists;
+    Required<bool()> createPlayerFrame;                       // the 1280 x 720 window showing "Loading..."
+    Required<LinkResult(const std::wstring& link)> resolveLink;
+    Required<bool(const ContentDescriptor& content)> createPlayerWindow;
+    Required<std::string(const std::string& reason)> buildDiagnosticCode;
+    // Never returns in the program; if it does the run ends with 1.
+    Required<void(const std::wstring& title, const std::wstring& message, const std::wstring& arabicMessage,
+                  const std::string& code)>
+        showDiagnosticDialogAndExit;
+    Required<MessageAnswer(const MessageBoxSpec&)> messageBox;
+    Required<int()> runMessageLoop;                           // returns the final quit code
+    Required<void()> destroyBrowserHosts;                     // first step of the shutdown
+    std::function<void(const std::string&)> log;              // empty: DebugLine
 };
 
 struct StartupInput {

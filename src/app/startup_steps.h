@@ -1,12 +1,35 @@
 #pragma once
-// The start-up steps this edition provides; the other subsystems' steps are
-// added by the program's entry.
-#include "app/startup.h"
+// The start-up pieces that differ between the editions. Each edition defines
+// every one of them (startup_steps_qt.cpp, startup_steps_win.cpp): one left
+// out fails to link. The program's wiring puts them into StartupSteps.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/scope_guard.h"
+#include "browser/app_windows.h"
+#include "browser/browser_windows.h"
 
 namespace pellaro {
 
-// Fills the OS effects (COM and GDI+ or Qt, lock, gates, windows, message box,
-// message loop, shutdown). Steps of other subsystems stay empty.
-StartupSteps MakeStartupSteps(void* instance);
+// The platform's process-wide start-up (COM on Windows; on Linux the
+// QApplication made by main stands in). The guard shuts it down.
+ScopeGuard PlatformStartup();
+// What the splash draws with (GDI+ on Windows); none when it did not start.
+std::optional<ScopeGuard> GraphicsStartup();
+// Opens an address with the system's handler.
+void OpenAddress(const std::wstring& address);
+// Runs until the last window ends it; returns the quit code.
+int RunMessageLoop();
+
+// The browser hosts of this edition's windows, for the windows' hooks.
+struct EditionBrowsers {
+    BrowserStarter home;
+    PlayerBrowserStarter player;
+    std::function<void()> destroy;
+    std::function<bool()> exists;
+};
+// `services` as the program fills them; the edition adds how pages print.
+EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services);
 
 }  // namespace pellaro

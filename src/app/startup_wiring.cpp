@@ -1,44 +1,102 @@
 #include "app/startup_wiring.h"
 
+#include <memory>
+
+#include "app/pre_exit_teardown.h"
+#include "app/startup_steps.h"
+#include "browser/browser_services.h"
 #include "core/app_record.h"
-#include "shell/runtime_gate.h"
-#include "shell/splash.h"
-#include "shell/url_scheme.h"
+#include "core/build_constants.h"
+#include "core/pre_exit_hook.h"
+#include "diag/connection_failure.h"
 #include "diag/diagnostic_code.h"
 #include "diag/diagnostic_dialog.h"
 #include "links/link_resolution.h"
-#include "diag/connection_failure.h"
 #include "net/pin_store.h"
 #include "net/version_check.h"
+#include "platform/device_identity.h"
+#include "platform/message_box.h"
+#include "platform/os_version.h"
 #include "platform/program_path.h"
+#include "shell/instance_lock.h"
+#include "shell/runtime_gate.h"
+#include "shell/splash.h"
+#include "shell/url_scheme.h"
 
 namespace pellaro {
+namespace {
 
-void AddSubsystemSteps(StartupSteps& steps) {
-    steps.showSplash = [] {
-        if (ShowSplash(nullptr, 700, 450)) DrainPendingMessages();
-    };
-    steps.closeSplash = CloseSplash;
-    steps.runtimeGate = RuntimeGate;
-    steps.registerScheme = [] {
-        return RegisterUrlScheme(App().schemeName, L"Pellaro Desktop Player", ProgramPath());
-    };
-    steps.installDefaultPins = InstallDefaultPins;
-    steps.loadDynamicPins = LoadDynamicPins;
-    steps.checkVersion = [](double currentVersion, const std::wstring& baseAddress) {
-        const VersionInfo info = CheckVersion(currentVersion, baseAddress);
-        return UpdateOffer{info.hasUpdate, info.isRequired, info.link};
-    };
-    steps.parseSchemeArgs = [](const std::wstring& link, std::string& errorCode) {
-        return ParseSchemeArgs(link, errorCode);
-    };
-    steps.buildDiagnosticCode = BuildDiagnosticCode;
-    steps.showDiagnosticDialogAndExit = [](const std::wstring& title, const std::wstring& message,
-                                           const std::wstring& arabicMessage, const std::string& code) {
-        ShowDiagnosticDialogAndExit(title, message, arabicMessage, code);
-    };
-    // Pin failures of the academy's own hosts end the run with the interception notice.
+void ShowDiagnosticNotice(const std::wstring& title, const std::wstring& message, const std::wstring& arabicMessage,
+                          const std::string& code) {
+    ShowDiagnosticDialogAndExit(title, message, arabicMessage, code);
+}
+
+void WireHooks() {
+    // Intercepted connections end the run with the diagnostic dialog: pin
+    // failures of the academy's own hosts at once, hosts the browser blocked
+    // after their short delay.
+    SetConnectionFailureNotice(ShowDiagnosticNotice);
     SetPinFailureReporter(ReportPinFailure);
+
+    BrowserWindowServices services;
+    services.closeSplash = CloseSplash;
+    services.filterServices = [] { return DefaultFilterServices(ReportBlockedHost); };
+    services.homeAddress = WideConstant(ConstantKey::homeAddress);
+    EditionBrowsers browsers = MakeEditionBrowsers(std::move(services));
+    SetHomeBrowserStarter(std::move(browsers.home));
+    SetPlayerBrowserStarter(std::move(browsers.player));
+    SetBrowserHostsDestroyer(std::move(browsers.destroy));
+    SetBrowserHostProbe(std::move(browsers.exists));
+}
+
+}  // namespace
+
+StartupSteps WireProgram(NativeInstance instance) {
+    WireHooks();
+    auto frame = std::make_shared<NativeWindow>(nullptr);
+    return StartupSteps{
+        .platformStartup = PlatformStartup,
+        .installPreExitHook =
+            [] {
+                MarkUserInterfaceThread();
+                SetPreExitCleanupHook(&TearDownBrowsersBeforeExit);
+                return ScopeGuard([] { SetPreExitCleanupHook(nullptr); });
+            },
+        .graphicsStartup = GraphicsStartup,
+        .takeInstanceLock = TakeInstanceLock,
+        .releaseInstanceLock = ReleaseInstanceLock,
+        .showSplash =
+            [] {
+                if (ShowSplash(nullptr, 700, 450)) DrainPendingMessages();
+            },
+        .closeSplash = CloseSplash,
+        .platformSupported = PlatformSupported,
+        .deviceIdentifier = DeviceIdentifier,
+        .runtimeGate = RuntimeGate,
+        .installDefaultPins = InstallDefaultPins,
+        .loadDynamicPins = [] { return LoadDynamicPins(); },
+        .checkVersion =
+            [](double currentVersion, const std::wstring& baseAddress) {
+                const VersionInfo info = CheckVersion(currentVersion, baseAddress);
+                return UpdateOffer{info.hasUpdate, info.isRequired, info.link};
+            },
+        .openAddress = OpenAddress,
+        .registerScheme =
+            [] { return RegisterUrlScheme(App().schemeName, L"Pellaro Desktop Player", ProgramPath()); },
+        .createInitScreen = [instance] { return CreateInitScreen(instance); },
+        .homeHostExists = BrowserHostExists,
+        .createPlayerFrame = [instance, frame] { return (*frame = CreatePlayerFrame(instance)) != nullptr; },
+        .resolveLink = [](const std::wstring& link) { return ResolveContentLink(link); },
+        .createPlayerWindow = [instance, frame](const ContentDescriptor& content) {
+            return CreatePlayerWindow(instance, *frame, content);
+        },
+        .buildDiagnosticCode = BuildDiagnosticCode,
+        .showDiagnosticDialogAndExit = ShowDiagnosticNotice,
+        .messageBox = ShowMessageBox,
+        .runMessageLoop = RunMessageLoop,
+        .destroyBrowserHosts = DestroyBrowserHosts,
+        .log = nullptr,
+    };
 }
 
 }  // namespace pellaro

@@ -1,10 +1,13 @@
 #pragma once
-// Connects the start-up steps that belong to the other subsystems (pins,
-// version check, link resolution, ...) to the same calls in both editions.
+// The program's one composition root: every subsystem's hook is set here, and
+// the start-up steps are bound to the real calls of both editions.
 #include "app/startup.h"
+#include "browser/app_windows.h"
 
 namespace pellaro {
 
-void AddSubsystemSteps(StartupSteps& steps);
+// Sets the process-wide hooks and returns the steps RunStartup needs. Call
+// once, on the user-interface thread, before any window.
+StartupSteps WireProgram(NativeInstance instance);
 
 }  // namespace pellaro

@@ -15,7 +15,7 @@ WindowsState& WindowState() {
 }
 
 void SetHomeBrowserStarter(BrowserStarter starter) { WindowState().homeStarter = std::move(starter); }
-void SetPlayerBrowserStarter(BrowserStarter starter) { WindowState().playerStarter = std::move(starter); }
+void SetPlayerBrowserStarter(PlayerBrowserStarter starter) { WindowState().playerStarter = std::move(starter); }
 void SetBrowserHostsDestroyer(std::function<void()> destroyer) { WindowState().destroyer = std::move(destroyer); }
 void SetBrowserHostProbe(std::function<bool()> probe) { WindowState().probe = std::move(probe); }
 void SetWindowMessageHandler(WindowMessageHandler handler) { WindowState().messageHandler = std::move(handler); }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "links/content_descriptor.h"
+
 namespace pellaro {
 
 using NativeWindow = void*;     // HWND, or the AppWindow (a QWidget) on Linux
@@ -26,18 +28,22 @@ const wchar_t* LoadingText();
 bool CreateInitScreen(NativeInstance instance);
 // Creates and shows the 1280 x 720 player frame and lets it paint; null on failure.
 NativeWindow CreatePlayerFrame(NativeInstance instance);
-// Makes the frame the current top-level window and starts its browser through
-// the player starter. A null window fails silently.
-bool CreatePlayerWindow(NativeInstance instance, NativeWindow window);
+// Makes the frame the current top-level window and starts its browser, showing
+// the content, through the player starter. A null window fails silently.
+bool CreatePlayerWindow(NativeInstance instance, NativeWindow window, const ContentDescriptor& content);
 // Closes the player's and then the home window's browser hosts (the destroyer).
 void DestroyBrowserHosts();
 // The window the pre-exit teardown talks to; null when none. Readable from any thread.
 NativeWindow CurrentTopLevelWindow();
 
-// The embedded browser plugs in here. A starter returns false after telling the user.
+// The embedded browser plugs in here; the program's wiring sets each once. A
+// starter returns false after telling the user. Without a starter a window
+// keeps its loading text (an edition without a browser host); without a
+// destroyer or a probe there are no hosts to close or find.
 using BrowserStarter = std::function<bool(NativeWindow window)>;
+using PlayerBrowserStarter = std::function<bool(NativeWindow window, const ContentDescriptor& content)>;
 void SetHomeBrowserStarter(BrowserStarter starter);
-void SetPlayerBrowserStarter(BrowserStarter starter);
+void SetPlayerBrowserStarter(PlayerBrowserStarter starter);
 void SetBrowserHostsDestroyer(std::function<void()> destroyer);
 // Whether a browser host exists (the start-up's "window or browser failed" choice).
 void SetBrowserHostProbe(std::function<bool()> probe);
@@ -45,6 +51,7 @@ bool BrowserHostExists();
 
 // Windows edition: messages the windows do not handle themselves (size, move,
 // activation, power) go to this handler first; returning true gives `result`.
+// Without one they get the default processing.
 using WindowMessageHandler =
     std::function<bool(NativeWindow window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result)>;
 void SetWindowMessageHandler(WindowMessageHandler handler);

@@ -85,10 +85,10 @@ NativeWindow CreatePlayerFrame(NativeInstance) {
     return g_player.data();
 }
 
-bool CreatePlayerWindow(NativeInstance, NativeWindow window) {
+bool CreatePlayerWindow(NativeInstance, NativeWindow window, const ContentDescriptor& content) {
     if (window == nullptr) return false;
     WindowState().currentTopLevel = window;
-    return WindowState().playerStarter ? WindowState().playerStarter(window) : true;
+    return WindowState().playerStarter ? WindowState().playerStarter(window, content) : true;
 }
 
 }  // namespace pellaro

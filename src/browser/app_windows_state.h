@@ -8,7 +8,7 @@ namespace pellaro {
 
 struct WindowsState {
     BrowserStarter homeStarter;
-    BrowserStarter playerStarter;
+    PlayerBrowserStarter playerStarter;
     std::function<void()> destroyer;
     std::function<bool()> probe;
     WindowMessageHandler messageHandler;

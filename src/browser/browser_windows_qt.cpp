@@ -11,11 +11,8 @@
 #include <memory>
 
 #include "core/app_record.h"
-#include "core/build_constants.h"
-#include "shell/splash.h"
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
-#include "browser/browser_services.h"
 #include "browser/window_hosts.h"
 #include "links/player_page.h"
 #include "platform/message_box.h"
@@ -27,18 +24,13 @@ namespace {
 
 std::unique_ptr<WebView::WebViewHost> g_homeHost;
 std::unique_ptr<WebView::WebViewHost> g_playerHost;
-std::function<void()> g_closeSplash = CloseSplash;
 bool g_playerShown = false;
 bool g_playerFullscreen = false;
 bool g_homeFullscreen = false;
 QRect g_homeGeometry;  // the frame's place and size before fullscreen
 
-void CloseSplash() {
-    if (g_closeSplash) g_closeSplash();
-}
-
-void BringToFront(QWidget* window) {
-    CloseSplash();
+void BringToFront(QWidget* window, const std::function<void()>& closeSplash) {
+    closeSplash();
     if (!window) return;
     window->show();
     window->raise();
@@ -106,39 +98,26 @@ void TogglePlayerFullscreen(QWidget* window) {
     }
 }
 
-bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, AppWindow* window, bool home) {
+// Creates the host in `slot`, lets `wire` set its policies and starts it.
+bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, AppWindow* window, const BrowserWindowServices& services,
+               const std::function<void(WebView::WebViewHost&, const WindowActions&)>& wire,
+               std::function<WebView::WebViewHost*()> current) {
     if (!window) return false;
     const std::wstring folder = BrowserUserDataFolder();
     QDir().mkpath(QFileInfo(QString::fromStdWString(folder)).path());  // the display-name folder
 
     slot = std::make_unique<WebView::WebViewHost>();
     WebView::WebViewHost& host = *slot;
-    host.filterServices = DefaultFilterServices();
+    host.filterServices = services.filterServices();
 
     QPointer<QWidget> frame(window);
     WindowActions actions;
-    actions.bringToFront = [frame] { BringToFront(frame); };
-    actions.closeSplash = CloseSplash;
-    if (home) {
-        actions.toggleFullscreen = [frame] { ToggleHomeFullscreen(frame); };
-        WireHomeHost(host, actions, WideConstant(ConstantKey::homeAddress));
-    } else {
-        g_playerShown = false;
-        actions.toggleFullscreen = [frame] { TogglePlayerFullscreen(frame); };
-        actions.showOnce = [frame] {
-            if (!frame || g_playerShown) return;
-            g_playerShown = true;
-            frame->show();
-            frame->update();
-        };
-        PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {
-                                    return BuildPlayerPage(c.contentUrl, c.watermarkText, c.contentType);
-                                }};
-        WirePlayerHost(host, actions, pages);
-    }
+    actions.closeSplash = services.closeSplash;
+    actions.bringToFront = [frame, closeSplash = services.closeSplash] { BringToFront(frame, closeSplash); };
+    wire(host, actions);
 
     if (!host.Initialize(static_cast<QWidget*>(window), folder, 1)) {
-        CloseSplash();
+        services.closeSplash();
         MessageBoxSpec box;
         box.text = BrowserStartFailureText(host);
         box.caption = kBrowserStartFailureCaption;
@@ -148,9 +127,7 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, AppWindow* window, b
         return false;
     }
     window->SetContentWidget(static_cast<QWidget*>(host.NativeBrowser()));
-    auto* watcher = new FrameWatcher(window, home ? std::function<WebView::WebViewHost*()>(HomeHost)
-                                                  : std::function<WebView::WebViewHost*()>(PlayerHost));
-    window->installEventFilter(watcher);
+    window->installEventFilter(new FrameWatcher(window, std::move(current)));
     return true;
 }
 
@@ -161,32 +138,60 @@ void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
 
 }  // namespace
 
-void InstallBrowserWindows() {
-    SetHomeBrowserStarter([](NativeWindow window) {
-        return StartHost(g_homeHost, static_cast<AppWindow*>(window), /*home=*/true);
-    });
-    SetPlayerBrowserStarter([](NativeWindow window) {
-        return StartHost(g_playerHost, static_cast<AppWindow*>(window), /*home=*/false);
-    });
-    SetBrowserHostsDestroyer([] {
-        DestroyHost(g_playerHost);
-        DestroyHost(g_homeHost);
-    });
-    SetBrowserHostProbe([] { return g_homeHost != nullptr || g_playerHost != nullptr; });
-    // A page's print request: the printer picker, then the page on the chosen
-    // printer; the outcome goes back to the page as a printResult message.
-    WebView::WebViewHost::SetPrintHandler([](WebView::WebViewHost& host) {
-        auto* view = static_cast<QWebEngineView*>(host.NativeBrowser());
-        if (!view) return;
-        WebView::WebViewHost* target = &host;
-        print::PrintPageToPhysicalPrinter(view->page(), static_cast<QWidget*>(host.Parent()),
-                                          [target](const std::string& json) {
-                                              target->PostWebMessageAsJson(FromUtf8(json));
-                                          });
-    });
+bool StartHomeBrowser(NativeWindow window, const BrowserWindowServices& services) {
+    auto* frame = static_cast<AppWindow*>(window);
+    QPointer<QWidget> guarded(frame);
+    return StartHost(g_homeHost, frame, services,
+                     [&](WebView::WebViewHost& host, WindowActions actions) {
+                         auto content = std::make_shared<ContentDescriptor>();
+                         WebView::WebViewHost* h = &host;
+                         host.onPrintRequested = [h, content, print = services.print] { print(*h, *content); };
+                         actions.toggleFullscreen = [guarded] { ToggleHomeFullscreen(guarded); };
+                         WireHomeHost(host, actions, services.homeAddress, content);
+                     },
+                     HomeHost);
 }
 
-void SetSplashCloser(std::function<void()> closer) { g_closeSplash = std::move(closer); }
+bool StartPlayerBrowser(NativeWindow window, const ContentDescriptor& content, const BrowserWindowServices& services) {
+    auto* frame = static_cast<AppWindow*>(window);
+    QPointer<QWidget> guarded(frame);
+    g_playerShown = false;
+    return StartHost(g_playerHost, frame, services,
+                     [&](WebView::WebViewHost& host, WindowActions actions) {
+                         WebView::WebViewHost* h = &host;
+                         host.onPrintRequested = [h, content, print = services.print] { print(*h, content); };
+                         actions.toggleFullscreen = [guarded] { TogglePlayerFullscreen(guarded); };
+                         actions.showOnce = [guarded] {
+                             if (!guarded || g_playerShown) return;
+                             g_playerShown = true;
+                             guarded->show();
+                             guarded->update();
+                         };
+                         PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {
+                                                     return BuildPlayerPage(c.contentUrl, c.watermarkText,
+                                                                            c.contentType);
+                                                 }};
+                         WirePlayerHost(host, actions, pages, content);
+                     },
+                     PlayerHost);
+}
+
+void DestroyWindowBrowsers() {
+    DestroyHost(g_playerHost);
+    DestroyHost(g_homeHost);
+}
+
+bool WindowBrowserExists() { return g_homeHost != nullptr || g_playerHost != nullptr; }
+
+void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor& content) {
+    auto* view = static_cast<QWebEngineView*>(host.NativeBrowser());
+    if (!view) return;
+    WebView::WebViewHost* target = &host;
+    print::PrintPageToPhysicalPrinter(view->page(), static_cast<QWidget*>(host.Parent()), content,
+                                      [target](const std::string& json) {
+                                          target->PostWebMessageAsJson(FromUtf8(json));
+                                      });
+}
 
 WebView::WebViewHost* HomeHost() { return g_homeHost.get(); }
 WebView::WebViewHost* PlayerHost() { return g_playerHost.get(); }

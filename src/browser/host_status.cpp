@@ -5,12 +5,12 @@
 namespace WebView {
 
 FailureLog::FailureLog(std::wstring baseFolder) {
-    first_.hr = last_.hr = static_cast<std::int32_t>(0x80004005);
+    first_.hr = last_.hr = ResultCode(HostError::Failed);
     last_.folder = std::move(baseFolder);
 }
 
 void FailureLog::Record(std::int32_t hr, const std::wstring& stage, const std::wstring& folder) {
-    if (hr >= 0) hr = static_cast<std::int32_t>(0x80004005);
+    if (hr >= 0) hr = ResultCode(HostError::Failed);
     last_ = {hr, stage, folder};
     if (!haveFirst_) {
         first_ = last_;

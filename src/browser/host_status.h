@@ -5,6 +5,25 @@
 
 namespace WebView {
 
+// Why a host failed, as a code. The numbers are those the users' status texts
+// have always shown ("0x%08X"), the same in both editions.
+enum class HostError : std::uint32_t {
+    InvalidArgument = 0x80070057,
+    Failed = 0x80004005,
+    Aborted = 0x80004004,
+    Pending = 0x8000000A,
+};
+
+// The code as reported: onInitialized's result and LastResult().
+constexpr std::int32_t ResultCode(HostError error) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(error));
+}
+// An OS error number in the same family (0x8007xxxx); 0 gives Failed.
+constexpr std::int32_t ResultFromOsError(unsigned error) {
+    return error == 0 ? ResultCode(HostError::Failed)
+                      : static_cast<std::int32_t>(0x80070000u | (error & 0xFFFFu));
+}
+
 // One failed attempt: code and the named stage it failed in.
 struct AttemptFailure {
     std::int32_t hr = 0;

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app_record.h"
+#include "links/content_descriptor.h"
 
 namespace pellaro {
 

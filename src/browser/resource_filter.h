@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/app_record.h"
+#include "links/content_descriptor.h"
 
 namespace pellaro {
 

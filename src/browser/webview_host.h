@@ -7,18 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "browser/host_status.h"
 #include "browser/resource_filter.h"
 
 namespace WebView {
 
 // HWND on Windows, QWidget* on Linux.
 using NativeWindow = void*;
-
-// Failure codes kept in the WebView2 form so both editions report alike.
-constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);
-constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);
-constexpr std::int32_t kAbort = static_cast<std::int32_t>(0x80004004);
-constexpr std::int32_t kPending = static_cast<std::int32_t>(0x8000000A);
 
 class WebViewHost {
 public:
@@ -28,8 +23,10 @@ public:
     std::function<void(const std::wstring& uri, pellaro::WebRequest& request)> onWebResourceRequested;
     // A page posted a message (strings as is, other values as JSON text).
     std::function<void(const std::wstring& message)> onWebMessage;
-    std::function<void(bool success, std::int32_t result)> onInitialized;
+    std::function<void(bool success, std::int32_t result)> onInitialized;  // result: 0 or a HostError code
     std::function<void(bool success, int status)> onNavigationCompleted;
+    // The page asked to print (a message or Control+P); the window decides how.
+    std::function<void()> onPrintRequested;
 
     // Pin check, block report and identity values used for every request and
     // for Navigate; the program binds the real services.
@@ -63,11 +60,8 @@ public:
     // Delivers a JSON value to the page's 'message' listeners.
     void PostWebMessageAsJson(const std::wstring& json);
 
-    // Prints through the handler the printing code installs; does nothing
-    // without a browser or without a handler.
+    // Calls onPrintRequested; does nothing without a browser or without it.
     void ShowSystemPrintDialog();
-    using PrintHandler = std::function<void(WebViewHost& host)>;
-    static void SetPrintHandler(PrintHandler handler);
 
     bool HasBrowser() const;
     NativeWindow Parent() const;

@@ -48,11 +48,6 @@ namespace {
 QString Q(const std::wstring& text) { return QString::fromStdWString(text); }
 std::wstring W(const QString& text) { return text.toStdWString(); }
 
-WebViewHost::PrintHandler& PrintHandlerSlot() {
-    static WebViewHost::PrintHandler handler;
-    return handler;
-}
-
 // Inherited settings must not change how the engine runs: cleared at every
 // start. The engine reads its switches once, when the first profile starts.
 void PrepareEngineEnvironment() {
@@ -225,6 +220,12 @@ struct WebViewHost::Impl {
     bool closed = false;
     std::int32_t lastResult = 0;
     std::wstring statusText;
+
+    // The steps of one start, in order.
+    void CreateProfile(const QString& folder, WebViewHost& host);
+    void CreateView(WebViewHost& host);
+    void ConnectBridge(WebViewHost& host);
+    void ConnectPolicies(WebViewHost& self);
 };
 
 WebViewHost::WebViewHost() : impl_(std::make_unique<Impl>()) {}
@@ -244,11 +245,99 @@ bool WriteTest(const QString& folder) {
     return ok;
 }
 
-std::int32_t FromErrno(int error) {
-    return error == 0 ? kFail : static_cast<std::int32_t>(0x80070000u | (static_cast<unsigned>(error) & 0xFFFF));
-}
+std::int32_t FromErrno(int error) { return ResultFromOsError(static_cast<unsigned>(error)); }
 
 }  // namespace
+
+// Environment: a named, disk-backed profile under the attempt's folder, every
+// request of it through the resource filter.
+void WebViewHost::Impl::CreateProfile(const QString& folder, WebViewHost& host) {
+    profile = new QWebEngineProfile(QStringLiteral("Pellaro"));
+    profile->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("Storage")));
+    profile->setCachePath(QDir(folder).filePath(QStringLiteral("Cache")));
+    profile->setHttpUserAgent(profile->httpUserAgent() + QLatin1Char(' ') +
+                              QString::fromStdString(pellaro::Constant(pellaro::ConstantKey::userAgent)));
+    interceptor = new HostInterceptor(host);
+    profile->setUrlRequestInterceptor(interceptor);
+}
+
+// Controller and web view: the page whose navigations pass the policy, in a
+// view over the whole parent.
+void WebViewHost::Impl::CreateView(WebViewHost& host) {
+    page = new PolicyPage(profile, host);
+    view = new QWebEngineView(parent);
+    view->setPage(page);
+    page->setBackgroundColor(QColor(0x12, 0x12, 0x12));
+    view->setAcceptDrops(false);
+    view->setGeometry(parent->rect());
+}
+
+// window.chrome.webview: the web channel and its shim in every frame.
+void WebViewHost::Impl::ConnectBridge(WebViewHost& host) {
+    bridge = new PageBridge;
+    bridge->onMessage = [&host](const std::wstring& message) {
+        if (host.onWebMessage) host.onWebMessage(message);
+    };
+    channel = new QWebChannel(page);
+    channel->registerObject(QStringLiteral("pellaroHost"), bridge);
+    page->setWebChannel(channel, QWebEngineScript::MainWorld);
+    QFile channelScript(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+    QString shim;
+    if (channelScript.open(QIODevice::ReadOnly)) shim = QString::fromUtf8(channelScript.readAll());
+    shim += QString::fromUtf8(kBridgeShim);
+    QWebEngineScript bridgeScript;
+    bridgeScript.setName(QStringLiteral("pellaro-bridge"));
+    bridgeScript.setSourceCode(shim);
+    bridgeScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    bridgeScript.setWorldId(QWebEngineScript::MainWorld);
+    bridgeScript.setRunsOnSubFrames(true);
+    page->scripts().insert(bridgeScript);
+}
+
+// The engine's events the window's policies answer: completed navigations,
+// certificate errors, new windows and permissions.
+void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
+    QObject::connect(page, &QWebEnginePage::loadFinished, view, [&self](bool ok) {
+        if (self.onNavigationCompleted) self.onNavigationCompleted(ok, ok ? 0 : 1);
+    });
+    QObject::connect(page, &QWebEnginePage::certificateError, view,
+                     [&self](const QWebEngineCertificateError& error) {
+                         QWebEngineCertificateError answer(error);
+                         const std::wstring host = W(error.url().host().toLower());
+                         const auto& trust = self.filterServices.trustPinnedHost;
+                         const bool accept = answer.isOverridable() && trust && trust(host);
+                         pellaro::DebugLine("Certificate not trusted by the engine for " + pellaro::ToUtf8(host) +
+                                            (accept ? ": pins passed, accepted" : ": refused"));
+                         if (accept) {
+                             answer.acceptCertificate();
+                         } else {
+                             answer.rejectCertificate();
+                         }
+                     });
+    QObject::connect(page, &QWebEnginePage::newWindowRequested, view,
+                     [&self](QWebEngineNewWindowRequest& request) {
+                         // Folded into the same view; the navigation check still applies.
+                         if (self.impl_->page) self.impl_->page->load(request.requestedUrl());
+                     });
+    QObject::connect(page, &QWebEnginePage::featurePermissionRequested, view,
+                     [&self](const QUrl& origin, QWebEnginePage::Feature feature) {
+                         using pellaro::PermissionKind;
+                         PermissionKind kind = PermissionKind::Other;
+                         switch (feature) {
+                             case QWebEnginePage::MediaAudioCapture: kind = PermissionKind::Microphone; break;
+                             case QWebEnginePage::MediaVideoCapture:
+                             case QWebEnginePage::MediaAudioVideoCapture: kind = PermissionKind::Camera; break;
+                             case QWebEnginePage::Notifications: kind = PermissionKind::Notifications; break;
+                             case QWebEnginePage::Geolocation: kind = PermissionKind::Geolocation; break;
+                             default: break;
+                         }
+                         // Without a prompt of its own, the engine's default is a refusal.
+                         const bool allow = pellaro::DecidePermission(kind) == pellaro::PermissionAnswer::Allow;
+                         self.impl_->page->setFeaturePermission(origin, feature,
+                                                           allow ? QWebEnginePage::PermissionGrantedByUser
+                                                                 : QWebEnginePage::PermissionDeniedByUser);
+                     });
+}
 
 bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& userDataFolder, int maxAttempts) {
     Impl& d = *impl_;
@@ -258,7 +347,7 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
     d.statusText.clear();
 
     if (!d.parent || userDataFolder.empty()) {
-        d.lastResult = kInvalidArg;
+        d.lastResult = ResultCode(HostError::InvalidArgument);
         d.statusText = kInvalidParentText;
         if (onInitialized) onInitialized(false, d.lastResult);
         return false;
@@ -288,91 +377,16 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
             continue;
         }
 
-        // Environment: a named, disk-backed profile under the attempt's folder.
-        d.profile = new QWebEngineProfile(QStringLiteral("Pellaro"));
-        d.profile->setPersistentStoragePath(QDir(qFolder).filePath(QStringLiteral("Storage")));
-        d.profile->setCachePath(QDir(qFolder).filePath(QStringLiteral("Cache")));
-        d.profile->setHttpUserAgent(
-            d.profile->httpUserAgent() + QLatin1Char(' ') +
-            QString::fromStdString(pellaro::Constant(pellaro::ConstantKey::userAgent)));
-        d.interceptor = new HostInterceptor(*this);
-        d.profile->setUrlRequestInterceptor(d.interceptor);
-
-        // Controller and web view.
-        d.page = new PolicyPage(d.profile, *this);
-        d.view = new QWebEngineView(d.parent);
-        d.view->setPage(d.page);
-        d.page->setBackgroundColor(QColor(0x12, 0x12, 0x12));
-        d.view->setAcceptDrops(false);
-        d.view->setGeometry(d.parent->rect());
-
+        d.CreateProfile(qFolder, *this);
+        d.CreateView(*this);
         if (!d.page || !d.view) {
-            failures.Record(kFail, L"GetCoreWebView2", folder);
+            failures.Record(ResultCode(HostError::Failed), L"GetCoreWebView2", folder);
             Close(5000);
             d.closed = false;
             continue;
         }
-
-        // Events.
-        d.bridge = new PageBridge;
-        d.bridge->onMessage = [this](const std::wstring& message) {
-            if (onWebMessage) onWebMessage(message);
-        };
-        d.channel = new QWebChannel(d.page);
-        d.channel->registerObject(QStringLiteral("pellaroHost"), d.bridge);
-        d.page->setWebChannel(d.channel, QWebEngineScript::MainWorld);
-        QFile channelScript(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
-        QString shim;
-        if (channelScript.open(QIODevice::ReadOnly)) shim = QString::fromUtf8(channelScript.readAll());
-        shim += QString::fromUtf8(kBridgeShim);
-        QWebEngineScript bridgeScript;
-        bridgeScript.setName(QStringLiteral("pellaro-bridge"));
-        bridgeScript.setSourceCode(shim);
-        bridgeScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        bridgeScript.setWorldId(QWebEngineScript::MainWorld);
-        bridgeScript.setRunsOnSubFrames(true);
-        d.page->scripts().insert(bridgeScript);
-
-        QObject::connect(d.page, &QWebEnginePage::loadFinished, d.view, [this](bool ok) {
-            if (onNavigationCompleted) onNavigationCompleted(ok, ok ? 0 : 1);
-        });
-        QObject::connect(d.page, &QWebEnginePage::certificateError, d.view,
-                         [this](const QWebEngineCertificateError& error) {
-                             QWebEngineCertificateError answer(error);
-                             const std::wstring host = W(error.url().host().toLower());
-                             const auto& trust = filterServices.trustPinnedHost;
-                             const bool accept = answer.isOverridable() && trust && trust(host);
-                             pellaro::DebugLine("Certificate not trusted by the engine for " + pellaro::ToUtf8(host) +
-                                                (accept ? ": pins passed, accepted" : ": refused"));
-                             if (accept) {
-                                 answer.acceptCertificate();
-                             } else {
-                                 answer.rejectCertificate();
-                             }
-                         });
-        QObject::connect(d.page, &QWebEnginePage::newWindowRequested, d.view,
-                         [this](QWebEngineNewWindowRequest& request) {
-                             // Folded into the same view; the navigation check still applies.
-                             if (impl_->page) impl_->page->load(request.requestedUrl());
-                         });
-        QObject::connect(d.page, &QWebEnginePage::featurePermissionRequested, d.view,
-                         [this](const QUrl& origin, QWebEnginePage::Feature feature) {
-                             using pellaro::PermissionKind;
-                             PermissionKind kind = PermissionKind::Other;
-                             switch (feature) {
-                                 case QWebEnginePage::MediaAudioCapture: kind = PermissionKind::Microphone; break;
-                                 case QWebEnginePage::MediaVideoCapture:
-                                 case QWebEnginePage::MediaAudioVideoCapture: kind = PermissionKind::Camera; break;
-                                 case QWebEnginePage::Notifications: kind = PermissionKind::Notifications; break;
-                                 case QWebEnginePage::Geolocation: kind = PermissionKind::Geolocation; break;
-                                 default: break;
-                             }
-                             // Without a prompt of its own, the engine's default is a refusal.
-                             const bool allow = pellaro::DecidePermission(kind) == pellaro::PermissionAnswer::Allow;
-                             impl_->page->setFeaturePermission(origin, feature,
-                                                               allow ? QWebEnginePage::PermissionGrantedByUser
-                                                                     : QWebEnginePage::PermissionDeniedByUser);
-                         });
+        d.ConnectBridge(*this);
+        d.ConnectPolicies(*this);
 
         d.view->show();
         d.lastResult = 0;
@@ -511,11 +525,9 @@ void WebViewHost::PostWebMessageAsJson(const std::wstring& json) {
 }
 
 void WebViewHost::ShowSystemPrintDialog() {
-    if (!impl_->page || impl_->closed || !PrintHandlerSlot()) return;
-    PrintHandlerSlot()(*this);
+    if (!impl_->page || impl_->closed || !onPrintRequested) return;
+    onPrintRequested();
 }
-
-void WebViewHost::SetPrintHandler(PrintHandler handler) { PrintHandlerSlot() = std::move(handler); }
 
 bool WebViewHost::HasBrowser() const { return impl_->page != nullptr; }
 NativeWindow WebViewHost::Parent() const { return impl_->parent.data(); }

@@ -15,7 +15,8 @@ void Run(const std::function<void()>& action) {
 
 }  // namespace
 
-void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress) {
+void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress,
+                  std::shared_ptr<ContentDescriptor> content) {
     WebView::WebViewHost* h = &host;
     host.onWebMessage = [h, actions, homeAddress](const std::wstring& message) {
         switch (HomeMessageAction(message)) {
@@ -27,7 +28,7 @@ void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstrin
             case HomeAction::None: break;
         }
     };
-    host.onNavigationStarting = [](const std::wstring& uri, bool&) { ObserveHomeNavigation(uri, App().content); };
+    host.onNavigationStarting = [content](const std::wstring& uri, bool&) { ObserveHomeNavigation(uri, *content); };
     host.onNavigationCompleted = [actions](bool, int) { Run(actions.bringToFront); };
     host.onWebResourceRequested = [](const std::wstring&, WebRequest& request) { AddHomeHeaders(request); };
     host.onInitialized = [h, actions, homeAddress](bool success, std::int32_t) {
@@ -52,8 +53,11 @@ void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& cont
     }
 }
 
-void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages) {
+void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages,
+                    ContentDescriptor content) {
     WebView::WebViewHost* h = &host;
+    // Shared by the callbacks; it does not change while the player runs.
+    const auto shown = std::make_shared<const ContentDescriptor>(std::move(content));
     host.onWebMessage = [h, actions](const std::wstring& message) {
         switch (PlayerMessageAction(message)) {
             case PlayerAction::Print: h->ShowSystemPrintDialog(); break;
@@ -66,20 +70,20 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
             case PlayerAction::None: break;
         }
     };
-    host.onWebResourceRequested = [](const std::wstring&, WebRequest& request) {
-        AddPlayerReferer(request, App().content);
+    host.onWebResourceRequested = [shown](const std::wstring&, WebRequest& request) {
+        AddPlayerReferer(request, *shown);
     };
-    host.onNavigationStarting = [](const std::wstring& uri, bool& cancel) {
-        if (!PlayerNavigationAllowed(uri, App().content)) cancel = true;
+    host.onNavigationStarting = [shown](const std::wstring& uri, bool& cancel) {
+        if (!PlayerNavigationAllowed(uri, *shown)) cancel = true;
     };
     host.onNavigationCompleted = nullptr;
-    host.onInitialized = [h, actions, pages](bool success, std::int32_t) {
+    host.onInitialized = [h, actions, pages, shown](bool success, std::int32_t) {
         if (!success) {
             Run(actions.closeSplash);
             return;
         }
         h->LockDownSettings();
-        ShowPlayerContent(*h, App().content, pages);
+        ShowPlayerContent(*h, *shown, pages);
         Run(actions.showOnce);
         Run(actions.bringToFront);
     };

@@ -3,10 +3,11 @@
 // window layer supplies its own actions (front, fullscreen, show); everything
 // else is decided here, the same for both editions.
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "core/app_record.h"
 #include "browser/webview_host.h"
+#include "links/content_descriptor.h"
 
 namespace pellaro {
 
@@ -24,14 +25,17 @@ struct PlayerPageBuilder {
     std::function<std::wstring(const ContentDescriptor& content)> buildPage;
 };
 
-// Sets the home host's callbacks: message words, home observer, front after
-// every navigation, home headers, and on start the settings, scripts and the
-// home address.
-void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress);
+// Sets the home host's callbacks: message words, home observer (which keeps
+// the home window's own descriptor's base address), front after every
+// navigation, home headers, and on start the settings, scripts and the home
+// address.
+void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress,
+                  std::shared_ptr<ContentDescriptor> content);
 
 // Sets the player host's callbacks: message words, Referer, navigation check,
-// and on start the settings, scripts and the content of App().content.
-void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages);
+// and on start the settings, scripts and the content of the descriptor.
+void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages,
+                    ContentDescriptor content);
 
 // Shows the content of the descriptor in a ready player host.
 void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content, const PlayerPageBuilder& pages);

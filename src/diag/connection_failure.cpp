@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "diag/diagnostic_dialog.h"
+#include "platform/debug_log.h"
 #include "core/text.h"
 
 namespace pellaro {
@@ -15,13 +15,16 @@ DiagnosticNotice g_notice;
 
 DiagnosticNotice CurrentNotice() {
     std::lock_guard lock(g_noticeMutex);
-    if (g_notice) return g_notice;
-    return [](const std::wstring& title, const std::wstring& message, const std::wstring& arabicMessage,
-              const std::string& code) { ShowDiagnosticDialogAndExit(title, message, arabicMessage, code); };
+    return g_notice;
 }
 
 void ShowInterceptedNotice(const std::string& code) {
-    CurrentNotice()(InterceptedTitle(), InterceptedMessage(), InterceptedArabicMessage(), code);
+    const DiagnosticNotice notice = CurrentNotice();
+    if (!notice) {
+        DebugLine("Connection failure notice not shown (none set): " + code);
+        return;
+    }
+    notice(InterceptedTitle(), InterceptedMessage(), InterceptedArabicMessage(), code);
 }
 
 }  // namespace

@@ -23,8 +23,9 @@ const std::wstring& InterceptedTitle();
 const std::wstring& InterceptedMessage();
 const std::wstring& InterceptedArabicMessage();
 
-// The dialog call; tests replace it so the process survives. An empty function
-// restores ShowDiagnosticDialogAndExit.
+// The dialog call: the program sets ShowDiagnosticDialogAndExit at start-up,
+// tests their own so the process survives. Without one a notice is only a
+// debug line.
 using DiagnosticNotice = std::function<void(const std::wstring& title, const std::wstring& message,
                                             const std::wstring& arabicMessage, const std::string& code)>;
 void SetConnectionFailureNotice(DiagnosticNotice notice);

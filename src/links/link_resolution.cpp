@@ -57,8 +57,7 @@ bool CatchingExceptions(std::string& errorCode, Body&& body) {
     return false;
 }
 
-void FillFromContentData(const ContentData& data, const LinkServices& services) {
-    ContentDescriptor& content = App().content;
+void FillFromContentData(const ContentData& data, const LinkServices& services, ContentDescriptor& content) {
     const bool shownAsPage = data.type == "video" || data.type == "zoom" || data.type == "zoom_url" ||
                              IsMeetingAddress(FromUtf8(data.url));
     content.contentType = shownAsPage ? L"url_direct" : FromUtf8(data.type);
@@ -70,7 +69,7 @@ void FillFromContentData(const ContentData& data, const LinkServices& services) 
         content.contentUrl = FromUtf8(data.url);
         return;
     }
-    content.contentUrl = NormalizeVideoUrl(videoUrl);
+    content.contentUrl = NormalizeVideoUrl(videoUrl, content.baseAddress);
     content.contentType = L"url_direct";
     // Best effort: the video plays without its page script.
     try {
@@ -161,11 +160,17 @@ bool OpenLinkFields(const std::wstring& link, const std::function<std::string()>
     });
 }
 
-bool ParseSchemeArgs(const std::wstring& link, std::string& errorCode, const LinkServices& services) {
+LinkResult ResolveContentLink(const std::wstring& link, const LinkServices& services) {
+    LinkResult result;
     LinkFields fields;
-    if (!OpenLinkFields(link, services.payloadKey, fields, errorCode)) return false;
-    return CatchingExceptions(errorCode, [&] {
-        ContentDescriptor& content = App().content;
+    std::string errorCode;
+    if (!OpenLinkFields(link, services.payloadKey, fields, errorCode)) {
+        result.error = LinkError{LinkErrorKind::Diagnostic, std::move(errorCode)};
+        return result;
+    }
+    std::optional<LinkError> serverRefusal;
+    const bool resolved = CatchingExceptions(errorCode, [&] {
+        ContentDescriptor& content = result.content;
         DebugLine("Decrypted OK. Domain: " + fields.baseAddress);
         TrimTrailingSlashes(fields.baseAddress);
         content.baseAddress = FromUtf8(fields.baseAddress);
@@ -182,15 +187,20 @@ bool ParseSchemeArgs(const std::wstring& link, std::string& errorCode, const Lin
             const std::optional<ContentData> data =
                 services.getContentData(content.baseAddress, fields.contentLinkId, fields.linkKey, &errorText);
             if (!data) {
-                FailWith(errorCode, errorText.empty() ? std::string("api_content_data_failed") : "server:" + errorText,
-                         "ParseSchemeArgs failed: GetContentData returned empty value");
+                if (errorText.empty())
+                    errorCode = "api_content_data_failed";
+                else
+                    serverRefusal = LinkError{LinkErrorKind::ServerMessage, std::move(errorText)};
+                DebugLine("ParseSchemeArgs failed: GetContentData returned empty value");
                 return false;
             }
-            FillFromContentData(*data, services);
+            FillFromContentData(*data, services, content);
         }
         DebugLine("ParseSchemeArgs succeeded");
         return true;
     });
+    if (!resolved) result.error = serverRefusal ? *serverRefusal : LinkError{LinkErrorKind::Diagnostic, errorCode};
+    return result;
 }
 
 }  // namespace pellaro

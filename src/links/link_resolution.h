@@ -1,11 +1,12 @@
 #pragma once
 // Turns a content link (scheme, then three sealed fields separated by ":")
-// into the content descriptor of the application record.
+// into the content descriptor the player window shows.
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "links/link_result.h"
 #include "net/content_data.h"
 #include "net/http_client.h"
 
@@ -47,10 +48,9 @@ std::vector<std::wstring> SplitLink(const std::wstring& link);
 bool OpenLinkFields(const std::wstring& link, const std::function<std::string()>& payloadKey, LinkFields& fields,
                     std::string& errorCode);
 
-// Fills App().content from the link. False: errorCode says why ("server:..."
-// codes carry the backend's message); the descriptor may be partly filled.
-// Never throws.
-bool ParseSchemeArgs(const std::wstring& link, std::string& errorCode, const LinkServices& services);
-bool ParseSchemeArgs(const std::wstring& link, std::string& errorCode);
+// The descriptor of the link, or a link error: a server message, or a
+// diagnostic reason (the link error code). Never throws.
+LinkResult ResolveContentLink(const std::wstring& link, const LinkServices& services);
+LinkResult ResolveContentLink(const std::wstring& link);
 
 }  // namespace pellaro

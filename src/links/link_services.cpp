@@ -15,8 +15,6 @@ LinkServices DefaultLinkServices() {
     return services;
 }
 
-bool ParseSchemeArgs(const std::wstring& link, std::string& errorCode) {
-    return ParseSchemeArgs(link, errorCode, DefaultLinkServices());
-}
+LinkResult ResolveContentLink(const std::wstring& link) { return ResolveContentLink(link, DefaultLinkServices()); }
 
 }  // namespace pellaro

@@ -1,6 +1,5 @@
 #include "links/media_url.h"
 
-#include "core/app_record.h"
 #include "core/build_constants.h"
 #include "core/text.h"
 
@@ -9,12 +8,12 @@ namespace {
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
-std::wstring OriginParameter() { return PercentEncode(App().content.baseAddress); }
+std::wstring OriginParameter(const std::wstring& baseAddress) { return PercentEncode(baseAddress); }
 
-std::wstring EmbedAddress(const std::wstring& address, std::wstring id) {
+std::wstring EmbedAddress(const std::wstring& address, std::wstring id, const std::wstring& baseAddress) {
     if (id.empty()) return address;
     while (!id.empty() && id.back() == L'/') id.pop_back();
-    return WideConstant(ConstantKey::videoEmbedPrefix) + id + L"?origin=" + OriginParameter();
+    return WideConstant(ConstantKey::videoEmbedPrefix) + id + L"?origin=" + OriginParameter(baseAddress);
 }
 
 // The text from `from` up to the first of `stops` found after it (tried in
@@ -41,26 +40,26 @@ bool IsMeetingAddress(const std::wstring& address) {
     return Contains(lower, L"." + domain) || Contains(lower, L"//" + domain);
 }
 
-std::wstring NormalizeVideoUrl(const std::wstring& address) {
+std::wstring NormalizeVideoUrl(const std::wstring& address, const std::wstring& baseAddress) {
     // Markers are found in the lower-cased copy (same length); ids are cut
     // from the address itself and keep their case.
     const std::wstring lower = LowerUnits(address);
 
     const std::wstring shortMarker = WideConstant(ConstantKey::videoShortDomain) + L"/";
     if (const std::size_t at = lower.find(shortMarker); at != std::wstring::npos)
-        return EmbedAddress(address, TakeUntil(address, at + shortMarker.size(), {L'?'}));
+        return EmbedAddress(address, TakeUntil(address, at + shortMarker.size(), {L'?'}), baseAddress);
 
     if (Contains(lower, L"/embed/")) {
         if (Contains(address, L"origin=")) return address;
-        return address + (Contains(address, L"?") ? L"&" : L"?") + L"origin=" + OriginParameter();
+        return address + (Contains(address, L"?") ? L"&" : L"?") + L"origin=" + OriginParameter(baseAddress);
     }
 
     for (const std::wstring marker : {L"/shorts/", L"/live/"})
         if (const std::size_t at = lower.find(marker); at != std::wstring::npos)
-            return EmbedAddress(address, TakeUntil(address, at + marker.size(), {L'/', L'?'}));
+            return EmbedAddress(address, TakeUntil(address, at + marker.size(), {L'/', L'?'}), baseAddress);
 
     if (const std::size_t at = lower.find(L"v="); at != std::wstring::npos)
-        return EmbedAddress(address, TakeUntil(address, at + 2, {L'&'}));
+        return EmbedAddress(address, TakeUntil(address, at + 2, {L'&'}), baseAddress);
 
     return address;
 }

@@ -10,8 +10,8 @@ bool IsVideoSharingAddress(const std::wstring& address);
 // The address (any case) is on the meeting domain or one of its subdomains.
 bool IsMeetingAddress(const std::wstring& address);
 // The video service's embed address for a watch, short-link, shorts or live
-// address, with the academy's base address (App().content) as its origin.
-std::wstring NormalizeVideoUrl(const std::wstring& address);
+// address, with the academy's base address as its origin.
+std::wstring NormalizeVideoUrl(const std::wstring& address, const std::wstring& baseAddress);
 // Letters, digits and "-._~" stay; every other UTF-8 byte becomes "%xx" (lower case).
 std::wstring PercentEncode(const std::wstring& text);
 

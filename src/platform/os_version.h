@@ -1,5 +1,5 @@
 #pragma once
-// The operating-system gate: a small number that start-up compares with 10.
+// The operating-system gate: whether this machine can run the edition.
 
 namespace pellaro {
 
@@ -11,8 +11,11 @@ int MapOsVersion(unsigned major, unsigned minor, unsigned build);
 // windows: an X11 or Wayland display, or Qt's offscreen platform, gives 10, else -1.
 int MapDesktopSession(const char* x11Display, const char* waylandDisplay, const char* qtPlatform);
 
-// The number for this machine: the Windows mapping of the version reported by
-// the profile's true-version routine, or the Linux desktop-session gate.
+// Windows edition: the mapping of the version reported by the profile's
+// true-version routine.
 int OsVersionNumber();
+
+// Windows 10 or later; on Linux a desktop session to show the windows on.
+bool PlatformSupported();
 
 }  // namespace pellaro

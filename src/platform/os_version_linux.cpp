@@ -4,8 +4,8 @@
 
 namespace pellaro {
 
-int OsVersionNumber() {
-    return MapDesktopSession(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM"));
+bool PlatformSupported() {
+    return MapDesktopSession(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM")) >= 10;
 }
 
 }  // namespace pellaro

@@ -26,4 +26,6 @@ int OsVersionNumber() {
     return MapOsVersion(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber);
 }
 
+bool PlatformSupported() { return OsVersionNumber() >= 10; }
+
 }  // namespace pellaro

@@ -8,7 +8,6 @@
 #include <QWebEnginePage>
 #include <QWidget>
 
-#include "core/app_record.h"
 #include "net/http_client.h"
 #include "platform/debug_log.h"
 #include "core/text.h"
@@ -45,9 +44,9 @@ PrintOutcome SendToQueue(const std::string& queue, const std::string& title, con
 
 // The document behind a PDF page, fetched through the program's pinned client;
 // empty when the page is no PDF or the document cannot be had.
-QByteArray PdfDocumentOf(const QUrl& url) {
+QByteArray PdfDocumentOf(const QUrl& url, const ContentDescriptor& content) {
     const std::wstring address = url.toString().toStdWString();
-    if (!ShowsPdfDocument(address, App().content)) return {};
+    if (!ShowsPdfDocument(address, content)) return {};
     const HttpResponse response = HttpClient::Shared().Get(address);
     if (!response.ok || !IsPdfDocument(response.body)) {
         DebugLine("Print: the PDF document could not be fetched (" +
@@ -60,17 +59,17 @@ QByteArray PdfDocumentOf(const QUrl& url) {
 
 }  // namespace
 
-void PrintPageToPhysicalPrinter(QWebEnginePage* page, QWidget* owner,
+void PrintPageToPhysicalPrinter(QWebEnginePage* page, QWidget* owner, const ContentDescriptor& content,
                                 std::function<void(const std::string& printResultJson)> post) {
     QPointer<QWebEnginePage> target(page);
     PrintRequestSteps steps;
     steps.selectPrinter = [owner] { return SelectPhysicalPrinter(owner); };
-    steps.startJob = [target](const std::wstring& printer, std::function<void(PrintOutcome)> done) {
+    steps.startJob = [target, content](const std::wstring& printer, std::function<void(PrintOutcome)> done) {
         if (!target) return;  // the page went away while the dialog was open
         const QString queue = QString::fromStdWString(printer);
         const std::string title = target->title().isEmpty() ? "Page" : target->title().toStdString();
         // The engine's PDF viewer would print a picture of itself: send the document.
-        if (const QByteArray document = PdfDocumentOf(target->url()); !document.isEmpty()) {
+        if (const QByteArray document = PdfDocumentOf(target->url(), content); !document.isEmpty()) {
             done(SendToQueue(ToUtf8(printer), title, document));
             return;
         }

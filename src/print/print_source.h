@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/app_record.h"
+#include "links/content_descriptor.h"
 
 namespace pellaro::print {
 

@@ -9,7 +9,7 @@ HANDLE g_mutex = nullptr;
 }  // namespace
 
 InstanceLock TakeInstanceLock(const std::wstring& key) {
-    g_mutex = CreateMutexW(nullptr, FALSE, InstanceMutexName(key).c_str());
+    g_mutex = CreateMutexW(nullptr, FALSE, InstanceLockName(key).c_str());
     if (g_mutex == nullptr) return InstanceLock::Failed;
     return GetLastError() == ERROR_ALREADY_EXISTS ? InstanceLock::AlreadyRunning : InstanceLock::Acquired;
 }

@@ -41,7 +41,7 @@ std::uint64_t InstanceKeyHash(std::wstring_view key) {
     return value;
 }
 
-std::wstring InstanceMutexName(std::wstring_view key) { return L"Local\\" + InstanceLockStem(key); }
+std::wstring InstanceLockName(std::wstring_view key) { return L"Local\\" + InstanceLockStem(key); }
 
 std::wstring InstanceLockStem(std::wstring_view key) {
     return L"PellaroPlayer.WebView2." + Hex(InstanceKeyHash(key));

@@ -10,7 +10,7 @@ namespace pellaro {
 std::uint64_t InstanceKeyHash(std::wstring_view key);
 
 // "Local\PellaroPlayer.WebView2." + the hash in lower-case hex, no leading zeros.
-std::wstring InstanceMutexName(std::wstring_view key);
+std::wstring InstanceLockName(std::wstring_view key);
 
 // The same name without the "Local\" namespace: the Linux lock file's stem.
 std::wstring InstanceLockStem(std::wstring_view key);

@@ -61,16 +61,16 @@ TEST(QtWindows, HomeWindowPaintsTheLoadingTextOnBlack) {
 TEST(QtWindows, BrowserStarterDecidesTheResult) {
     Application();
     NativeWindow started = nullptr;
-    SetPlayerBrowserStarter([&started](NativeWindow w) { started = w; return false; });
+    SetPlayerBrowserStarter([&started](NativeWindow w, const ContentDescriptor&) { started = w; return false; });
     NativeWindow frame = CreatePlayerFrame(nullptr);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(static_cast<AppWindow*>(frame)->size(), QSize(1280, 720));
-    EXPECT_FALSE(CreatePlayerWindow(nullptr, frame));
+    EXPECT_FALSE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
     EXPECT_EQ(started, frame);
     EXPECT_EQ(CurrentTopLevelWindow(), frame);
-    EXPECT_FALSE(CreatePlayerWindow(nullptr, nullptr));
+    EXPECT_FALSE(CreatePlayerWindow(nullptr, nullptr, ContentDescriptor{}));
     SetPlayerBrowserStarter(nullptr);
-    EXPECT_TRUE(CreatePlayerWindow(nullptr, frame));
+    EXPECT_TRUE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
 }
 
 TEST(QtWindows, ClosingTheWindowDestroysTheHostsAndClearsTheCurrentWindow) {
@@ -78,7 +78,7 @@ TEST(QtWindows, ClosingTheWindowDestroysTheHostsAndClearsTheCurrentWindow) {
     int destroyed = 0;
     SetBrowserHostsDestroyer([&destroyed] { ++destroyed; });
     NativeWindow frame = CreatePlayerFrame(nullptr);
-    ASSERT_TRUE(CreatePlayerWindow(nullptr, frame));
+    ASSERT_TRUE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
     static_cast<AppWindow*>(frame)->close();
     EXPECT_EQ(destroyed, 1);
     EXPECT_EQ(CurrentTopLevelWindow(), nullptr);
@@ -90,7 +90,8 @@ TEST(QtWindows, PreExitTeardownFromAnotherThreadRunsOnTheUiThread) {
     std::atomic<QThread*> ranOn{nullptr};
     SetBrowserHostsDestroyer([&ranOn] { ranOn = QThread::currentThread(); });
     ASSERT_TRUE(CreateInitScreen(nullptr));
-    InstallPreExitTeardown();
+    MarkUserInterfaceThread();
+    SetPreExitCleanupHook(&TearDownBrowsersBeforeExit);
     std::atomic<bool> finished{false};
     std::thread worker([&finished] {
         RunPreExitCleanupOnce();

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "core/app_record.h"
@@ -60,13 +61,15 @@ int main(int argc, char** argv) {
                        {"lifetime", "seconds before quitting", "s", "60"}});
     parser.process(app);
 
-    pellaro::ContentDescriptor& content = pellaro::App().content;
+    pellaro::ContentDescriptor content;
     content.contentUrl = parser.value("content-url").toStdWString();
     content.contentType = parser.value("content-type").toStdWString();
     content.watermarkText = parser.value("watermark").toStdWString();
     content.pageScript = parser.value("page-script").toStdWString();
     content.baseAddress = parser.value("base").toStdWString();
     const bool home = parser.value("mode") == "home";
+    // The home window's own descriptor starts from the same values.
+    const auto homeContent = std::make_shared<pellaro::ContentDescriptor>(content);
 
     TestWindow window;
     window.resize(home ? 1024 : 1280, home ? 768 : 720);
@@ -78,8 +81,8 @@ int main(int argc, char** argv) {
     // The program's own services, with the pins checked on the backend's port
     // and fixed identifiers the tests can look for.
     pellaro::InstallDefaultPins();
-    host.filterServices = pellaro::DefaultFilterServices(parser.value("pin-port").toInt());
-    pellaro::SetBlockedHostReporter([](const std::wstring& h) { DebugLine("Blocked host: " + ToUtf8(h)); });
+    host.filterServices = pellaro::DefaultFilterServices(
+        [](const std::wstring& h) { DebugLine("Blocked host: " + ToUtf8(h)); }, parser.value("pin-port").toInt());
     host.filterServices.deviceIdentifier = [] { return std::wstring(L"DEV-TEST-1"); };
     host.filterServices.hardwareIdentifier = [] { return std::wstring(L"HW-TEST-2"); };
     // The test root is in no system store: unpinned loopback test hosts are
@@ -89,10 +92,10 @@ int main(int argc, char** argv) {
         if (pellaro::FindPinEntry(h)) return pinnedTrust(h);
         return h.size() > 10 && h.compare(h.size() - 10, 10, L".localhost") == 0;
     };
-    WebView::WebViewHost::SetPrintHandler([](WebView::WebViewHost& h) {
+    host.onPrintRequested = [&host] {
         DebugLine("Action: print");
-        h.PostWebMessageAsJson(L"{\"type\":\"printResult\",\"status\":\"cancelled\"}");
-    });
+        host.PostWebMessageAsJson(L"{\"type\":\"printResult\",\"status\":\"cancelled\"}");
+    };
 
     bool shown = false;
     bool fullscreen = false;
@@ -117,19 +120,20 @@ int main(int argc, char** argv) {
     actions.closeSplash = [] { DebugLine("Action: close splash"); };
 
     if (home) {
-        pellaro::WireHomeHost(host, actions, parser.value("home").toStdWString());
+        pellaro::WireHomeHost(host, actions, parser.value("home").toStdWString(), homeContent);
     } else {
         pellaro::WirePlayerHost(host, actions, {pellaro::JsEscape, [](const pellaro::ContentDescriptor& c) {
                                             return pellaro::BuildPlayerPage(c.contentUrl, c.watermarkText,
                                                                             c.contentType);
-                                        }});
+                                        }},
+                               content);
     }
     // Log what the wired policies decide.
     auto navigation = host.onNavigationStarting;
-    host.onNavigationStarting = [navigation, home](const std::wstring& uri, bool& cancel) {
+    host.onNavigationStarting = [navigation, home, homeContent](const std::wstring& uri, bool& cancel) {
         if (navigation) navigation(uri, cancel);
         DebugLine((cancel ? "Navigation cancelled: " : "Navigation allowed: ") + ToUtf8(uri));
-        if (home) DebugLine("Base address: " + ToUtf8(pellaro::App().content.baseAddress));
+        if (home) DebugLine("Base address: " + ToUtf8(homeContent->baseAddress));
     };
     auto messages = host.onWebMessage;
     host.onWebMessage = [messages](const std::wstring& message) {

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app_record.h"
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
+#include "browser/browser_services.h"
 #include "browser/browser_windows.h"
 
 namespace pellaro {
@@ -26,7 +26,18 @@ protected:
         Application();
         ASSERT_TRUE(data_.isValid());
         qputenv("XDG_DATA_HOME", data_.path().toUtf8());
-        InstallBrowserWindows();
+        // The program's wiring, without printing: no page here asks to print.
+        BrowserWindowServices services;
+        services.closeSplash = [] {};
+        services.filterServices = [] { return DefaultFilterServices(nullptr); };
+        services.print = [](WebView::WebViewHost&, const ContentDescriptor&) {};
+        services.homeAddress = L"about:blank";
+        SetHomeBrowserStarter([services](NativeWindow w) { return StartHomeBrowser(w, services); });
+        SetPlayerBrowserStarter([services](NativeWindow w, const ContentDescriptor& c) {
+            return StartPlayerBrowser(w, c, services);
+        });
+        SetBrowserHostsDestroyer(DestroyWindowBrowsers);
+        SetBrowserHostProbe(WindowBrowserExists);
     }
     void TearDown() override { DestroyBrowserHosts(); }
     QTemporaryDir data_;
@@ -62,11 +73,12 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
 }
 
 TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
-    App().content.contentUrl = L"https://www.tovrel.localhost/content/lesson.html";
-    App().content.contentType = L"video";
+    ContentDescriptor content;
+    content.contentUrl = L"https://www.tovrel.localhost/content/lesson.html";
+    content.contentType = L"video";
     NativeWindow frame = CreatePlayerFrame(nullptr);
     ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(CreatePlayerWindow(nullptr, frame));
+    ASSERT_TRUE(CreatePlayerWindow(nullptr, frame, content));
     ASSERT_NE(PlayerHost(), nullptr);
     AppWindow* player = PlayerFrame();
     player->resize(900, 500);

@@ -97,7 +97,7 @@ TEST(QtHost, StartsInItsOwnFolderWithInheritedEngineSettingsCleared) {
 
     // The print request reaches the installed handler only while the browser lives.
     int prints = 0;
-    WebViewHost::SetPrintHandler([&prints](WebViewHost&) { ++prints; });
+    host.onPrintRequested = [&prints] { ++prints; };
     host.GoBack();  // no history: nothing happens
     host.ShowSystemPrintDialog();
     EXPECT_EQ(prints, 1);
@@ -107,7 +107,6 @@ TEST(QtHost, StartsInItsOwnFolderWithInheritedEngineSettingsCleared) {
     host.ShowSystemPrintDialog();
     EXPECT_EQ(prints, 1);
     EXPECT_FALSE(host.HasBrowser());
-    WebViewHost::SetPrintHandler(nullptr);
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ int Print(const QString& url, int requests) {
         --*remaining;
         Line("request");
         // The subsystem itself writes "printResult: <json>" to the debug output.
-        PrintPageToPhysicalPrinter(view->page(), view, [view, next](const std::string& json) {
+        // No content link here: a page is a PDF document by its address alone.
+        PrintPageToPhysicalPrinter(view->page(), view, ContentDescriptor{}, [view, next](const std::string& json) {
             DeliverToPage(view->page(), json);
             QTimer::singleShot(0, [next] { (*next)(); });
         });

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/app_record.h"
+#include "links/content_descriptor.h"
 #include "browser/navigation_policy.h"
 #include "browser/resource_filter.h"
 #include "core/text.h"

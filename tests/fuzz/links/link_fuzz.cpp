@@ -44,11 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     static const pellaro::LinkServices services = FakeServices();
     static const bool quiet = (pellaro::SetDebugSink([](std::string_view) {}), true);
     (void)quiet;
-    pellaro::App().content = pellaro::ContentDescriptor{};
     const std::wstring link = pellaro::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
-    std::string code;
-    const bool ok = pellaro::ParseSchemeArgs(link, code, services);
+    const pellaro::LinkResult result = pellaro::ResolveContentLink(link, services);
+    const bool ok = result.Resolved();
+    const std::string code = ok ? "unknown_error" : result.error->Code();
+    const pellaro::ContentDescriptor& content = result.content;
     if (ok ? code != "unknown_error" : !IsLinkErrorCode(code)) std::abort();
-    if (ok && pellaro::App().content.contentUrl.empty() && pellaro::App().content.contentType.empty()) std::abort();
+    if (ok && content.contentUrl.empty() && content.contentType.empty()) std::abort();
     return 0;
 }

@@ -1,15 +1,13 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/app_record.h"
 #include "links/media_url.h"
 #include "links/player_page.h"
 #include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::wstring address = pellaro::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
-    pellaro::App().content.baseAddress = L"https://www.tovrel.localhost";
-    const std::wstring normalized = pellaro::NormalizeVideoUrl(address);
+    const std::wstring normalized = pellaro::NormalizeVideoUrl(address, L"https://www.tovrel.localhost");
     if (normalized.empty() && !address.empty()) std::abort();
     (void)pellaro::IsVideoSharingAddress(address);
     (void)pellaro::IsMeetingAddress(address);

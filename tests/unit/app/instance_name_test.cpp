@@ -20,7 +20,7 @@ TEST(InstanceName, HashesTheKeyUnitByUnit) {
         {L"a\U0001F600", L"b4ff08500dceb973"},      // counted as the pair D83D DE00
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(InstanceMutexName(c.key), L"Local\\PellaroPlayer.WebView2." + c.hash) << c.hash;
+        EXPECT_EQ(InstanceLockName(c.key), L"Local\\PellaroPlayer.WebView2." + c.hash) << c.hash;
         EXPECT_EQ(InstanceLockStem(c.key), L"PellaroPlayer.WebView2." + c.hash);
     }
 }

@@ -3,6 +3,7 @@
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -42,68 +43,80 @@ struct FakeSystem {
     std::wstring parsedLink;
     std::wstring dialogTitle, dialogText, dialogArabic;
     std::string dialogCode;
+    ContentDescriptor playerContent;
 
     StartupSteps Steps() {
-        StartupSteps s;
         auto call = [this](const char* name) { return [this, name] { calls.push_back(name); }; };
-        s.initCom = call("initCom");
-        s.installPreExitHook = call("installPreExitHook");
-        s.startGraphics = [this] { calls.push_back("startGraphics"); return graphics; };
-        s.takeInstanceLock = [this](const std::wstring& key) { calls.push_back("takeInstanceLock"); lockKey = key; return lock; };
-        s.releaseInstanceLock = call("releaseInstanceLock");
-        s.showSplash = call("showSplash");
-        s.closeSplash = call("closeSplash");
-        s.osVersionNumber = [this] { calls.push_back("osVersionNumber"); return osVersion; };
-        s.deviceIdentifier = [this] { calls.push_back("deviceIdentifier"); return deviceId; };
-        s.runtimeGate = [this] { calls.push_back("runtimeGate"); return runtime; };
-        s.installDefaultPins = call("installDefaultPins");
-        s.loadDynamicPins = [this] {
-            calls.push_back("loadDynamicPins");
-            if (dynamicPinsThrow) throw std::runtime_error("pins");
-            return true;
+        auto undo = [this](const char* name) { return ScopeGuard([this, name] { calls.push_back(name); }); };
+        return StartupSteps{
+            .platformStartup = [call, undo] { call("initCom")(); return undo("uninitCom"); },
+            .installPreExitHook = [call, undo] { call("installPreExitHook")(); return undo("clearPreExitHook"); },
+            .graphicsStartup = [this, undo]() -> std::optional<ScopeGuard> {
+                calls.push_back("startGraphics");
+                if (!graphics) return std::nullopt;
+                return undo("shutdownGraphics");
+            },
+            .takeInstanceLock = [this](const std::wstring& key) { calls.push_back("takeInstanceLock"); lockKey = key; return lock; },
+            .releaseInstanceLock = call("releaseInstanceLock"),
+            .showSplash = call("showSplash"),
+            .closeSplash = call("closeSplash"),
+            .platformSupported = [this] { calls.push_back("osVersionNumber"); return osVersion >= 10; },
+            .deviceIdentifier = [this] { calls.push_back("deviceIdentifier"); return deviceId; },
+            .runtimeGate = [this] { calls.push_back("runtimeGate"); return runtime; },
+            .installDefaultPins = call("installDefaultPins"),
+            .loadDynamicPins = [this] {
+                calls.push_back("loadDynamicPins");
+                if (dynamicPinsThrow) throw std::runtime_error("pins");
+                return true;
+            },
+            .checkVersion = [this](double v, const std::wstring& base) {
+                calls.push_back("checkVersion");
+                versionChecks.emplace_back(v, base);
+                return versionChecks.size() == 1 ? firstOffer : secondOffer;
+            },
+            .openAddress = [this](const std::wstring& a) { calls.push_back("openAddress"); opened.push_back(a); },
+            .registerScheme = [this] { calls.push_back("registerScheme"); return false; },
+            .createInitScreen = [this] { calls.push_back("createInitScreen"); return initScreen; },
+            .homeHostExists = [this] { return homeHost; },
+            .createPlayerFrame = [this] { calls.push_back("createPlayerFrame"); return true; },
+            .resolveLink = [this](const std::wstring& link) {
+                calls.push_back("parseSchemeArgs");
+                parsedLink = link;
+                LinkResult result;
+                if (parseOk) {
+                    result.content.baseAddress = linkBaseAddress;
+                } else if (parseError.starts_with("server:")) {
+                    result.error = LinkError{LinkErrorKind::ServerMessage, parseError.substr(7)};
+                } else {
+                    result.error = LinkError{LinkErrorKind::Diagnostic, parseError};
+                }
+                return result;
+            },
+            .createPlayerWindow = [this](const ContentDescriptor& content) {
+                calls.push_back("createPlayerWindow");
+                playerContent = content;
+                return playerWindow;
+            },
+            .buildDiagnosticCode = [this](const std::string& reason) { calls.push_back("buildDiagnosticCode"); return "code(" + reason + ")"; },
+            .showDiagnosticDialogAndExit = [this](const std::wstring& t, const std::wstring& m, const std::wstring& a, const std::string& c) {
+                calls.push_back("showDiagnosticDialogAndExit");
+                dialogTitle = t, dialogText = m, dialogArabic = a, dialogCode = c;
+            },
+            .messageBox = [this](const MessageBoxSpec& spec) {
+                calls.push_back("messageBox");
+                boxes.push_back(spec);
+                if (answers.empty()) return MessageAnswer::Ok;
+                const MessageAnswer a = answers.front();
+                answers.pop_front();
+                return a;
+            },
+            .runMessageLoop = [this] { calls.push_back("runMessageLoop"); return quitCode; },
+            .destroyBrowserHosts = call("destroyBrowserHosts"),
+            .log = [this](const std::string& line) { log.push_back(line); },
         };
-        s.checkVersion = [this](double v, const std::wstring& base) {
-            calls.push_back("checkVersion");
-            versionChecks.emplace_back(v, base);
-            return versionChecks.size() == 1 ? firstOffer : secondOffer;
-        };
-        s.openAddress = [this](const std::wstring& a) { calls.push_back("openAddress"); opened.push_back(a); };
-        s.registerScheme = [this] { calls.push_back("registerScheme"); return false; };
-        s.createInitScreen = [this] { calls.push_back("createInitScreen"); return initScreen; };
-        s.homeHostExists = [this] { return homeHost; };
-        s.createPlayerFrame = [this] { calls.push_back("createPlayerFrame"); return true; };
-        s.parseSchemeArgs = [this](const std::wstring& link, std::string& error) {
-            calls.push_back("parseSchemeArgs");
-            parsedLink = link;
-            error = parseError;
-            if (parseOk) App().content.baseAddress = linkBaseAddress;
-            return parseOk;
-        };
-        s.createPlayerWindow = [this] { calls.push_back("createPlayerWindow"); return playerWindow; };
-        s.buildDiagnosticCode = [this](const std::string& reason) { calls.push_back("buildDiagnosticCode"); return "code(" + reason + ")"; };
-        s.showDiagnosticDialogAndExit = [this](const std::wstring& t, const std::wstring& m, const std::wstring& a, const std::string& c) {
-            calls.push_back("showDiagnosticDialogAndExit");
-            dialogTitle = t, dialogText = m, dialogArabic = a, dialogCode = c;
-        };
-        s.messageBox = [this](const MessageBoxSpec& spec) {
-            calls.push_back("messageBox");
-            boxes.push_back(spec);
-            if (answers.empty()) return MessageAnswer::Ok;
-            const MessageAnswer a = answers.front();
-            answers.pop_front();
-            return a;
-        };
-        s.runMessageLoop = [this] { calls.push_back("runMessageLoop"); return quitCode; };
-        s.destroyBrowserHosts = call("destroyBrowserHosts");
-        s.clearPreExitHook = call("clearPreExitHook");
-        s.shutdownGraphics = call("shutdownGraphics");
-        s.uninitCom = call("uninitCom");
-        s.log = [this](const std::string& line) { log.push_back(line); };
-        return s;
     }
 
     int Run(const std::wstring& raw, const std::wstring& first) {
-        App().content = ContentDescriptor{};
         return RunStartup(StartupInput{raw, first}, Steps());
     }
 
@@ -366,28 +379,30 @@ TEST(Startup, PlayerWindowFailureEndsWithOne) {
     EXPECT_TRUE(f.boxes.empty());
 }
 
-TEST(Startup, MissingStepsArePassedOver) {
-    // Only the message box and the log: the build without other subsystems still reaches its loop.
+// A step left out of an edition does not build; an empty one is refused at once.
+static_assert(!std::is_default_constructible_v<StartupSteps>);
+static_assert(!std::is_constructible_v<Required<void()>, std::nullptr_t>);
+
+TEST(Startup, RequiredStepsRefuseAnEmptyFunction) {
+    EXPECT_THROW(Required<void()>(std::function<void()>()), std::invalid_argument);
+    int calls = 0;
+    const Required<int(int)> step = [&calls](int x) { ++calls; return x + 1; };
+    EXPECT_EQ(step(1), 2);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(Startup, ADiagnosticDialogThatReturnsStillEndsTheRunWithOne) {
     FakeSystem f;
-    StartupSteps s;
-    s.log = [&f](const std::string& line) { f.log.push_back(line); };
-    s.createInitScreen = [] { return true; };
-    EXPECT_EQ(RunStartup({L"", L""}, s), 0);
-    EXPECT_TRUE(f.Logged("Startup: version check not in this build"));
-    EXPECT_TRUE(f.Logged("Startup: message loop not in this build"));
+    f.parseOk = false;
+    f.parseError = "bad";
+    EXPECT_EQ(f.Run(kLink, kLink), 1);
+    EXPECT_EQ(f.calls.back(), "showDiagnosticDialogAndExit");
+}
 
-    // A link without link resolution opens the player window with an empty descriptor.
-    StartupSteps p = s;
-    bool playerWindow = false;
-    p.createPlayerWindow = [&playerWindow] { return playerWindow = true; };
-    EXPECT_EQ(RunStartup({kLink, kLink}, p), 0);
-    EXPECT_TRUE(playerWindow);
-
-    // The diagnostic dialog that returns still ends the run with 1.
-    StartupSteps d = s;
-    d.parseSchemeArgs = [](const std::wstring&, std::string& e) { e = "bad"; return false; };
-    d.showDiagnosticDialogAndExit = [](auto&&...) {};
-    EXPECT_EQ(RunStartup({kLink, kLink}, d), 1);
+TEST(Startup, ThePlayerWindowGetsTheResolvedDescriptor) {
+    FakeSystem f;
+    EXPECT_EQ(f.Run(kLink, kLink), 0);
+    EXPECT_EQ(f.playerContent.baseAddress, L"https://link.example/");
 }
 
 TEST(Startup, VersionNumberTakesTheLeadingNumber) {

@@ -13,14 +13,12 @@ TEST(Profile, AssemblesConstantsFromScrambledTables) {
     EXPECT_FALSE(WideConstant(ConstantKey::homeAddress).empty());
 }
 
-TEST(AppRecord, StartsWithTheProductIdentityAndAnEmptyDescriptor) {
+TEST(AppRecord, StartsWithTheProductIdentity) {
     const AppRecord& app = App();
     EXPECT_EQ(app.displayName, L"Tovrel Academy");
     EXPECT_EQ(app.schemeName, L"Tovrelapp");
     EXPECT_EQ(app.versionText, L"4.12.0");
     EXPECT_FALSE(app.companyName.empty());
-    EXPECT_TRUE(app.content.contentUrl.empty());
-    EXPECT_EQ(app.content.itemNumber, 1);
 }
 
 }  // namespace

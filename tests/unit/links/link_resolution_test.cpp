@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app_record.h"
 #include "core/build_constants.h"
 #include "platform/debug_log.h"
 #include "core/text.h"
@@ -21,11 +20,18 @@ const char kMacFailed[] = "MAC verification failed \xE2\x80\x94 data may be tamp
 
 std::wstring W(const std::string& s) { return FromUtf8(s); }
 
+// The descriptor before any link is resolved (it moved here from the app record).
+TEST(ContentDescriptor, StartsEmpty) {
+    const ContentDescriptor content;
+    EXPECT_TRUE(content.contentUrl.empty());
+    EXPECT_EQ(content.itemNumber, 1);
+}
+
 // Link resolution against fakes: a fixed key, a scripted backend and page script.
 class LinkResolution : public ::testing::Test {
 protected:
     void SetUp() override {
-        App().content = ContentDescriptor{};
+        content = ContentDescriptor{};
         SetDebugSink([this](std::string_view line) { log.emplace_back(line); });
         services.payloadKey = [this] {
             ++keyRequests;
@@ -47,7 +53,12 @@ protected:
     std::string Link(const std::string& linkKey, const std::string& contentLinkId, const std::string& baseAddress) {
         return "Tovrelapp:" + SealedWithMac(linkKey) + ":" + SealedWithMac(contentLinkId) + ":" + SealedWithMac(baseAddress);
     }
-    bool Resolve(const std::string& link) { return ParseSchemeArgs(W(link), errorCode, services); }
+    bool Resolve(const std::string& link) {
+        const LinkResult result = ResolveContentLink(W(link), services);
+        content = result.content;
+        errorCode = result.Resolved() ? "unknown_error" : result.error->Code();
+        return result.Resolved();
+    }
     bool Logged(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
 
     struct BackendCall {
@@ -55,6 +66,7 @@ protected:
         std::string contentLinkId, linkKey;
     };
     LinkServices services;
+    ContentDescriptor content;  // what the last resolution returned
     std::string errorCode;
     std::vector<std::string> log;
     int keyRequests = 0;
@@ -140,7 +152,6 @@ TEST_F(LinkResolution, UrlDecodeReadsHexLikeAStream) {
 
 TEST_F(LinkResolution, DirectAddressIsShownWithoutTheBackend) {
     ASSERT_TRUE(Resolve(Link("lk", "https://lessons.example/watch?id=1", "https://api.tovrel.localhost//\\"))) << errorCode;
-    const ContentDescriptor& content = App().content;
     EXPECT_EQ(content.baseAddress, L"https://api.tovrel.localhost");
     EXPECT_EQ(content.contentUrl, L"https://lessons.example/watch?id=1");
     EXPECT_EQ(content.contentType, L"url_direct");
@@ -169,12 +180,11 @@ TEST_F(LinkResolution, BackendItemsFillTheDescriptor) {
         {"html", {"html", "https://cdn.x/lesson.html", "", "\xD8\xB9 w", -2}, L"html"},
     };
     for (const auto& c : cases) {
-        App().content = ContentDescriptor{};
+        content = ContentDescriptor{};
         backendCalls.clear();
         backendAnswer = c.data;
         ASSERT_TRUE(Resolve(Link("lk-1", "item-9", "api.tovrel.localhost/"))) << c.name << ": " << errorCode;
-        const ContentDescriptor& content = App().content;
-        EXPECT_EQ(content.contentType, c.contentType) << c.name;
+            EXPECT_EQ(content.contentType, c.contentType) << c.name;
         EXPECT_EQ(content.contentUrl, FromUtf8(c.data.url)) << c.name;
         EXPECT_EQ(content.watermarkText, FromUtf8(c.data.text)) << c.name;
         EXPECT_EQ(content.itemNumber, c.data.number) << c.name;
@@ -199,7 +209,6 @@ TEST_F(LinkResolution, VideoSharingItemsPlayEmbeddedWithTheirPageScript) {
     backendAnswer = ContentData{"pdf", "https://cdn.x/ignored", "https://" + ToUtf8(shortDomain) + "/AbC?t=4", "w", 31};
     scriptAnswer = HttpResponse{200, "console.log('\xD9\x85');", true, ""};
     ASSERT_TRUE(Resolve(Link("lk", "item", "https://api.x/"))) << errorCode;
-    const ContentDescriptor& content = App().content;
     EXPECT_EQ(content.contentType, L"url_direct");
     EXPECT_EQ(content.contentUrl, WideConstant(ConstantKey::videoEmbedPrefix) + L"AbC?origin=https%3a%2f%2fapi.x");
     EXPECT_EQ(content.pageScript, L"console.log('\u0645');");
@@ -215,14 +224,14 @@ TEST_F(LinkResolution, AFailedPageScriptNeverFailsTheLink) {
         [](const std::wstring&) -> HttpResponse { throw std::runtime_error("session could not be opened"); },
     };
     for (const auto& failure : failures) {
-        App().content = ContentDescriptor{};
+        content = ContentDescriptor{};
         services.fetchPageScript = [&](const std::wstring& url) {
             scriptRequests.push_back(url);
             return failure(url);
         };
         ASSERT_TRUE(Resolve(Link("lk", "item", "https://api.x"))) << errorCode;
-        EXPECT_TRUE(App().content.pageScript.empty());
-        EXPECT_EQ(App().content.contentUrl, WideConstant(ConstantKey::videoEmbedPrefix) + L"Q1?origin=https%3a%2f%2fapi.x");
+        EXPECT_TRUE(content.pageScript.empty());
+        EXPECT_EQ(content.contentUrl, WideConstant(ConstantKey::videoEmbedPrefix) + L"Q1?origin=https%3a%2f%2fapi.x");
     }
     EXPECT_EQ(scriptRequests.back(), WideConstant(ConstantKey::pageScriptUrl) + L"-5");
 }
@@ -275,8 +284,8 @@ TEST_F(LinkResolution, EveryErrorCodeOfTheTable) {
 TEST_F(LinkResolution, BaseAddressIsWrittenBeforeTheBackendIsAsked) {
     backendError = "Not allowed";
     EXPECT_FALSE(Resolve(Link("lk", "item", "https://api.x/")));
-    EXPECT_EQ(App().content.baseAddress, L"https://api.x");
-    EXPECT_TRUE(App().content.contentUrl.empty());
+    EXPECT_EQ(content.baseAddress, L"https://api.x");
+    EXPECT_TRUE(content.contentUrl.empty());
 }
 
 TEST_F(LinkResolution, FirstLogLineCountsUtf16Units) {

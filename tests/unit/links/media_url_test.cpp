@@ -23,8 +23,7 @@ std::wstring Expand(std::wstring text) {
 
 class MediaUrl : public ::testing::Test {
 protected:
-    void SetUp() override { App().content.baseAddress = L"https://www.tovrel.localhost"; }
-    void TearDown() override { App().content = ContentDescriptor{}; }
+    std::wstring baseAddress = L"https://www.tovrel.localhost";
 };
 
 TEST_F(MediaUrl, NormalizeVideoUrlRules) {
@@ -50,12 +49,12 @@ TEST_F(MediaUrl, NormalizeVideoUrlRules) {
         {L"https://www.{main}/channel/abc", L"https://www.{main}/channel/abc"},
         {L"https://{short}/?t=1", L"https://{short}/?t=1"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NormalizeVideoUrl(Expand(c.in)), Expand(c.out)) << ToUtf8(Expand(c.in));
+    for (const auto& c : cases) EXPECT_EQ(NormalizeVideoUrl(Expand(c.in), baseAddress), Expand(c.out)) << ToUtf8(Expand(c.in));
 }
 
 TEST_F(MediaUrl, OriginIsTheEncodedBaseAddress) {
-    App().content.baseAddress = L"academy.example";
-    EXPECT_EQ(NormalizeVideoUrl(Expand(L"https://{short}/id")), Expand(L"{embed}id?origin=academy.example"));
+    baseAddress = L"academy.example";
+    EXPECT_EQ(NormalizeVideoUrl(Expand(L"https://{short}/id"), baseAddress), Expand(L"{embed}id?origin=academy.example"));
 }
 
 TEST_F(MediaUrl, AddressTests) {

@@ -26,17 +26,17 @@ TEST(WinInstanceLock, NamedMutexRefusesASecondHolder) {
     const std::wstring key = L"Tovrel Academy|test-" + std::to_wstring(GetCurrentProcessId());
     ASSERT_EQ(TakeInstanceLock(key), InstanceLock::Acquired);
 
-    HANDLE second = CreateMutexW(nullptr, FALSE, InstanceMutexName(key).c_str());
+    HANDLE second = CreateMutexW(nullptr, FALSE, InstanceLockName(key).c_str());
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     CloseHandle(second);
 
     // Upper case names the same mutex; the other kind of instance does not.
-    HANDLE upper = CreateMutexW(nullptr, FALSE, InstanceMutexName(L"TOVREL ACADEMY|TEST-" +
+    HANDLE upper = CreateMutexW(nullptr, FALSE, InstanceLockName(L"TOVREL ACADEMY|TEST-" +
                                                                  std::to_wstring(GetCurrentProcessId())).c_str());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     CloseHandle(upper);
-    HANDLE other = CreateMutexW(nullptr, FALSE, InstanceMutexName(key + L"-other").c_str());
+    HANDLE other = CreateMutexW(nullptr, FALSE, InstanceLockName(key + L"-other").c_str());
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     CloseHandle(other);
 
@@ -78,7 +78,8 @@ std::atomic<DWORD> g_destroyThread{0};
 
 TEST(WinWindows, TeardownFromAnotherThreadRunsOnTheWindowThread) {
     SetBrowserHostsDestroyer([] { g_destroyThread = GetCurrentThreadId(); });
-    InstallPreExitTeardown();
+    MarkUserInterfaceThread();
+    SetPreExitCleanupHook(&TearDownBrowsersBeforeExit);
     ASSERT_TRUE(CreateInitScreen(nullptr));
     HWND home = static_cast<HWND>(CurrentTopLevelWindow());
     ASSERT_NE(home, nullptr);
@@ -118,9 +119,9 @@ TEST(WinWindows, PlayerFrameHasItsOwnClass) {
     GetWindowRect(frame, &r);
     EXPECT_EQ(r.right - r.left, 1280);
     EXPECT_EQ(r.bottom - r.top, 720);
-    EXPECT_TRUE(CreatePlayerWindow(nullptr, frame));
+    EXPECT_TRUE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
     EXPECT_EQ(CurrentTopLevelWindow(), frame);
-    EXPECT_FALSE(CreatePlayerWindow(nullptr, nullptr));
+    EXPECT_FALSE(CreatePlayerWindow(nullptr, nullptr, ContentDescriptor{}));
     DestroyWindow(frame);
 }
 
