@@ -1,35 +1,16 @@
-# pellaro_add_sources(<target> PORTABLE a.cpp ... LINUX b.cpp ... WINDOWS c.cpp ...)
-# Adds a subsystem's files: portable ones always, platform ones for their edition only.
-function(pellaro_add_sources target)
-  cmake_parse_arguments(ARG "" "" "PORTABLE;LINUX;WINDOWS" ${ARGN})
-  if(NOT TARGET ${target})
-    return()
-  endif()
-  target_sources(${target} PRIVATE ${ARG_PORTABLE})
+# pellaro_library(<name>
+#   [PORTABLE a.cpp ...] [LINUX b.cpp ...] [WINDOWS c.cpp ...]
+#   [DEPS lib ...] [LINUX_LIBS lib ...] [WINDOWS_LIBS lib ...])
+# One static library of one source folder: the portable files always, the
+# platform files for their edition only, linked to the folders below it.
+function(pellaro_library name)
+  cmake_parse_arguments(ARG "" "" "PORTABLE;LINUX;WINDOWS;DEPS;LINUX_LIBS;WINDOWS_LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_PORTABLE})
   if(WIN32)
-    target_sources(${target} PRIVATE ${ARG_WINDOWS})
+    target_sources(${name} PRIVATE ${ARG_WINDOWS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_WINDOWS_LIBS})
   else()
-    target_sources(${target} PRIVATE ${ARG_LINUX})
+    target_sources(${name} PRIVATE ${ARG_LINUX})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_LINUX_LIBS})
   endif()
 endfunction()
-
-# Includes every *.cmake fragment of the calling folder: each feature of a
-# subsystem lists its own files in a fragment of its own.
-macro(pellaro_include_fragments)
-  file(GLOB _pellaro_fragments CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
-  list(SORT _pellaro_fragments)
-  foreach(_fragment IN LISTS _pellaro_fragments)
-    include(${_fragment})
-  endforeach()
-endmacro()
-
-# Adds every subfolder of the calling folder that has a CMakeLists.txt.
-macro(pellaro_add_subfolders)
-  file(GLOB _pellaro_children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT _pellaro_children)
-  foreach(_child IN LISTS _pellaro_children)
-    if(IS_DIRECTORY ${_child} AND EXISTS ${_child}/CMakeLists.txt)
-      add_subdirectory(${_child})
-    endif()
-  endforeach()
-endmacro()

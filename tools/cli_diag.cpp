@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "cli_command.h"
-#include "links/diagnostic_code.h"
-#include "links/diagnostic_record.h"
+#include "diag/diagnostic_code.h"
+#include "diag/diagnostic_record.h"
 
 namespace pellaro::cli {
 namespace {

@@ -5,12 +5,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "cli_command.h"
 #include "links/envelope.h"
 #include "links/link_resolution.h"
-#include "platform/secure_wipe.h"
-#include "platform/text.h"
+#include "core/secure_wipe.h"
+#include "core/text.h"
 
 namespace pellaro::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include "cli_command.h"
 #include "net/pin_store.h"
 #include "net/pin_validation.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::cli {
 namespace {

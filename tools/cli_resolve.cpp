@@ -4,12 +4,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "cli_command.h"
 #include "links/link_resolution.h"
 #include "net/pin_store.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::cli {
 namespace {

@@ -1,11 +1,11 @@
 // pellaro-cli version-check [BASEADDRESS]: the backend's answer for this build.
 #include <iostream>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "cli_command.h"
 #include "net/pin_store.h"
 #include "net/version_check.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::cli {
 namespace {

@@ -2,7 +2,7 @@
 // windows pays it: the pin verdict already cached, then the header rules.
 #include <benchmark/benchmark.h>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "browser/resource_filter.h"
 #include "net/pin_store.h"
 

@@ -2,8 +2,8 @@
 // and three decryptions, as the player does at start-up.
 #include <benchmark/benchmark.h>
 
-#include "app/app_record.h"
-#include "links/base64.h"
+#include "core/app_record.h"
+#include "core/base64.h"
 #include "links/envelope.h"
 #include "links/link_resolution.h"
 #include "platform/debug_log.h"

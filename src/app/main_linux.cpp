@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/startup.h"
-#include "links/diagnostic_dialog_mode.h"
+#include "diag/diagnostic_dialog_mode.h"
 #include "app/startup_steps.h"
 #include "app/startup_wiring.h"
 #include "browser/browser_windows.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 int main(int argc, char** argv) {
     // The detached diagnostic dialog is this same program in another mode.

@@ -6,7 +6,7 @@
 #include <future>
 #include <memory>
 
-#include "app/pre_exit_hook.h"
+#include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "browser/app_windows.h"
 #include "platform/debug_log.h"

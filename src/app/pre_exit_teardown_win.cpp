@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "app/pre_exit_hook.h"
+#include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "browser/app_windows.h"
 

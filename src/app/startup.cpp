@@ -3,12 +3,12 @@
 #include <charconv>
 #include <string_view>
 
-#include "app/app_record.h"
-#include "app/build_constants.h"
-#include "app/instance_name.h"
+#include "core/app_record.h"
+#include "core/build_constants.h"
+#include "shell/instance_name.h"
 #include "app/startup_texts.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

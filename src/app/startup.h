@@ -4,11 +4,10 @@
 #include <functional>
 #include <string>
 
-#include "app/message_box.h"
+#include "platform/message_box.h"
+#include "shell/instance_lock.h"
 
 namespace pellaro {
-
-enum class InstanceLock { Acquired, AlreadyRunning, Failed };
 
 // What the version check reports (mirrors the backend answer).
 struct UpdateOffer {

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "app/device_identity.h"
-#include "app/instance_lock.h"
-#include "app/os_version.h"
-#include "app/pre_exit_hook.h"
+#include "platform/device_identity.h"
+#include "shell/instance_lock.h"
+#include "platform/os_version.h"
+#include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "app/startup_steps.h"
 #include "browser/app_windows.h"

@@ -1,6 +1,6 @@
 #include "browser/app_windows.h"
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "browser/app_windows_state.h"
 
 namespace pellaro {

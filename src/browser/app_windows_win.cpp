@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "browser/app_windows.h"
 #include "browser/app_windows_state.h"
 

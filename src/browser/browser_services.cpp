@@ -3,11 +3,11 @@
 #include <mutex>
 #include <thread>
 
-#include "app/device_identity.h"
-#include "net/connection_failure.h"
+#include "platform/device_identity.h"
+#include "diag/connection_failure.h"
 #include "net/pin_store.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -10,16 +10,16 @@
 
 #include <memory>
 
-#include "app/app_record.h"
-#include "app/build_constants.h"
-#include "app/splash.h"
+#include "core/app_record.h"
+#include "core/build_constants.h"
+#include "shell/splash.h"
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
 #include "browser/browser_services.h"
 #include "browser/window_hosts.h"
 #include "links/player_page.h"
 #include "platform/message_box.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "print/print_job.h"
 
 namespace pellaro {

@@ -1,8 +1,8 @@
 #include "browser/navigation_policy.h"
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 #include "links/media_url.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

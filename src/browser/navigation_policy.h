@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 
 namespace pellaro {
 

@@ -1,7 +1,7 @@
 #include "browser/resource_filter.h"
 
-#include "app/build_constants.h"
-#include "platform/text.h"
+#include "core/build_constants.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 
 namespace pellaro {
 

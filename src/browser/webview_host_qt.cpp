@@ -36,11 +36,11 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 #include "browser/host_status.h"
 #include "browser/navigation_policy.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace WebView {
 namespace {

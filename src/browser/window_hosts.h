@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "browser/webview_host.h"
 
 namespace pellaro {

@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "links/base64.h"
-#include "links/crypto.h"
+#include "core/base64.h"
+#include "platform/crypto.h"
 
 namespace pellaro {
 namespace {

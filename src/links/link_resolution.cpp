@@ -6,13 +6,13 @@
 #include <sstream>
 #include <vector>
 
-#include "app/app_record.h"
-#include "app/build_constants.h"
+#include "core/app_record.h"
+#include "core/build_constants.h"
 #include "links/envelope.h"
 #include "links/media_url.h"
 #include "platform/debug_log.h"
-#include "platform/secure_wipe.h"
-#include "platform/text.h"
+#include "core/secure_wipe.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -1,6 +1,6 @@
 #include "links/player_page.h"
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 
 namespace pellaro {
 

@@ -2,10 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/build_constants.h"
-#include "app/device_identity.h"
+#include "core/build_constants.h"
+#include "platform/device_identity.h"
 #include "net/http_client.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 

@@ -1,10 +1,10 @@
 // CheckHostPins' own short session: a HEAD to the host, 3-second time-outs.
 #include <curl/curl.h>
 
-#include "net/curl_tls.h"
+#include "net/tls_curl.h"
 #include "net/host_probe.h"
 #include "net/pin_store.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 

@@ -3,7 +3,7 @@
 #include <winhttp.h>
 
 #include "net/host_probe.h"
-#include "net/winhttp_chain.h"
+#include "net/chain_winhttp.h"
 
 namespace pellaro {
 

@@ -1,8 +1,8 @@
 #include "net/http_client.h"
 
-#include "app/build_constants.h"
-#include "app/device_identity.h"
-#include "platform/text.h"
+#include "core/build_constants.h"
+#include "platform/device_identity.h"
+#include "core/text.h"
 
 namespace pellaro {
 

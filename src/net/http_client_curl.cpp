@@ -6,11 +6,11 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "app/build_constants.h"
-#include "net/curl_tls.h"
+#include "core/build_constants.h"
+#include "net/tls_curl.h"
 #include "net/http_client.h"
 #include "net/pin_store.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 

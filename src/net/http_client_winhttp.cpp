@@ -7,10 +7,10 @@
 
 #include <stdexcept>
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 #include "net/http_client.h"
 #include "net/pin_store.h"
-#include "net/winhttp_chain.h"
+#include "net/chain_winhttp.h"
 
 namespace pellaro {
 

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "links/base64.h"
-#include "net/winhttp_chain.h"
+#include "core/base64.h"
+#include "net/chain_winhttp.h"
 
 namespace pellaro {
 namespace {

@@ -7,11 +7,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 #include "net/host_probe.h"
 #include "net/http_client.h"
-#include "platform/secure_wipe.h"
-#include "platform/text.h"
+#include "core/secure_wipe.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/build_constants.h"
-#include "platform/text.h"
+#include "core/build_constants.h"
+#include "core/text.h"
 
 namespace pellaro {
 

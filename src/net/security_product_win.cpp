@@ -7,7 +7,7 @@
 #include <wintrust.h>
 
 #include "net/pin_validation.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

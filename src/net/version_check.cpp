@@ -6,10 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 #include "net/content_data.h"
 #include "net/http_client.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 

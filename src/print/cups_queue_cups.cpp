@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::print {
 namespace {

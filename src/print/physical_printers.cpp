@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::print {
 namespace {

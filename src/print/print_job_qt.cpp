@@ -8,10 +8,10 @@
 #include <QWebEnginePage>
 #include <QWidget>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "net/http_client.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "print/cups_queue.h"
 #include "print/print_request.h"
 #include "print/print_source.h"

@@ -1,6 +1,6 @@
 #include "print/print_source.h"
 
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::print {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 
 namespace pellaro::print {
 

@@ -1,11 +1,11 @@
-#include "shell/webview2_loader.h"
+#include "shell/webview2_loader_win.h"
 
 #include <objbase.h>
 
 #include <cstring>
 
-#include "app/runtime_version.h"
-#include "app/runtime_version_win.h"
+#include "shell/runtime_version.h"
+#include "shell/runtime_version_win.h"
 
 namespace pellaro {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/webview2_com.h"
+#include "shell/webview2_com_win.h"
 
 namespace pellaro {
 namespace {

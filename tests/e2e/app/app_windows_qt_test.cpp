@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/pre_exit_hook.h"
+#include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"

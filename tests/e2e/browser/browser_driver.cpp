@@ -11,13 +11,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "browser/browser_services.h"
 #include "browser/window_hosts.h"
 #include "links/player_page.h"
 #include "net/pin_store.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace {
 

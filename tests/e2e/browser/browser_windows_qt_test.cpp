@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
 #include "browser/browser_windows.h"

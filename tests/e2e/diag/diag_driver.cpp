@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "links/diagnostic_dialog.h"
-#include "links/diagnostic_dialog_mode.h"
-#include "platform/text.h"
+#include "diag/diagnostic_dialog.h"
+#include "diag/diagnostic_dialog_mode.h"
+#include "core/text.h"
 
 int main(int argc, char** argv) {
     using namespace pellaro;

@@ -14,7 +14,7 @@
 #include <iostream>
 #include <memory>
 
-#include "platform/text.h"
+#include "core/text.h"
 #include "print/physical_printers.h"
 #include "print/print_job.h"
 #include "print/printer_dialog.h"

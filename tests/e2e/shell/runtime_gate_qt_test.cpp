@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime_gate_qt.h"
+#include "shell/runtime_gate_qt.h"
 #include "qt_test_app.h"
 
 namespace pellaro {

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/splash.h"
+#include "shell/splash.h"
 #include "qt_test_app.h"
 
 namespace pellaro {

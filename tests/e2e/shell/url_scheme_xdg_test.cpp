@@ -16,8 +16,8 @@
 #include <string>
 #include <thread>
 
-#include "app/url_scheme.h"
-#include "platform/text.h"
+#include "shell/url_scheme.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

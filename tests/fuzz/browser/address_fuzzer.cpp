@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "browser/navigation_policy.h"
 #include "browser/resource_filter.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data), size);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "browser/message_bridge.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::wstring message = pellaro::FromUtf8(std::string(reinterpret_cast<const char*>(data), size));

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "links/diagnostic_record.h"
+#include "diag/diagnostic_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr std::string_view kKey = "0123456789abcdef";

@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "links/base64.h"
+#include "core/base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

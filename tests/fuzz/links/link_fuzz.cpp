@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "fuzz_key.h"
 #include "links/link_resolution.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/app_record.h"
+#include "core/app_record.h"
 #include "links/media_url.h"
 #include "links/player_page.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::wstring address = pellaro::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));

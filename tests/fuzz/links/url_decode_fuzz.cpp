@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "links/link_resolution.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::wstring link = pellaro::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));

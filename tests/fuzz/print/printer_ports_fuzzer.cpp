@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text.h"
+#include "core/text.h"
 #include "print/physical_printers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,4 +1,4 @@
-#include "app/device_identity.h"
+#include "platform/device_identity.h"
 
 #include <atomic>
 #include <future>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/device_identity_source.h"
+#include "platform/device_identity_source.h"
 
 namespace pellaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/instance_name.h"
+#include "shell/instance_name.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/os_version.h"
+#include "platform/os_version.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_record.h"
-#include "app/build_constants.h"
-#include "platform/text.h"
+#include "core/app_record.h"
+#include "core/build_constants.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 
 namespace pellaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "links/base64.h"
+#include "core/base64.h"
 
 #include <gtest/gtest.h>
 

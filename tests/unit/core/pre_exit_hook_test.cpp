@@ -1,4 +1,4 @@
-#include "app/pre_exit_hook.h"
+#include "core/pre_exit_hook.h"
 
 #include <atomic>
 #include <thread>

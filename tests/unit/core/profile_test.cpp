@@ -1,5 +1,5 @@
-#include "app/app_record.h"
-#include "app/build_constants.h"
+#include "core/app_record.h"
+#include "core/build_constants.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "net/connection_failure.h"
+#include "diag/connection_failure.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -1,6 +1,6 @@
 // Test double: a fixed device identity for binaries built before (or without)
 // the machine query. Non-ASCII on purpose, to show the UTF-8 conversion.
-#include "app/device_identity.h"
+#include "platform/device_identity.h"
 
 namespace pellaro {
 

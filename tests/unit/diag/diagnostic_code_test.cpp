@@ -1,13 +1,13 @@
 // BuildDiagnosticCode with the device identity double of this folder.
-#include "links/diagnostic_code.h"
+#include "diag/diagnostic_code.h"
 
 #include <ctime>
 
 #include <gtest/gtest.h>
 
-#include "app/device_identity.h"
-#include "links/diagnostic_record.h"
-#include "platform/text.h"
+#include "platform/device_identity.h"
+#include "diag/diagnostic_record.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -1,11 +1,11 @@
-#include "links/diagnostic_dialog_content.h"
+#include "diag/diagnostic_dialog_content.h"
 
 #include <fstream>
 #include <iterator>
 
 #include <gtest/gtest.h>
 
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

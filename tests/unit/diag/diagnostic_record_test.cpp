@@ -1,9 +1,9 @@
-#include "links/diagnostic_record.h"
+#include "diag/diagnostic_record.h"
 
 #include <gtest/gtest.h>
 
-#include "app/build_constants.h"
-#include "links/base64.h"
+#include "core/build_constants.h"
+#include "core/base64.h"
 
 namespace pellaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "links/crypto.h"
+#include "platform/crypto.h"
 
 #include <stdexcept>
 

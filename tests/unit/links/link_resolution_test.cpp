@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_record.h"
-#include "app/build_constants.h"
+#include "core/app_record.h"
+#include "core/build_constants.h"
 #include "platform/debug_log.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "test_support.h"
 
 namespace pellaro {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_record.h"
-#include "platform/text.h"
+#include "core/app_record.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "links/base64.h"
+#include "core/base64.h"
 #include "net/http_client.h"
 #include "net/pin_store.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro::test {
 

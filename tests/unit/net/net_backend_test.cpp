@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "backend_fixture.h"
-#include "app/device_identity.h"
+#include "platform/device_identity.h"
 #include "net/content_data.h"
 #include "net/pin_validation.h"
 #include "net/version_check.h"

@@ -2,13 +2,13 @@
 // matching, version answers, content answers, request headers.
 #include <gtest/gtest.h>
 
-#include "app/build_constants.h"
+#include "core/build_constants.h"
 #include "net/content_data.h"
 #include "net/http_client.h"
 #include "net/pin_store.h"
 #include "net/pin_validation.h"
 #include "net/version_check.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime_gate.h"
-#include "app/runtime_version.h"
-#include "platform/text.h"
+#include "shell/runtime_gate.h"
+#include "shell/runtime_version.h"
+#include "core/text.h"
 
 namespace pellaro {
 namespace {

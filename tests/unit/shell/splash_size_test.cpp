@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/splash.h"
+#include "shell/splash.h"
 
 namespace pellaro {
 namespace {

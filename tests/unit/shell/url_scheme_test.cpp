@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/url_scheme.h"
+#include "shell/url_scheme.h"
 
 namespace pellaro {
 namespace {

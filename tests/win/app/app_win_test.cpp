@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "app/build_constants.h"
-#include "app/device_identity.h"
-#include "app/device_identity_source.h"
-#include "app/instance_lock.h"
-#include "app/instance_name.h"
-#include "app/os_version.h"
-#include "app/pre_exit_hook.h"
+#include "core/build_constants.h"
+#include "platform/device_identity.h"
+#include "platform/device_identity_source.h"
+#include "shell/instance_lock.h"
+#include "shell/instance_name.h"
+#include "platform/os_version.h"
+#include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "browser/app_windows.h"
 

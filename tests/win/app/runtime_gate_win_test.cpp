@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/runtime_gate_win.h"
-#include "app/runtime_version_win.h"
+#include "shell/runtime_gate_win.h"
+#include "shell/runtime_version_win.h"
 #include "platform/debug_log.h"
 #include "platform/program_path.h"
 

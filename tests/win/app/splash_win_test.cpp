@@ -7,7 +7,7 @@ using std::max;
 using std::min;
 #include <gdiplus.h>
 
-#include "app/splash.h"
+#include "shell/splash.h"
 
 namespace pellaro {
 namespace {

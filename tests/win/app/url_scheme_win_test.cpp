@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/url_scheme.h"
+#include "shell/url_scheme.h"
 #include "platform/program_path.h"
 
 namespace pellaro {

@@ -1,6 +1,6 @@
 // The countdown notice as Windows sees it: class, title, styles, size, and the
 // end of its own message loop after the countdown.
-#include "links/countdown_notice.h"
+#include "diag/countdown_notice.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "links/diagnostic_dialog_content.h"
+#include "diag/diagnostic_dialog_content.h"
 
 namespace pellaro {
 namespace {

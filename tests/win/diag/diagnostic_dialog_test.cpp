@@ -1,7 +1,7 @@
 // ShowDiagnosticDialogAndExit in a child copy of this test program: the code is
 // on the clipboard (CF_TEXT) while the countdown runs, and the child ends with
 // exit code 1.
-#include "links/diagnostic_dialog.h"
+#include "diag/diagnostic_dialog.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "links/diagnostic_dialog_content.h"
+#include "diag/diagnostic_dialog_content.h"
 
 namespace pellaro {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "fake_objects.h"
 #include "fake_script.h"
-#include "shell/webview2_api.h"
+#include "shell/webview2_api_win.h"
 
 using Microsoft::WRL::ComPtr;
 

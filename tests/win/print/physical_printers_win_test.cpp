@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "platform/text.h"
+#include "core/text.h"
 #include "print/default_printer_win.h"
 #include "print/physical_printers.h"
 

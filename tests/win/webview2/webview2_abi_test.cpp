@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/webview2_api.h"
+#include "shell/webview2_api_win.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "shell/webview2_com.h"
-#include "shell/webview2_loader.h"
+#include "shell/webview2_com_win.h"
+#include "shell/webview2_loader_win.h"
 
 namespace {
 

@@ -1,1 +1,0 @@
-pellaro_add_sources(pellaro_core PORTABLE pre_exit_hook.cpp)

@@ -1,1 +1,0 @@
-pellaro_add_sources(pellaro_core PORTABLE envelope.cpp)

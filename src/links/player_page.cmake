@@ -1,1 +1,0 @@
-pellaro_add_sources(pellaro_core PORTABLE player_page.cpp)

@@ -1,0 +1,97 @@
+#include <windows.h>
+#include <bcrypt.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/device_identity_source.h"
+#include "core/text.h"
+
+namespace pellaro {
+namespace {
+
+std::string MachineGuid() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS)
+        return {};
+    wchar_t buffer[128] = {};
+    DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
+    DWORD type = 0;
+    const LONG rc = RegQueryValueExW(key, L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_SZ) return {};
+    return ToUtf8(std::wstring(buffer, bytes / sizeof(wchar_t)).c_str());
+}
+
+// The system UUID of the SMBIOS "system information" structure (type 1),
+// as hex; empty when absent or unset (all zero or all 0xFF bytes).
+std::string SmbiosSystemUuid() {
+    constexpr DWORD kRawSmbios = 0x52534D42;  // 'RSMB'
+    const UINT size = GetSystemFirmwareTable(kRawSmbios, 0, nullptr, 0);
+    if (size < 8) return {};
+    std::vector<unsigned char> raw(size);
+    if (GetSystemFirmwareTable(kRawSmbios, 0, raw.data(), size) != size) return {};
+    // Header: calling method, major, minor, DMI revision (1 byte each), table length (4 bytes).
+    const DWORD tableLength = *reinterpret_cast<const DWORD*>(raw.data() + 4);
+    const unsigned char* p = raw.data() + 8;
+    const unsigned char* end = p + std::min<std::size_t>(tableLength, size - 8);
+    while (p + 4 <= end) {
+        const unsigned char type = p[0];
+        const unsigned char length = p[1];
+        if (length < 4 || p + length > end) break;
+        if (type == 1 && length >= 0x19) {
+            const unsigned char* uuid = p + 8;
+            bool allZero = true, allOnes = true;
+            for (int i = 0; i < 16; ++i) {
+                allZero = allZero && uuid[i] == 0x00;
+                allOnes = allOnes && uuid[i] == 0xFF;
+            }
+            if (allZero || allOnes) return {};
+            static constexpr char kDigits[] = "0123456789abcdef";
+            std::string hex;
+            for (int i = 0; i < 16; ++i) {
+                hex += kDigits[uuid[i] >> 4];
+                hex += kDigits[uuid[i] & 0xF];
+            }
+            return hex;
+        }
+        if (type == 127) break;  // end of table
+        // Skip the formatted area, then the string set that ends with two zero bytes.
+        const unsigned char* s = p + length;
+        while (s + 1 < end && (s[0] != 0 || s[1] != 0)) ++s;
+        p = s + 2;
+    }
+    return {};
+}
+
+}  // namespace
+
+MachineValues ReadMachineValues() { return MachineValues{MachineGuid(), SmbiosSystemUuid()}; }
+
+std::string Sha256Hex(std::string_view data) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return {};
+    std::string hex;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    unsigned char digest[32];
+    if (BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0))) {
+        const bool ok =
+            BCRYPT_SUCCESS(BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(data.data())),
+                                          static_cast<ULONG>(data.size()), 0)) &&
+            BCRYPT_SUCCESS(BCryptFinishHash(hash, digest, sizeof(digest), 0));
+        BCryptDestroyHash(hash);
+        if (ok) {
+            static constexpr char kDigits[] = "0123456789abcdef";
+            for (unsigned char b : digest) {
+                hex += kDigits[b >> 4];
+                hex += kDigits[b & 0xF];
+            }
+        }
+    }
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+    return hex;
+}
+
+}  // namespace pellaro
