@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "app/startup_steps.h"
 #include "app/startup_wiring.h"
+#include "browser/browser_windows.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     pellaro::StartupInput input;
@@ -14,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         if (argc > 1) input.firstArgument = argv[1];
         LocalFree(argv);
     }
+    pellaro::InstallBrowserWindows();
     pellaro::StartupSteps steps = pellaro::MakeStartupSteps(instance);
     pellaro::AddSubsystemSteps(steps);
     return pellaro::RunStartup(input, steps);

@@ -59,8 +59,11 @@ enum COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND : int {
 #define PELLARO_WV2_SLOT(name) \
     virtual HRESULT STDMETHODCALLTYPE name() { return E_NOTIMPL; }
 
-#define PELLARO_WV2_IID(iface, l, w1, w2, b0, b1, b2, b3, b4, b5, b6, b7) \
-    inline constexpr IID IID_##iface = {l, w1, w2, {b0, b1, b2, b3, b4, b5, b6, b7}};
+// IID_<interface>, and __uuidof(<interface>) for ComPtr::As.
+#define PELLARO_WV2_IID(iface, l, w1, w2, b0, b1, b2, b3, b4, b5, b6, b7)                \
+    inline constexpr IID IID_##iface = {l, w1, w2, {b0, b1, b2, b3, b4, b5, b6, b7}}; \
+    struct iface;                                                                     \
+    __CRT_UUID_DECL(iface, l, w1, w2, b0, b1, b2, b3, b4, b5, b6, b7)
 
 struct ICoreWebView2;
 struct ICoreWebView2Controller;
