@@ -22,6 +22,10 @@ namespace {
 
 std::unique_ptr<WebView::WebViewHost> g_homeHost;
 std::unique_ptr<WebView::WebViewHost> g_playerHost;
+// A host destroyed while its Initialize still runs (the window closed during
+// start-up) is closed at once but deleted only when Initialize has returned.
+WebView::WebViewHost* g_starting = nullptr;
+std::unique_ptr<WebView::WebViewHost> g_retired;
 HWND g_homeWindow = nullptr;
 HWND g_playerWindow = nullptr;
 std::function<void()> g_closeSplash = CloseSplash;
@@ -164,16 +168,21 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, bool ho
         WirePlayerHost(host, actions, pages);
     }
 
-    if (!host.Initialize(window, folder, 1)) {
+    g_starting = &host;
+    const bool started = host.Initialize(window, folder, 1);
+    g_starting = nullptr;
+    const std::unique_ptr<WebView::WebViewHost> retired = std::move(g_retired);
+    if (!started) {
         CloseTheSplash();
         MessageBoxSpec box;
         box.text = BrowserStartFailureText(host);
         box.caption = kBrowserStartFailureCaption;
         box.icon = MessageIcon::Error;
-        box.owner = window;
+        box.owner = IsWindow(window) ? window : nullptr;
         ShowMessageBox(box);
         return false;
     }
+    if (retired) return false;  // the window went away while the browser started
     if (home) {
         RECT client{};
         GetClientRect(window, &client);
@@ -184,7 +193,9 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, bool ho
 
 void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
     std::unique_ptr<WebView::WebViewHost> host = std::move(slot);  // the pointer is cleared first
-    if (host) host->Close(5000);
+    if (!host) return;
+    host->Close(5000);
+    if (host.get() == g_starting) g_retired = std::move(host);
 }
 
 }  // namespace

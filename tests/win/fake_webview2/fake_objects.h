@@ -22,6 +22,8 @@ Microsoft::WRL::ComPtr<T> Adopt(T* fresh) {
 // Runs the task later from the calling thread's message loop, as the runtime
 // delivers its completions and events.
 void Later(std::function<void()> task);
+// The same, held back for the given time first.
+void LaterAfter(int delayMs, std::function<void()> task);
 
 // Reference counting for one object; the last Release is recorded when named.
 #define FAKE_REFCOUNT(recordName)                                                  \

@@ -29,6 +29,12 @@ HMODULE ThisModule() {
 constexpr UINT kRunTask = WM_APP + 0x2a;
 
 LRESULT CALLBACK QueueProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER) {  // a task held back by the script: its pointer is the timer id
+        KillTimer(hwnd, wParam);
+        std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(wParam));
+        (*task)();
+        return 0;
+    }
     if (message == kRunTask) {
         std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
         (*task)();
@@ -836,7 +842,7 @@ struct Environment : ICoreWebView2Environment6 {
         if (!handler) return E_POINTER;
         ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> keep(handler);
         ComPtr<Environment> self(this);
-        Later([self, keep, parent] {
+        LaterAfter(Script().value("controllerDelayMs", 0), [self, keep, parent] {
             const HRESULT later = FailureAt("CreateControllerCallback");
             if (FAILED(later)) {
                 Record({{"call", "ControllerCompleted"}, {"result", Hex(later)}});
@@ -954,6 +960,15 @@ void WebView::RaiseBrowserExit(int kind) {
 }
 
 }  // namespace
+
+void LaterAfter(int delayMs, std::function<void()> task) {
+    if (delayMs <= 0) {
+        Later(std::move(task));
+        return;
+    }
+    auto* held = new std::function<void()>(std::move(task));
+    SetTimer(QueueWindow(), reinterpret_cast<UINT_PTR>(held), static_cast<UINT>(delayMs), nullptr);
+}
 
 void Later(std::function<void()> task) {
     PostMessageW(QueueWindow(), kRunTask, 0, reinterpret_cast<LPARAM>(new std::function<void()>(std::move(task))));

@@ -49,7 +49,7 @@ def registry(*args):
 class Run:
     """One start of the program in its own folder, with the runtime beside it or not."""
 
-    def __init__(self, test, fixed=True, script=None, env=None):
+    def __init__(self, test, fixed=True, script=None, env=None, debug_lines=False):
         self.folder = pathlib.Path(tempfile.mkdtemp(prefix="pellaro_host_"))
         test.addCleanup(shutil.rmtree, self.folder, True)
         shutil.copy(TOVRELAPP, self.folder / "Tovrelapp.exe")
@@ -62,8 +62,12 @@ class Run:
         variables = {"PELLARO_FAKE_WEBVIEW2_LOG": windows_path(self.log),
                      "PELLARO_FAKE_WEBVIEW2_SCRIPT": windows_path(script_file)}
         variables.update(env or {})
-        self.process = subprocess.Popen(["wine", str(self.folder / "Tovrelapp.exe")], env=wine_env(variables),
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.debug = self.folder / "debug.txt"
+        if debug_lines:  # the program's debug lines, as Wine reports them
+            variables["WINEDEBUG"] = "-all,+debugstr"
+        with open(self.debug, "wb") as sink:
+            self.process = subprocess.Popen(["wine", str(self.folder / "Tovrelapp.exe")], env=wine_env(variables),
+                                            stdout=subprocess.DEVNULL, stderr=sink)
         test.addCleanup(self.kill)
 
     def kill(self):
@@ -186,6 +190,20 @@ class Failures(unittest.TestCase):
                                       f"lastUserData={data_folder('Fixed')}"), text)
         self.assertEqual(run.exit_code(), 1)
         self.assertIsNone(run.first("call", "CreateWebViewEnvironmentWithOptionsInternal"))
+
+
+class QuitDuringStart(unittest.TestCase):
+    def test_window_closed_while_the_browser_starts(self):
+        run = Run(self, script={"controllerDelayMs": 20000}, debug_lines=True)
+        run.wait_for("call", "Environment.CreateCoreWebView2Controller")
+        run.close_window()
+        started = time.time()
+        code = run.exit_code(seconds=60)
+        self.assertLess(time.time() - started, 30)  # the quit reached the outer loop; nothing hung
+        debug = run.debug.read_text(errors="replace")
+        self.assertIn("First=0x80004004 at ApplicationQuitDuringInitialization", debug)
+        self.assertEqual(code, 1)
+        self.assertIsNone(run.first("call", "ControllerCompleted"))
 
 
 class InstalledRuntime(unittest.TestCase):
