@@ -501,7 +501,10 @@ struct WebView : ICoreWebView2_22 {
         Record({{"event", "NavigationStarting"}, {"uri", Narrow(uri.c_str())}, {"cancel", args->cancel != FALSE}});
         if (args->cancel) return;
         history.push_back(uri);
-        if (view) InvalidateRect(view, nullptr, TRUE);
+        if (view) {  // what a screenshot shows in place of the page
+            SetWindowTextW(view, (L"recording runtime \u2014 " + uri).c_str());
+            InvalidateRect(view, nullptr, TRUE);
+        }
         if (Script().value("completeNavigations", true)) RaiseCompleted(true, 0, id);
         if (!scriptedEventsSent) {
             scriptedEventsSent = true;
