@@ -161,6 +161,56 @@ class HomeRoad(unittest.TestCase):
         self.assertEqual(run.exit_code(), 0)
 
 
+class PageAndWindowEvents(unittest.TestCase):
+    def test_events_reach_the_policies_and_the_window_keeps_the_browser_in_step(self):
+        run = Run(self, script={"events": [
+            {"event": "WebMessageReceived", "message": "btn_reload"},
+            {"event": "NewWindowRequested", "uri": "https://www.tovrel.localhost/popup"},
+            {"event": "PermissionRequested", "uri": "https://www.tovrel.localhost/", "kind": 1},
+            {"event": "PermissionRequested", "uri": "https://www.tovrel.localhost/", "kind": 3},
+            {"event": "WebResourceRequested", "uri": "http://example.invalid/a.png", "context": 3}]})
+        run.wait_for("event", "WebResourceRequested")
+        self.assertIsNotNone(run.first("call", "WebView.Reload"))
+        popup = run.first("event", "NewWindowRequested")
+        self.assertTrue(popup["handled"])
+        self.assertIn("https://www.tovrel.localhost/popup",
+                      [line["uri"] for line in run.calls() if line.get("call") == "WebView.Navigate"])
+        states = [line["state"] for line in run.calls() if line.get("event") == "PermissionRequested"]
+        self.assertEqual(states, [1, 0])  # microphone allowed, geolocation left to the default (refused)
+        self.assertNotIn("responseStatus", run.first("event", "WebResourceRequested"))
+
+        def count(call):
+            return len([line for line in run.calls() if line.get("call") == call])
+
+        def post(message, wparam, lparam):
+            before = len(run.calls())
+            self.assertEqual(wine(WIN_PROBE, "post", "PellaroInitWindow", message, wparam, lparam).returncode, 0)
+            deadline = time.time() + 20
+            while len(run.calls()) == before and time.time() < deadline:
+                time.sleep(0.2)
+            time.sleep(0.5)
+            return run.calls()[before:]
+
+        WM_SIZE, WM_POWERBROADCAST = 0x0005, 0x0218
+        hidden = post(WM_SIZE, 1, 0)  # minimised
+        self.assertEqual([l for l in hidden if l.get("call") == "Controller.put_IsVisible"][-1]["value"], False)
+        shown = post(WM_SIZE, 0, 600 << 16 | 800)  # restored to 800 x 600
+        self.assertIn({"call": "Controller.put_Bounds", "bounds": [0, 0, 800, 600]}, shown)
+        self.assertEqual([l for l in shown if l.get("call") == "Controller.put_IsVisible"][-1]["value"], True)
+        self.assertIn({"call": "Controller.NotifyParentWindowPositionChanged"}, shown)
+        bounds = count("Controller.put_Bounds")
+        zero = post(WM_SIZE, 0, 600 << 16 | 0)  # no width: the bounds stay
+        self.assertNotIn({"call": "Controller.put_Bounds", "bounds": [0, 0, 0, 600]}, zero)
+        self.assertGreaterEqual(count("Controller.put_Bounds"), bounds)
+        suspended = post(WM_POWERBROADCAST, 4, 0)  # PBT_APMSUSPEND
+        self.assertIn({"call": "Controller.put_IsVisible", "value": False}, suspended)
+        resumed = post(WM_POWERBROADCAST, 0x12, 0)  # PBT_APMRESUMEAUTOMATIC
+        self.assertIn({"call": "Controller.put_IsVisible", "value": True}, resumed)
+
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+
 class Failures(unittest.TestCase):
     def test_every_stage_names_itself_in_the_error_box(self):
         for stage in ("CreateEnvironmentCall", "CreateEnvironmentCallback", "CreateControllerCall",

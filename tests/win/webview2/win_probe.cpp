@@ -2,6 +2,7 @@
 // window, prints what a person would read in it, and answers it.
 //   win_probe close <window class> <timeout ms>         posts WM_CLOSE
 //   win_probe box <caption> <button id> <timeout ms>    prints the box's text, presses the button
+//   win_probe post <window class> <message> <wParam> <lParam>   posts one message
 // Exit code 0 when done, 2 when the window never appeared.
 #include <windows.h>
 
@@ -59,6 +60,13 @@ int wmain(int argc, wchar_t** argv) {
         std::fputs(Utf8(text).c_str(), stdout);
         std::fflush(stdout);
         PostMessageW(box, WM_COMMAND, std::wcstoul(argv[3], nullptr, 10), 0);
+        return 0;
+    }
+    if (argc == 6 && std::wcscmp(argv[1], L"post") == 0) {
+        HWND window = FindWindowW(argv[2], nullptr);
+        if (!window) return 2;
+        PostMessageW(window, std::wcstoul(argv[3], nullptr, 0), std::wcstoull(argv[4], nullptr, 0),
+                     static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
         return 0;
     }
     std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms>\n", stderr);
