@@ -3,7 +3,7 @@
 program asked of the browser runtime (from the runtime's log), what the user
 read in the boxes it showed, and how it ended.
 
-Environment: TOVRELAPP, FAKE_RUNTIME, WIN_PROBE (Unix paths), WINEPREFIX.
+Environment: TOVRELAPP, PELLARO_CLI, FAKE_RUNTIME, WIN_PROBE (Unix paths), WINEPREFIX.
 The cases run one after another: the program allows one instance per prefix.
 """
 import getpass
@@ -17,6 +17,7 @@ import time
 import unittest
 
 TOVRELAPP = pathlib.Path(os.environ["TOVRELAPP"])
+PELLARO_CLI = pathlib.Path(os.environ["PELLARO_CLI"])
 FAKE_RUNTIME = pathlib.Path(os.environ["FAKE_RUNTIME"])
 WIN_PROBE = pathlib.Path(os.environ["WIN_PROBE"])
 PREFIX = pathlib.Path(os.environ["WINEPREFIX"])
@@ -49,7 +50,7 @@ def registry(*args):
 class Run:
     """One start of the program in its own folder, with the runtime beside it or not."""
 
-    def __init__(self, test, fixed=True, script=None, env=None, debug_lines=False):
+    def __init__(self, test, fixed=True, script=None, env=None, debug_lines=False, argument=None):
         self.folder = pathlib.Path(tempfile.mkdtemp(prefix="pellaro_host_"))
         test.addCleanup(shutil.rmtree, self.folder, True)
         shutil.copy(TOVRELAPP, self.folder / "Tovrelapp.exe")
@@ -66,7 +67,8 @@ class Run:
         if debug_lines:  # the program's debug lines, as Wine reports them
             variables["WINEDEBUG"] = "-all,+debugstr"
         with open(self.debug, "wb") as sink:
-            self.process = subprocess.Popen(["wine", str(self.folder / "Tovrelapp.exe")], env=wine_env(variables),
+            command = ["wine", str(self.folder / "Tovrelapp.exe")] + ([argument] if argument else [])
+            self.process = subprocess.Popen(command, env=wine_env(variables),
                                             stdout=subprocess.DEVNULL, stderr=sink)
         test.addCleanup(self.kill)
 
@@ -158,6 +160,27 @@ class HomeRoad(unittest.TestCase):
         self.assertIsNone(run.first("call", "Controller.put_DefaultBackgroundColor"))
         self.assertIsNone(run.first("call", "Environment.add_BrowserProcessExited"))
         run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+
+class LinkRoad(unittest.TestCase):
+    def test_content_link_reaches_a_ready_player_with_its_first_navigation(self):
+        address = "https://media.example.invalid/lesson-1.html"
+        sealed = wine(PELLARO_CLI, "link", "seal", "key-1", address, "https://www.tovrel.localhost")
+        link = sealed.stdout.decode().strip().splitlines()[-1]
+        self.assertTrue(link.startswith("Tovrelapp:"), sealed)
+        run = Run(self, argument=link)
+        run.wait_for("event", "NavigationCompleted")
+        create = run.first("call", "CreateWebViewEnvironmentWithOptionsInternal")
+        self.assertEqual(create["userDataFolder"], data_folder("Fixed"))
+        self.assertTrue(create["options"]["additionalBrowserArguments"].endswith(TAIL))
+        first = next(line for line in run.calls()
+                     if line.get("call") in ("WebView.Navigate", "WebView.NavigateWithWebResourceRequest",
+                                             "WebView.NavigateToString"))
+        self.assertEqual(first, {"call": "WebView.Navigate", "uri": address})
+        self.assertEqual(run.first("event", "NavigationStarting")["uri"], address)
+        self.assertTrue(run.first("call", "WebView.AddScriptToExecuteOnDocumentCreated"))
+        run.close_window("Tovrel AcademyWindow")
         self.assertEqual(run.exit_code(), 0)
 
 
