@@ -234,6 +234,39 @@ class PageAndWindowEvents(unittest.TestCase):
         self.assertEqual(run.exit_code(), 0)
 
 
+class Fullscreen(unittest.TestCase):
+    def check_round_trip(self, run):
+        run.wait_for("event", "WebMessageReceived")
+        deadline = time.time() + 20
+        bounds = []
+        while time.time() < deadline:
+            bounds = [line["bounds"] for line in run.calls() if line.get("call") == "Controller.put_Bounds"]
+            if len([line for line in run.calls() if line.get("event") == "WebMessageReceived"]) == 2 and \
+                    bounds and bounds[-1] == bounds[0]:
+                break
+            time.sleep(0.3)
+        initial = bounds[0]
+        self.assertTrue(any(b != initial for b in bounds), bounds)  # the monitor's size in between
+        self.assertEqual(bounds[-1], initial, bounds)  # and came back to the same frame
+
+    def test_home_window_returns_to_its_placement(self):
+        run = Run(self, script={"events": [{"event": "WebMessageReceived", "message": "btn_fullscreen"},
+                                           {"event": "WebMessageReceived", "message": "btn_fullscreen"}]})
+        self.check_round_trip(run)
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_player_window_returns_to_a_1280_by_720_frame(self):
+        sealed = wine(PELLARO_CLI, "link", "seal", "key-1", "https://media.example.invalid/a.html",
+                      "https://www.tovrel.localhost")
+        run = Run(self, argument=sealed.stdout.decode().strip().splitlines()[-1],
+                  script={"events": [{"event": "WebMessageReceived", "message": "toggleFullscreen"},
+                                     {"event": "WebMessageReceived", "message": "toggleFullscreen"}]})
+        self.check_round_trip(run)
+        run.close_window("Tovrel AcademyWindow")
+        self.assertEqual(run.exit_code(), 0)
+
+
 class Failures(unittest.TestCase):
     def test_every_stage_names_itself_in_the_error_box(self):
         for stage in ("CreateEnvironmentCall", "CreateEnvironmentCallback", "CreateControllerCall",
