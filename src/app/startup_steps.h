@@ -28,6 +28,7 @@ struct EditionBrowsers {
     PlayerBrowserStarter player;
     std::function<void()> destroy;
     std::function<bool()> exists;
+    WindowMessageHandler windowMessages;  // empty: the windows' default handling
 };
 // `services` as the program fills them; the edition adds how pages print.
 EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services);

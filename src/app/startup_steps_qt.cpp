@@ -22,6 +22,7 @@ EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services) {
                              const ContentDescriptor& content) { return StartPlayerBrowser(window, content, services); },
         .destroy = DestroyWindowBrowsers,
         .exists = WindowBrowserExists,
+        .windowMessages = BrowserWindowMessages(),
     };
 }
 

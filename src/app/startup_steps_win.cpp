@@ -33,6 +33,15 @@ int RunMessageLoop() {
 }
 
 // This edition has no browser host yet: its windows keep their loading text.
-EditionBrowsers MakeEditionBrowsers(BrowserWindowServices) { return {}; }
+EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services) {
+    return EditionBrowsers{
+        .home = [services](NativeWindow window) { return StartHomeBrowser(window, services); },
+        .player = [services](NativeWindow window,
+                             const ContentDescriptor& content) { return StartPlayerBrowser(window, content, services); },
+        .destroy = DestroyWindowBrowsers,
+        .exists = WindowBrowserExists,
+        .windowMessages = BrowserWindowMessages(),
+    };
+}
 
 }  // namespace pellaro

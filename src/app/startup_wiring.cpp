@@ -47,6 +47,7 @@ void WireHooks() {
     SetPlayerBrowserStarter(std::move(browsers.player));
     SetBrowserHostsDestroyer(std::move(browsers.destroy));
     SetBrowserHostProbe(std::move(browsers.exists));
+    SetWindowMessageHandler(std::move(browsers.windowMessages));
 }
 
 }  // namespace

@@ -29,6 +29,9 @@ bool StartPlayerBrowser(NativeWindow window, const ContentDescriptor& content, c
 // Closes the player's, then the home window's host; each slot is cleared first.
 void DestroyWindowBrowsers();
 bool WindowBrowserExists();
+// What the windows pass to their hosts of size, move, activation and power
+// messages (Windows); empty where the host follows its window by itself (Linux).
+WindowMessageHandler BrowserWindowMessages();
 
 // The printer picker, then the host's page on the chosen physical printer; the
 // outcome goes back to the page as a printResult message.

@@ -183,6 +183,8 @@ void DestroyWindowBrowsers() {
 
 bool WindowBrowserExists() { return g_homeHost != nullptr || g_playerHost != nullptr; }
 
+WindowMessageHandler BrowserWindowMessages() { return {}; }
+
 void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor& content) {
     auto* view = static_cast<QWebEngineView*>(host.NativeBrowser());
     if (!view) return;

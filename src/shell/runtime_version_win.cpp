@@ -1,8 +1,5 @@
 #include "shell/runtime_version_win.h"
 
-#include <objbase.h>
-
-#include <cstring>
 #include <vector>
 
 #include "shell/runtime_version.h"
@@ -55,19 +52,3 @@ std::optional<std::wstring> InstalledRuntimeVersion() {
 }
 
 }  // namespace pellaro
-
-extern "C" HRESULT WINAPI GetAvailableCoreWebView2BrowserVersionString(PCWSTR browserExecutableFolder,
-                                                                       LPWSTR* versionInfo) {
-    if (!versionInfo) return E_POINTER;
-    *versionInfo = nullptr;
-    const std::optional<std::wstring> version = browserExecutableFolder
-                                                    ? pellaro::FixedRuntimeVersion(browserExecutableFolder)
-                                                    : pellaro::InstalledRuntimeVersion();
-    if (!version) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    const std::size_t bytes = (version->size() + 1) * sizeof(wchar_t);
-    auto* text = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (!text) return E_OUTOFMEMORY;
-    std::memcpy(text, version->c_str(), bytes);
-    *versionInfo = text;
-    return S_OK;
-}

@@ -1,16 +1,11 @@
 #pragma once
-// Our own minimal WebView2 loader: the runtime's version (Windows edition).
+// Where the browser runtime keeps its version (Windows edition).
 #include <windows.h>
 
 #include <optional>
 #include <string>
 
-// Given a folder, the file version of its msedgewebview2.exe; given null, the
-// installed evergreen runtime's version from the registry. On success
-// *versionInfo is a CoTaskMemAlloc string the caller frees with CoTaskMemFree;
-// HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) when no runtime is there.
-extern "C" HRESULT WINAPI GetAvailableCoreWebView2BrowserVersionString(PCWSTR browserExecutableFolder,
-                                                                       LPWSTR* versionInfo);
+#include "shell/webview2_loader_win.h"
 
 namespace pellaro {
 

@@ -1,0 +1,555 @@
+// The embedded browser on WebView2 (Windows edition): environment, controller
+// and web view created through our own loader while the thread's messages are
+// pumped, the browser events handed to the host's callbacks, and a close that
+// waits for the browser process so the data folder is free again.
+#include "browser/webview_host.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "browser/host_status.h"
+#include "browser/navigation_policy.h"
+#include "core/build_constants.h"
+#include "core/text.h"
+#include "platform/debug_log.h"
+#include "platform/program_path.h"
+#include "shell/webview2_com_win.h"
+#include "shell/webview2_loader_win.h"
+
+namespace WebView {
+namespace {
+
+using pellaro::ComPtr;
+using pellaro::MakeHandler;
+
+// Settings a parent process could leave behind to steer the runtime.
+constexpr const wchar_t* kInheritedVariables[] = {
+    L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",  L"WEBVIEW2_USER_DATA_FOLDER",
+    L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
+    L"WEBVIEW2_CHANNEL_SEARCH_KIND",        L"WEBVIEW2_RELEASE_CHANNELS",
+};
+
+std::int32_t FromLastError() { return ResultFromOsError(GetLastError()); }
+
+std::wstring TakeString(LPWSTR text) {
+    std::wstring out = text ? text : L"";
+    if (text) CoTaskMemFree(text);
+    return out;
+}
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring BrowserArguments() {
+    std::wstring arguments;
+    for (const auto& item : pellaro::WideConstantList(pellaro::ConstantKey::browserSwitches))
+        arguments += (arguments.empty() ? L"" : L" ") + item;
+    return arguments + L" --disable-web-security --disable-site-isolation-trials";
+}
+
+pellaro::PermissionKind KindOf(COREWEBVIEW2_PERMISSION_KIND kind) {
+    switch (kind) {
+        case COREWEBVIEW2_PERMISSION_KIND_MICROPHONE: return pellaro::PermissionKind::Microphone;
+        case COREWEBVIEW2_PERMISSION_KIND_CAMERA: return pellaro::PermissionKind::Camera;
+        case COREWEBVIEW2_PERMISSION_KIND_NOTIFICATIONS: return pellaro::PermissionKind::Notifications;
+        case COREWEBVIEW2_PERMISSION_KIND_GEOLOCATION: return pellaro::PermissionKind::Geolocation;
+        default: return pellaro::PermissionKind::Other;
+    }
+}
+
+// One attempt's progress, shared by Initialize and the two completion handlers.
+struct AttemptState {
+    bool done = false;
+    HRESULT hr = E_PENDING;
+    std::wstring stage = L"Pending";
+};
+
+}  // namespace
+
+struct WebViewHost::Impl {
+    WebViewHost* host = nullptr;
+    HWND parent = nullptr;
+    ComPtr<ICoreWebView2Environment> environment;
+    ComPtr<ICoreWebView2Controller> controller;
+    ComPtr<ICoreWebView2> webView;
+    HANDLE browserExited = nullptr;
+    EventRegistrationToken exitToken{};
+    bool exitRegistered = false;
+    bool closed = false;
+    std::int32_t lastResult = 0;
+    std::wstring statusText;
+    // Handlers still pending with the runtime check this before touching the host.
+    std::shared_ptr<Impl*> alive = std::make_shared<Impl*>(this);
+
+    void Wake(AttemptState& state) {
+        state.done = true;
+        if (IsWindow(parent)) PostMessageW(parent, WM_NULL, 0, 0);
+    }
+    void RegisterBrowserProcessExitHandler();
+    void OnControllerCreated(HRESULT hr, ICoreWebView2Controller* created, AttemptState& state);
+    void SetupEventHandlers();
+    void OnResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
+};
+
+WebViewHost::WebViewHost() : impl_(std::make_unique<Impl>()) {
+    impl_->host = this;
+    impl_->browserExited = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+WebViewHost::~WebViewHost() {
+    Close(5000);
+    if (impl_->browserExited) CloseHandle(impl_->browserExited);
+    impl_->browserExited = nullptr;
+    impl_->statusText.clear();
+    impl_->webView.Reset();
+    impl_->controller.Reset();
+    impl_->environment.Reset();
+}
+
+void WebViewHost::Impl::RegisterBrowserProcessExitHandler() {
+    exitRegistered = false;
+    if (browserExited) ResetEvent(browserExited);
+    ComPtr<ICoreWebView2Environment5> environment5;
+    if (!environment || FAILED(environment.As(&environment5))) return;
+    HANDLE event = browserExited;
+    auto handler = MakeHandler<ICoreWebView2BrowserProcessExitedEventHandler>(
+        IID_ICoreWebView2BrowserProcessExitedEventHandler,
+        [event](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs*) {
+            if (event) SetEvent(event);
+            return S_OK;
+        });
+    exitRegistered = SUCCEEDED(environment5->add_BrowserProcessExited(handler.Get(), &exitToken));
+}
+
+void WebViewHost::Impl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller* created, AttemptState& state) {
+    if (FAILED(hr) || !created) {
+        state.hr = FAILED(hr) ? hr : E_FAIL;
+        state.stage = L"CreateControllerCallback";
+        Wake(state);
+        return;
+    }
+    ComPtr<ICoreWebView2> view;
+    const HRESULT viewResult = created->get_CoreWebView2(&view);
+    if (FAILED(viewResult) || !view) {
+        created->Close();
+        state.hr = FAILED(viewResult) ? viewResult : E_FAIL;
+        state.stage = L"GetCoreWebView2";
+        Wake(state);
+        return;
+    }
+    controller = created;
+    webView = view;
+    ComPtr<ICoreWebView2Controller2> controller2;
+    if (SUCCEEDED(controller.As(&controller2))) controller2->put_DefaultBackgroundColor({255, 0x12, 0x12, 0x12});
+    ComPtr<ICoreWebView2Controller4> controller4;
+    if (SUCCEEDED(controller.As(&controller4))) controller4->put_AllowExternalDrop(FALSE);
+    RECT client{};
+    GetClientRect(parent, &client);
+    controller->put_Bounds(client);
+    SetupEventHandlers();
+    state.hr = S_OK;
+    state.stage = L"Complete";
+    Wake(state);
+}
+
+void WebViewHost::Impl::SetupEventHandlers() {
+    std::weak_ptr<Impl*> weak = alive;
+    EventRegistrationToken token{};
+    webView->add_NavigationStarting(
+        MakeHandler<ICoreWebView2NavigationStartingEventHandler>(
+            IID_ICoreWebView2NavigationStartingEventHandler,
+            [weak](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+                auto self = weak.lock();
+                if (!self || !args || !(*self)->host->onNavigationStarting) return S_OK;
+                LPWSTR uri = nullptr;
+                args->get_Uri(&uri);
+                bool cancel = false;
+                (*self)->host->onNavigationStarting(TakeString(uri), cancel);
+                if (cancel) args->put_Cancel(TRUE);
+                return S_OK;
+            })
+            .Get(),
+        &token);
+    if (host->onWebMessage) {
+        webView->add_WebMessageReceived(
+            MakeHandler<ICoreWebView2WebMessageReceivedEventHandler>(
+                IID_ICoreWebView2WebMessageReceivedEventHandler,
+                [weak](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+                    auto self = weak.lock();
+                    if (!self || !args || !(*self)->host->onWebMessage) return S_OK;
+                    LPWSTR text = nullptr;
+                    std::wstring message;
+                    if (SUCCEEDED(args->TryGetWebMessageAsString(&text)) && text) message = TakeString(text);
+                    if (message.empty() && SUCCEEDED(args->get_WebMessageAsJson(&text))) message = TakeString(text);
+                    (*self)->host->onWebMessage(message);
+                    return S_OK;
+                })
+                .Get(),
+            &token);
+    }
+    webView->add_NavigationCompleted(
+        MakeHandler<ICoreWebView2NavigationCompletedEventHandler>(
+            IID_ICoreWebView2NavigationCompletedEventHandler,
+            [weak](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+                auto self = weak.lock();
+                if (!self || !args || !(*self)->host->onNavigationCompleted) return S_OK;
+                BOOL success = FALSE;
+                args->get_IsSuccess(&success);
+                COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
+                if (!success) args->get_WebErrorStatus(&status);
+                (*self)->host->onNavigationCompleted(success != FALSE, success ? 0 : static_cast<int>(status));
+                return S_OK;
+            })
+            .Get(),
+        &token);
+    // Permissions: the navigation policy answers; without a prompt the runtime refuses.
+    webView->add_PermissionRequested(
+        MakeHandler<ICoreWebView2PermissionRequestedEventHandler>(
+            IID_ICoreWebView2PermissionRequestedEventHandler,
+            [](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
+                if (!args) return S_OK;
+                COREWEBVIEW2_PERMISSION_KIND kind = COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
+                args->get_PermissionKind(&kind);
+                const bool allow = pellaro::DecidePermission(KindOf(kind)) == pellaro::PermissionAnswer::Allow;
+                args->put_State(allow ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DEFAULT);
+                return S_OK;
+            })
+            .Get(),
+        &token);
+    // New windows open in the same view, where the navigation check still applies.
+    webView->add_NewWindowRequested(
+        MakeHandler<ICoreWebView2NewWindowRequestedEventHandler>(
+            IID_ICoreWebView2NewWindowRequestedEventHandler,
+            [weak](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+                auto self = weak.lock();
+                if (!self || !args) return S_OK;
+                LPWSTR uri = nullptr;
+                args->get_Uri(&uri);
+                const std::wstring address = TakeString(uri);
+                args->put_Handled(TRUE);
+                if (!address.empty() && (*self)->webView) (*self)->webView->Navigate(address.c_str());
+                return S_OK;
+            })
+            .Get(),
+        &token);
+    ComPtr<ICoreWebView2_22> webView22;
+    if (SUCCEEDED(webView.As(&webView22)))
+        webView22->AddWebResourceRequestedFilterWithRequestSourceKinds(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL,
+                                                                       COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL);
+    else
+        webView->AddWebResourceRequestedFilter(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    webView->add_WebResourceRequested(
+        MakeHandler<ICoreWebView2WebResourceRequestedEventHandler>(
+            IID_ICoreWebView2WebResourceRequestedEventHandler,
+            [weak](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+                auto self = weak.lock();
+                if (self && args) (*self)->OnResourceRequested(args);
+                return S_OK;
+            })
+            .Get(),
+        &token);
+}
+
+// The filter's decision copied back: a synthetic answer for a blocked request,
+// otherwise the headers it and the window's callback set.
+void WebViewHost::Impl::OnResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args) {
+    ComPtr<ICoreWebView2WebResourceRequest> request;
+    if (FAILED(args->get_Request(&request)) || !request) return;
+    LPWSTR uri = nullptr;
+    request->get_Uri(&uri);
+    pellaro::WebRequest filtered;
+    filtered.address = TakeString(uri);
+    if (!pellaro::FilterRequest(filtered, host->filterServices)) {
+        ComPtr<ICoreWebView2WebResourceResponse> response;
+        if (environment && SUCCEEDED(environment->CreateWebResourceResponse(
+                               nullptr, pellaro::BlockedResponse::status, pellaro::BlockedResponse::reason,
+                               pellaro::BlockedResponse::headers, &response)))
+            args->put_Response(response.Get());
+        return;
+    }
+    if (host->onWebResourceRequested) host->onWebResourceRequested(filtered.address, filtered);
+    if (filtered.headers.empty()) return;
+    ComPtr<ICoreWebView2HttpRequestHeaders> headers;
+    if (FAILED(request->get_Headers(&headers)) || !headers) return;
+    for (const auto& [name, value] : filtered.headers) headers->SetHeader(name.c_str(), value.c_str());
+}
+
+bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& userDataFolder, int maxAttempts) {
+    Impl& d = *impl_;
+    d.closed = false;
+    d.parent = static_cast<HWND>(parentWindow);
+    d.lastResult = 0;
+    d.statusText.clear();
+
+    if (!IsWindow(d.parent) || userDataFolder.empty()) {
+        d.lastResult = ResultCode(HostError::InvalidArgument);
+        d.statusText = kInvalidParentText;
+        if (onInitialized) onInitialized(false, d.lastResult);
+        return false;
+    }
+
+    for (const wchar_t* name : kInheritedVariables) SetEnvironmentVariableW(name, nullptr);
+
+    // A fixed runtime beside the program wins over the installed one.
+    std::wstring runtimeKind = L"Evergreen";
+    std::wstring version;
+    std::wstring browserFolder;
+    const std::wstring program = pellaro::ProgramPath();
+    const auto cut = program.find_last_of(L'\\');
+    const std::wstring fixedFolder = (cut == std::wstring::npos ? std::wstring() : program.substr(0, cut)) +
+                                     L"\\WebView2Runtime";
+    LPWSTR reported = nullptr;
+    if (IsDirectory(fixedFolder) && IsFile(fixedFolder + L"\\msedgewebview2.exe") &&
+        SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(fixedFolder.c_str(), &reported)) && reported &&
+        *reported) {
+        browserFolder = fixedFolder;
+        version = TakeString(reported);
+        runtimeKind = L"Fixed";
+    } else {
+        if (reported) CoTaskMemFree(reported);
+        reported = nullptr;
+        if (SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(nullptr, &reported))) version = TakeString(reported);
+        else if (reported) CoTaskMemFree(reported);
+    }
+
+    const std::wstring baseFolder = userDataFolder + (runtimeKind == L"Fixed" ? kFixedSuffix : kEvergreenSuffix);
+    const std::wstring attemptTag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64());
+    FailureLog failures(baseFolder);
+
+    for (int attempt = 0; attempt < std::max(1, maxAttempts); ++attempt) {
+        const std::wstring folder = AttemptFolder(baseFolder, attemptTag, attempt);
+        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            failures.Record(FromLastError(), L"CreateUserDataFolder", folder);
+            continue;
+        }
+        const std::wstring probe = folder + L"\\" + kWriteTestName;
+        HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            failures.Record(FromLastError(), L"UserDataFolderWriteTest", folder);
+            continue;
+        }
+        CloseHandle(file);
+        if (!SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", folder.c_str())) {
+            failures.Record(FromLastError(), L"SetUserDataFolderOverride", folder);
+            continue;
+        }
+        if (!browserFolder.empty() && !SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", browserFolder.c_str())) {
+            failures.Record(FromLastError(), L"SetBrowserFolderOverride", folder);
+            continue;
+        }
+        const std::wstring arguments = BrowserArguments();
+        SetEnvironmentVariableW(L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", arguments.c_str());
+        auto options = pellaro::EnvironmentOptions::Create();
+        options->put_AdditionalBrowserArguments(arguments.c_str());
+
+        auto state = std::make_shared<AttemptState>();
+        std::weak_ptr<Impl*> weak = d.alive;
+        HWND parent = d.parent;
+        auto environmentHandler = MakeHandler<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+            IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+            [weak, state, parent, folder](HRESULT hr, ICoreWebView2Environment* created) {
+                auto self = weak.lock();
+                if (!self || state->done) return S_OK;  // the attempt was given up meanwhile
+                Impl& impl = **self;
+                if (FAILED(hr) || !created) {
+                    state->hr = FAILED(hr) ? hr : E_FAIL;
+                    state->stage = L"CreateEnvironmentCallback";
+                    impl.Wake(*state);
+                    return S_OK;
+                }
+                impl.environment = created;
+                impl.RegisterBrowserProcessExitHandler();
+                Sleep(100);
+                auto controllerHandler = MakeHandler<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+                    IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
+                    [weak, state, folder](HRESULT result, ICoreWebView2Controller* controller) {
+                        auto owner = weak.lock();
+                        if (!owner || state->done) {
+                            // Too late: the attempt failed already; nothing may stay alive.
+                            if (SUCCEEDED(result) && controller) controller->Close();
+                            return S_OK;
+                        }
+                        (*owner)->OnControllerCreated(result, controller, *state);
+                        return S_OK;
+                    });
+                const HRESULT call = impl.environment->CreateCoreWebView2Controller(parent, controllerHandler.Get());
+                if (FAILED(call) && !state->done) {
+                    state->hr = call;
+                    state->stage = L"CreateControllerCall";
+                    impl.Wake(*state);
+                }
+                return S_OK;
+            });
+
+        const HRESULT call = CreateCoreWebView2EnvironmentWithOptions(
+            browserFolder.empty() ? nullptr : browserFolder.c_str(), folder.c_str(), options.Get(),
+            environmentHandler.Get());
+        if (FAILED(call)) {
+            failures.Record(call, L"CreateEnvironmentCall", folder);
+        } else {
+            MSG msg;
+            while (!state->done) {
+                const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+                if (got == -1) {
+                    state->hr = FromLastError();
+                    state->stage = L"InitializationMessagePump";
+                    state->done = true;
+                } else if (got == 0) {
+                    state->hr = E_ABORT;
+                    state->stage = L"ApplicationQuitDuringInitialization";
+                    state->done = true;
+                    PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop must end too
+                } else {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+            if (SUCCEEDED(state->hr) && d.webView) {
+                d.lastResult = 0;
+                d.statusText = SuccessMessage(runtimeKind, version, folder);
+                pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
+                if (onInitialized) onInitialized(true, 0);
+                return true;
+            }
+            failures.Record(state->hr, state->stage, folder);
+        }
+        Close(5000);
+        if (attempt + 1 < std::max(1, maxAttempts)) d.closed = false;
+    }
+
+    d.lastResult = failures.Result();
+    d.statusText = failures.Message(runtimeKind, version);
+    pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
+    if (onInitialized) onInitialized(false, d.lastResult);
+    return false;
+}
+
+void WebViewHost::Close(int timeoutMs) {
+    Impl& d = *impl_;
+    if (d.closed) return;
+    d.closed = true;
+
+    HANDLE process = nullptr;
+    if (d.webView) {
+        UINT32 pid = 0;
+        if (SUCCEEDED(d.webView->get_BrowserProcessId(&pid)) && pid != 0)
+            process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    }
+    if (d.controller) d.controller->Close();
+    ComPtr<ICoreWebView2Environment5> environment5;
+    if (d.environment) d.environment.As(&environment5);
+    d.webView.Reset();
+    d.controller.Reset();
+    d.environment.Reset();
+
+    HANDLE handles[2];
+    DWORD count = 0;
+    if (process) handles[count++] = process;
+    if (d.exitRegistered && d.browserExited) handles[count++] = d.browserExited;
+    if (count > 0 && timeoutMs > 0) {
+        DWORD index = 0;
+        CoWaitForMultipleHandles(COWAIT_DISPATCH_CALLS, static_cast<DWORD>(timeoutMs), count, handles, &index);
+    }
+    if (d.exitRegistered && environment5) environment5->remove_BrowserProcessExited(d.exitToken);
+    d.exitRegistered = false;
+    if (process) CloseHandle(process);
+}
+
+void WebViewHost::Resize(int width, int height) {
+    if (impl_->controller && width > 0 && height > 0) impl_->controller->put_Bounds(RECT{0, 0, width, height});
+}
+
+void WebViewHost::RefreshBrowser() {
+    Impl& d = *impl_;
+    if (!d.controller) return;
+    if (!IsIconic(d.parent)) {
+        RECT bounds{};
+        if (SUCCEEDED(d.controller->get_Bounds(&bounds)) && !IsRectEmpty(&bounds)) d.controller->put_Bounds(bounds);
+    }
+    d.controller->put_IsVisible(TRUE);
+    d.controller->NotifyParentWindowPositionChanged();
+}
+
+void WebViewHost::SetBrowserVisible(bool visible) {
+    if (impl_->controller) impl_->controller->put_IsVisible(visible ? TRUE : FALSE);
+}
+
+void WebViewHost::NotifyMoved() {
+    if (impl_->controller) impl_->controller->NotifyParentWindowPositionChanged();
+}
+
+void WebViewHost::NavigateToString(const std::wstring& html) {
+    if (impl_->webView) impl_->webView->NavigateToString(html.c_str());
+}
+
+void WebViewHost::Reload() {
+    if (impl_->webView) impl_->webView->Reload();
+}
+
+void WebViewHost::GoBack() {
+    if (!impl_->webView) return;
+    BOOL canGoBack = FALSE;
+    if (SUCCEEDED(impl_->webView->get_CanGoBack(&canGoBack)) && canGoBack) impl_->webView->GoBack();
+}
+
+void WebViewHost::Navigate(const std::wstring& url) {
+    Impl& d = *impl_;
+    if (!d.webView) return;
+    // Backend addresses carry the built-in headers from their very first request.
+    if (const auto headers = pellaro::NavigationHeaders(url, filterServices)) {
+        ComPtr<ICoreWebView2Environment2> environment2;
+        ComPtr<ICoreWebView2_2> webView2;
+        if (d.environment && SUCCEEDED(d.environment.As(&environment2)) && SUCCEEDED(d.webView.As(&webView2))) {
+            std::wstring lines;
+            for (const auto& [name, value] : *headers) lines += name + L": " + value + L"\r\n";
+            ComPtr<ICoreWebView2WebResourceRequest> request;
+            if (SUCCEEDED(environment2->CreateWebResourceRequest(url.c_str(), L"GET", nullptr, lines.c_str(), &request)) &&
+                SUCCEEDED(webView2->NavigateWithWebResourceRequest(request.Get())))
+                return;
+        }
+    }
+    d.webView->Navigate(url.c_str());
+}
+
+void WebViewHost::AddScriptToExecuteOnDocumentCreated(const std::wstring& script) {
+    if (impl_->webView) impl_->webView->AddScriptToExecuteOnDocumentCreated(script.c_str(), nullptr);
+}
+
+void WebViewHost::LockDownSettings() {
+    if (!impl_->webView) return;
+    ComPtr<ICoreWebView2Settings> settings;
+    if (FAILED(impl_->webView->get_Settings(&settings)) || !settings) return;
+    settings->put_AreDevToolsEnabled(FALSE);
+    settings->put_AreDefaultContextMenusEnabled(FALSE);
+    settings->put_IsStatusBarEnabled(FALSE);
+    settings->put_IsZoomControlEnabled(FALSE);
+    ComPtr<ICoreWebView2Settings3> settings3;
+    if (SUCCEEDED(settings.As(&settings3))) settings3->put_AreBrowserAcceleratorKeysEnabled(FALSE);
+}
+
+void WebViewHost::PostWebMessageAsJson(const std::wstring& json) {
+    if (impl_->webView) impl_->webView->PostWebMessageAsJson(json.c_str());
+}
+
+void WebViewHost::ShowSystemPrintDialog() {
+    if (!impl_->webView || impl_->closed || !onPrintRequested) return;
+    onPrintRequested();
+}
+
+bool WebViewHost::HasBrowser() const { return impl_->webView != nullptr; }
+NativeWindow WebViewHost::Parent() const { return impl_->parent; }
+void* WebViewHost::NativeBrowser() const { return impl_->webView.Get(); }
+std::int32_t WebViewHost::LastResult() const { return impl_->lastResult; }
+const std::wstring& WebViewHost::StatusText() const { return impl_->statusText; }
+
+}  // namespace WebView

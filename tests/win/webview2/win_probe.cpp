@@ -1,0 +1,74 @@
+// Test helper run inside the same Wine prefix as the program: finds a top-level
+// window, prints what a person would read in it, and answers it.
+//   win_probe close <window class> <timeout ms>         posts WM_CLOSE
+//   win_probe box <caption> <button id> <timeout ms>    prints the box's text, presses the button
+//   win_probe post <window class> <message> <wParam> <lParam>   posts one message
+// Exit code 0 when done, 2 when the window never appeared.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+template <class Find>
+HWND WaitFor(Find find, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < deadline) {
+        if (HWND window = find()) return window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM out) {
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    if (_wcsicmp(className, L"Static") == 0) {
+        wchar_t text[4096] = {};
+        GetWindowTextW(child, text, 4096);
+        if (text[0]) *reinterpret_cast<std::wstring*>(out) += text;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wcscmp(argv[1], L"close") == 0) {
+        const std::wstring className = argv[2];
+        HWND window = WaitFor([&] { return FindWindowW(className.c_str(), nullptr); }, std::wcstoul(argv[3], nullptr, 10));
+        if (!window) return 2;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (argc == 5 && std::wcscmp(argv[1], L"box") == 0) {
+        const std::wstring caption = argv[2];
+        HWND box = WaitFor([&] { return FindWindowW(L"#32770", caption.c_str()); }, std::wcstoul(argv[4], nullptr, 10));
+        if (!box) return 2;
+        Sleep(200);  // let the box finish laying out its text
+        std::wstring text;
+        EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
+        std::fputs(Utf8(text).c_str(), stdout);
+        std::fflush(stdout);
+        PostMessageW(box, WM_COMMAND, std::wcstoul(argv[3], nullptr, 10), 0);
+        return 0;
+    }
+    if (argc == 6 && std::wcscmp(argv[1], L"post") == 0) {
+        HWND window = FindWindowW(argv[2], nullptr);
+        if (!window) return 2;
+        PostMessageW(window, std::wcstoul(argv[3], nullptr, 0), std::wcstoull(argv[4], nullptr, 0),
+                     static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
+        return 0;
+    }
+    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms>\n", stderr);
+    return 1;
+}
