@@ -291,7 +291,7 @@ struct ICoreWebView2PrintSettings : IUnknown {
     PELLARO_WV2_SLOT(put_FooterUri)
 };
 
-PELLARO_WV2_IID(ICoreWebView2PrintSettings2, 0xca7f0e1f, 0x3484, 0x41d1, 0x8c, 0x1a, 0x65, 0xcd, 0x44, 0xa6, 0x3f, 0x8a)
+PELLARO_WV2_IID(ICoreWebView2PrintSettings2, 0xca7f0e1f, 0x3484, 0x41d1, 0x8c, 0x1a, 0x65, 0xcd, 0x44, 0xa6, 0x3f, 0x8d)
 struct ICoreWebView2PrintSettings2 : ICoreWebView2PrintSettings {
     PELLARO_WV2_SLOT(get_PageRanges)
     PELLARO_WV2_SLOT(put_PageRanges)
