@@ -69,6 +69,15 @@ public:
     using PrintHandler = std::function<void(WebViewHost& host)>;
     static void SetPrintHandler(PrintHandler handler);
 
+    // The top document as the engine committed it, never the address a page
+    // can rewrite (history.pushState); programPage for the page that
+    // NavigateToString wrote. Empty before the first commit.
+    struct CommittedDocument {
+        std::wstring address;
+        bool programPage = false;
+    };
+    CommittedDocument TopDocument() const;
+
     bool HasBrowser() const;
     NativeWindow Parent() const;
     // QWebEngineView* on Linux, ICoreWebView2* on Windows; null without a browser.

@@ -13,11 +13,20 @@ void Run(const std::function<void()>& action) {
     if (action) action();
 }
 
+// Only the committed top document of a trusted site drives the window.
+bool Accepted(const WebView::WebViewHost& host) {
+    const auto document = host.TopDocument();
+    if (BridgeAcceptsMessage(document.address, document.programPage, App().content)) return true;
+    DebugLine("Page message ignored: the top document is not trusted");
+    return false;
+}
+
 }  // namespace
 
 void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress) {
     WebView::WebViewHost* h = &host;
     host.onWebMessage = [h, actions, homeAddress](const std::wstring& message) {
+        if (!Accepted(*h)) return;
         switch (HomeMessageAction(message)) {
             case HomeAction::Print: h->ShowSystemPrintDialog(); break;
             case HomeAction::GoHome: h->Navigate(homeAddress); break;
@@ -55,6 +64,7 @@ void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& cont
 void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages) {
     WebView::WebViewHost* h = &host;
     host.onWebMessage = [h, actions](const std::wstring& message) {
+        if (!Accepted(*h)) return;
         switch (PlayerMessageAction(message)) {
             case PlayerAction::Print: h->ShowSystemPrintDialog(); break;
             case PlayerAction::ToggleFullscreen: Run(actions.toggleFullscreen); break;

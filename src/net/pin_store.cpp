@@ -12,6 +12,7 @@
 #include "net/http_client.h"
 #include "core/secure_wipe.h"
 #include "core/text.h"
+#include "core/url_host.h"
 
 namespace pellaro {
 namespace {
@@ -70,7 +71,7 @@ void InstallDefaultPins() { ReplacePinStore({DefaultPinEntry()}); }
 std::optional<PinEntry> FindPinEntry(const std::wstring& host) {
     Store& store = PinList();
     std::shared_lock guard(store.lock);
-    const std::wstring lowerHost = LowerUnits(host);
+    const std::wstring lowerHost = NormalizeHost(host);
     const PinEntry* best = nullptr;
     std::size_t bestLength = 0;
     for (const PinEntry& entry : store.entries) {
@@ -127,7 +128,7 @@ bool LoadDynamicPinsFrom(const std::wstring& url) {
 bool LoadDynamicPins() { return LoadDynamicPinsFrom(WideConstant(ConstantKey::pinListUrl)); }
 
 bool IsBackendDomainHost(const std::wstring& host) {
-    return EndsWith(LowerUnits(host), LowerUnits(WideConstant(ConstantKey::backendDomain)));
+    return HostIsOrUnder(host, WideConstant(ConstantKey::backendDomain));
 }
 
 void SetPinFailureReporter(std::function<void(const std::wstring& host)> reporter) {
@@ -145,7 +146,10 @@ void ReportPinFailureFor(const std::wstring& host) {
     if (reporter) reporter(host);
 }
 
-bool CheckHostPinsOnPort(const std::wstring& host, int port) {
+bool CheckHostPinsOnPort(const std::wstring& rawHost, int port) {
+    // "Host." and "HOST" are the same host to the browser: one verdict, one pin entry.
+    const std::wstring host = NormalizeHost(rawHost);
+    if (host.empty()) return true;
     HostCache& cache = CheckedHosts();
     {
         std::shared_lock guard(cache.lock);

@@ -75,7 +75,7 @@ int Print(const QString& url, int requests) {
         --*remaining;
         Line("request");
         // The subsystem itself writes "printResult: <json>" to the debug output.
-        PrintPageToPhysicalPrinter(view->page(), view, [view, next](const std::string& json) {
+        PrintPageToPhysicalPrinter(view->page(), view->url().toString().toStdWString(), view, [view, next](const std::string& json) {
             DeliverToPage(view->page(), json);
             QTimer::singleShot(0, [next] { (*next)(); });
         });
