@@ -55,6 +55,8 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
     home->showNormal();
     EXPECT_TRUE(Eventually([&] { return view->isVisible(); }));
 
+    // Pages are heard once the window has a committed top document.
+    ASSERT_TRUE(Eventually([&] { return !HomeHost()->TopDocument().address.empty(); }));
     const QRect before = home->geometry();
     HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_TRUE(home->isFullScreen());
@@ -77,6 +79,7 @@ TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
     ASSERT_NE(PlayerHost(), nullptr);
     AppWindow* player = PlayerFrame();
     player->resize(900, 500);
+    ASSERT_TRUE(Eventually([&] { return PlayerHost()->TopDocument().programPage; }));
     PlayerHost()->onWebMessage(L"\"toggleFullscreen\"");
     EXPECT_TRUE(player->isFullScreen());
     PlayerHost()->onWebMessage(L"toggleFullscreen");
