@@ -22,6 +22,8 @@ packages=(
   # an NSS database in the test run's own HOME, so the engine trusts the test root
   libnss3-tools
   fonts-dejavu-core fonts-noto-core
+  # packages: the Windows installer, the Debian package and their checks
+  nsis dpkg-dev file fakeroot lintian desktop-file-utils shared-mime-info bsdutils
 )
 
 if [ "${PELLARO_SKIP_APT:-0}" != 1 ]; then

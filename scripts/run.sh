@@ -30,6 +30,24 @@ export PELLARO_TEST_CA_FILE=$root/tests/backend/certs/test-root.pem
 cleanup() { [ -z "$backend_pid" ] || kill "$backend_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 
+# What to try next: a sealed lesson link the reference backend knows, and the logs.
+cli=$root/build/linux/tools/pellaro-cli
+lesson_link=$("$cli" link seal key-1 lesson-wrapped https://api.tovrel.localhost)
+player_log="standard error"
+[ -n "${DISPLAY:-}" ] || player_log="$out/player.log"
+cat <<NEXT
+Reference academy backend: https://www.tovrel.localhost/ on 127.0.0.1:443, for as long as this script runs.
+  requests it received: $out/backend-requests.jsonl
+  its own output:       $out/backend.log
+The player's debug lines: $player_log
+Try next (from this folder):
+  open a lesson:    bash scripts/run.sh '$lesson_link'
+  other items:      $cli link seal key-1 ITEM https://api.tovrel.localhost
+                    with ITEM one of pdf-1, report-1, vidshare-1, meeting-1, not-found
+  read a link back: $cli link open '$lesson_link'
+  the support tool: $cli help   (handbook: docs/support-tool.md)
+NEXT
+
 if [ -n "${DISPLAY:-}" ]; then
   "$player" "$@"
 else

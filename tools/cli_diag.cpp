@@ -38,30 +38,45 @@ bool DecodeConnectionCode(const std::string& code) {
 }
 
 int Decode(const std::string& code) {
-    if (DecodeConnectionCode(code)) return 0;
+    if (DecodeConnectionCode(code)) return kExitDone;
     const DecodedDiagnosticCode decoded = DecodeDiagnosticCode(code);
     if (!decoded.ok) {
         std::cerr << "pellaro-cli diag decode: " << decoded.error << "\n";
-        return 1;
+        return kExitFailed;
     }
     std::cout << "ts=" << decoded.fields.time << "\n"
               << "utc=" << UtcText(decoded.fields.time) << "\n"
               << "mk=" << decoded.fields.deviceId << "\n"
               << "reason=" << decoded.fields.reason << "\n";
-    return 0;
+    return kExitDone;
 }
 
 int Diag(const Args& args) {
-    if (args.size() == 2 && args[0] == "decode") return Decode(args[1]);
-    if (args.size() == 2 && args[0] == "encode") {
-        std::cout << BuildDiagnosticCode(args[1]) << "\n";
-        return 0;
-    }
-    std::cerr << "usage: pellaro-cli diag decode CODE | pellaro-cli diag encode REASON\n";
-    return 2;
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (!parsed.error.empty()) return UsageError("diag", parsed.error);
+    const Args& operands = parsed.operands;
+    if (operands.empty()) return UsageError("diag", "decode or encode?");
+    if (operands[0] != "decode" && operands[0] != "encode")
+        return UsageError("diag", "unknown subcommand '" + operands[0] + "'");
+    if (operands.size() != 2)
+        return UsageError("diag", operands[0] + (operands[0] == "decode" ? " wants one CODE" : " wants one REASON"));
+    if (operands[0] == "decode") return Decode(operands[1]);
+    std::cout << BuildDiagnosticCode(operands[1]) << "\n";
+    return kExitDone;
 }
 
-const CliCommand kDiag("diag", "diag decode CODE | diag encode REASON", Diag);
+const CliCommand kDiag("diag", "diag decode CODE | diag encode REASON",
+                       "usage: pellaro-cli diag decode CODE\n"
+                       "       pellaro-cli diag encode REASON\n"
+                       "\n"
+                       "decode  reads a diagnostic code (as a student copies it from the player's\n"
+                       "        dialog) back into its record: ts, utc, mk (device identifier), reason.\n"
+                       "        The connection codes SSL_<host> and MITM_PIN_<host> give kind and host.\n"
+                       "encode  makes the code the player would show for REASON on this machine now.\n"
+                       "\n"
+                       "A REASON or CODE that starts with \"-\" goes after \"--\".\n"
+                       "exit codes: 0 done, 1 the code does not decode (why on standard error), 2 usage error\n",
+                       Diag);
 
 }  // namespace
 }  // namespace pellaro::cli

@@ -17,14 +17,25 @@ namespace {
 
 constexpr char kUsage[] =
     "link seal [--key-hex HEX] [--no-mac] LINKKEY CONTENTID BASEADDRESS | link open [--key-hex HEX] LINK";
+constexpr char kHelp[] =
+    "usage: pellaro-cli link seal [--key-hex HEX] [--no-mac] LINKKEY CONTENTID BASEADDRESS\n"
+    "       pellaro-cli link open [--key-hex HEX] LINK\n"
+    "\n"
+    "seal  prints a Tovrelapp: link whose three fields are sealed envelopes, the way\n"
+    "      the academy's web site makes them.\n"
+    "open  opens a link's three fields the way the player does and prints them, one a\n"
+    "      line: link key, content id, base address. A link that does not open prints\n"
+    "      its link error code alone.\n"
+    "\n"
+    "  --key-hex HEX  the 32-byte payload key in hexadecimal (default: the build profile's)\n"
+    "  --no-mac       seal without a MAC (as older links were made)\n"
+    "\n"
+    "exit codes: 0 done, 1 the link does not open (its code on standard output), 2 usage error\n";
 
-int UsageError(const std::string& why) {
-    std::cerr << "pellaro-cli link: " << why << "\nusage: pellaro-cli " << kUsage << "\n";
-    return 2;
-}
+int UsageError(const std::string& why) { return cli::UsageError("link", why); }
 
 std::optional<std::string> BytesFromHex(const std::string& hex) {
-    if (hex.size() % 2 != 0) return std::nullopt;
+    if (hex.empty() || hex.size() % 2 != 0) return std::nullopt;
     std::string out;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
         const std::string pair = hex.substr(i, 2);
@@ -40,19 +51,17 @@ struct Options {
     Args positional;
 };
 
-// Parses the options both subcommands share; returns an error text or empty.
+// Parses the options of one subcommand; returns an error text or empty.
 std::string ParseOptions(const Args& args, bool allowNoMac, Options& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--key-hex") {
-            if (i + 1 >= args.size()) return "--key-hex needs a value";
-            options.key = BytesFromHex(args[++i]);
-            if (!options.key) return "--key-hex wants an even number of hexadecimal digits";
-        } else if (allowNoMac && args[i] == "--no-mac") {
-            options.withMac = false;
-        } else {
-            options.positional.push_back(args[i]);
-        }
+    const ParsedArgs parsed =
+        allowNoMac ? ParseArgs(args, {"--no-mac"}, {"--key-hex"}) : ParseArgs(args, {}, {"--key-hex"});
+    if (!parsed.error.empty()) return parsed.error;
+    if (const std::string* hex = parsed.Value("--key-hex")) {
+        options.key = BytesFromHex(*hex);
+        if (!options.key) return "--key-hex wants an even number of hexadecimal digits";
     }
+    options.withMac = !parsed.Has("--no-mac");
+    options.positional = parsed.operands;
     return {};
 }
 
@@ -69,11 +78,11 @@ int Seal(const Args& args) {
             link += (i ? ":" : "") + SealLinkField(options.positional[i], key, options.withMac);
         SecureWipe(key);
         std::cout << link << "\n";
-        return 0;
+        return kExitDone;
     } catch (const std::exception& e) {
         SecureWipe(key);
         std::cerr << "pellaro-cli link seal: " << e.what() << "\n";
-        return 1;
+        return kExitFailed;
     }
 }
 
@@ -85,13 +94,13 @@ int Open(const Args& args) {
     std::string errorCode;
     if (!OpenLinkFields(FromUtf8(options.positional[0]), [&] { return KeyFor(options); }, fields, errorCode)) {
         std::cout << errorCode << "\n";
-        return 1;
+        return kExitFailed;
     }
     std::cout << fields.linkKey << "\n" << fields.contentLinkId << "\n" << fields.baseAddress << "\n";
-    return 0;
+    return kExitDone;
 }
 
-const CliCommand kLink("link", kUsage, [](const Args& args) {
+const CliCommand kLink("link", kUsage, kHelp, [](const Args& args) {
     if (args.empty()) return UsageError("seal or open?");
     const Args rest(args.begin() + 1, args.end());
     if (args[0] == "seal") return Seal(rest);

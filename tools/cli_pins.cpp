@@ -1,6 +1,7 @@
 // pellaro-cli pins URL: the server's chain, its pins, the entry that applies and the verdict.
 #include <iostream>
 
+#include "cli_address.h"
 #include "cli_command.h"
 #include "net/pin_store.h"
 #include "net/pin_validation.h"
@@ -8,25 +9,6 @@
 
 namespace pellaro::cli {
 namespace {
-
-bool SplitHostPort(const std::string& url, std::string& host, int& port) {
-    std::string rest = url;
-    const std::string scheme = "https://";
-    if (LowerAscii(rest.substr(0, scheme.size())) == scheme) rest.erase(0, scheme.size());
-    rest = rest.substr(0, rest.find_first_of("/?#"));
-    port = 443;
-    const auto colon = rest.rfind(':');
-    if (colon != std::string::npos && rest.find(']') == std::string::npos) {
-        try {
-            port = std::stoi(rest.substr(colon + 1));
-        } catch (const std::exception&) {
-            return false;
-        }
-        rest.erase(colon);
-    }
-    host = rest;
-    return !host.empty() && port > 0 && port < 65536;
-}
 
 const char* VerdictText(PinVerdict verdict) {
     switch (verdict) {
@@ -38,18 +20,15 @@ const char* VerdictText(PinVerdict verdict) {
 }
 
 int Pins(const Args& args) {
-    bool dynamic = false;
-    std::string url;
-    for (const std::string& arg : args) {
-        if (arg == "--dynamic") dynamic = true;
-        else url = arg;
-    }
-    std::string host;
-    int port = 0;
-    if (url.empty() || !SplitHostPort(url, host, port)) {
-        std::cerr << "usage: pellaro-cli pins [--dynamic] URL\n";
-        return 2;
-    }
+    const ParsedArgs parsed = ParseArgs(args, {"--dynamic"});
+    if (!parsed.error.empty()) return UsageError("pins", parsed.error);
+    if (parsed.operands.size() != 1) return UsageError("pins", "pins wants one URL");
+    const bool dynamic = parsed.Has("--dynamic");
+    const std::optional<CliAddress> address = ParseAddress(parsed.operands[0], {"https"});
+    if (!address)
+        return UsageError("pins", "'" + parsed.operands[0] + "' is not an https address (https://HOST[:PORT][/PATH])");
+    const std::string& host = address->host;
+    const int port = address->port ? address->port : 443;
     InstallDefaultPins();
     if (dynamic) std::cout << "dynamic pins: " << (LoadDynamicPins() ? "loaded" : "failed") << "\n";
     const std::wstring wideHost = FromUtf8(host);
@@ -74,10 +53,23 @@ int Pins(const Args& args) {
               << "\n";
     const PinVerdict verdict = DecidePins(wideHost, inspection.chain);
     std::cout << "verdict: " << VerdictText(verdict) << "\n";
-    return verdict == PinVerdict::Failed ? 1 : 0;
+    // A server that could not be reached is a failure too, pinned or not.
+    return verdict == PinVerdict::Failed || !inspection.chain.read ? kExitFailed : kExitDone;
 }
 
-const CliCommand command("pins", "pins [--dynamic] URL", Pins);
+const CliCommand command("pins", "pins [--dynamic] URL",
+                         "usage: pellaro-cli pins [--dynamic] URL\n"
+                         "\n"
+                         "Connects to the server of URL (https://HOST[:PORT][/PATH], port 443 by default)\n"
+                         "and prints each certificate of its chain with its sha256 pin, the pin entry\n"
+                         "that applies to the host, whether the chain is well-formed, and the verdict:\n"
+                         "pass, fail or not pinned. Nothing is sent to the server.\n"
+                         "\n"
+                         "  --dynamic  first load the pin list from the pin service, as the player does\n"
+                         "\n"
+                         "exit codes: 0 pass or not pinned, 1 the pins fail or the server cannot be reached,\n"
+                         "2 usage error\n",
+                         Pins);
 
 }  // namespace
 }  // namespace pellaro::cli

@@ -15,10 +15,9 @@ namespace pellaro::cli {
 namespace {
 
 int Resolve(const Args& args) {
-    if (args.size() != 1) {
-        std::cerr << "usage: pellaro-cli resolve LINK\n";
-        return 2;
-    }
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (!parsed.error.empty()) return UsageError("resolve", parsed.error);
+    if (parsed.operands.size() != 1) return UsageError("resolve", "resolve wants one LINK");
     // The same pins as the player at start-up.
     InstallDefaultPins();
     try {
@@ -27,9 +26,9 @@ int Resolve(const Args& args) {
         DebugLine(std::string("pellaro-cli resolve: dynamic pins not loaded: ") + e.what());
     }
     std::string errorCode;
-    if (!ParseSchemeArgs(FromUtf8(args[0]), errorCode)) {
+    if (!ParseSchemeArgs(FromUtf8(parsed.operands[0]), errorCode)) {
         std::cout << errorCode << "\n";
-        return 1;
+        return kExitFailed;
     }
     const ContentDescriptor& content = App().content;
     const nlohmann::json descriptor = {
@@ -38,10 +37,20 @@ int Resolve(const Args& args) {
         {"pageScript", ToUtf8(content.pageScript)},       {"itemNumber", content.itemNumber},
     };
     std::cout << descriptor.dump() << "\n";
-    return 0;
+    return kExitDone;
 }
 
-const CliCommand kResolve("resolve", "resolve LINK", Resolve);
+const CliCommand kResolve("resolve", "resolve LINK",
+                          "usage: pellaro-cli resolve LINK\n"
+                          "\n"
+                          "Resolves a Tovrelapp: link exactly as the player does, the backend's content\n"
+                          "call included (with the player's pins), and prints the content descriptor as\n"
+                          "one JSON object: baseAddress, contentUrl, contentType, watermarkText,\n"
+                          "pageScript, itemNumber. A link that fails prints its link error code alone\n"
+                          "(\"server:\" codes carry the backend's message).\n"
+                          "\n"
+                          "exit codes: 0 resolved, 1 the link failed (its code on standard output), 2 usage error\n",
+                          Resolve);
 
 }  // namespace
 }  // namespace pellaro::cli

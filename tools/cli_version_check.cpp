@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "core/app_record.h"
+#include "cli_address.h"
 #include "cli_command.h"
 #include "net/pin_store.h"
 #include "net/version_check.h"
@@ -11,20 +12,32 @@ namespace pellaro::cli {
 namespace {
 
 int VersionCheck(const Args& args) {
-    if (args.size() > 1) {
-        std::cerr << "usage: pellaro-cli version-check [BASEADDRESS]\n";
-        return 2;
-    }
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (!parsed.error.empty()) return UsageError("version-check", parsed.error);
+    if (parsed.operands.size() > 1) return UsageError("version-check", "version-check wants at most one BASEADDRESS");
+    const std::string base = parsed.operands.empty() ? std::string() : parsed.operands[0];
+    if (!base.empty() && !ParseAddress(base, {"https", "http"}))
+        return UsageError("version-check", "'" + base + "' is not a base address (https://HOST[:PORT][/PATH])");
     InstallDefaultPins();
     const double current = CurrentVersionNumber(App().versionText);
-    const VersionInfo info = CheckVersion(current, args.empty() ? std::wstring() : FromUtf8(args[0]));
+    const VersionInfo info = CheckVersion(current, FromUtf8(base));
     std::cout << "hasUpdate: " << (info.hasUpdate ? "true" : "false") << "\n";
     std::cout << "isRequired: " << (info.isRequired ? "true" : "false") << "\n";
     std::cout << "link: " << ToUtf8(info.link) << "\n";
-    return 0;
+    return kExitDone;
 }
 
-const CliCommand command("version-check", "version-check [BASEADDRESS]", VersionCheck);
+const CliCommand command("version-check", "version-check [BASEADDRESS]",
+                         "usage: pellaro-cli version-check [BASEADDRESS]\n"
+                         "\n"
+                         "Asks the backend whether a newer version than this build's exists, as the\n"
+                         "player does at start-up (the built-in version address) or after a link (the\n"
+                         "link's BASEADDRESS, https://HOST[:PORT][/PATH]), and prints hasUpdate,\n"
+                         "isRequired and link. An unreachable or unreadable answer reads as no update,\n"
+                         "as in the player.\n"
+                         "\n"
+                         "exit codes: 0 done, 2 usage error\n",
+                         VersionCheck);
 
 }  // namespace
 }  // namespace pellaro::cli

@@ -5,6 +5,7 @@
 
 #include "platform/device_identity.h"
 #include "diag/connection_failure.h"
+#include "net/certificate_trust.h"
 #include "net/pin_store.h"
 #include "platform/debug_log.h"
 #include "core/text.h"
@@ -39,8 +40,7 @@ FilterServices DefaultFilterServices(int pinPort) {
     services.deviceIdentifier = DeviceIdentifier;
     services.hardwareIdentifier = HardwareIdentifier;
     services.trustPinnedHost = [pinPort](const std::wstring& host) {
-        const auto entry = FindPinEntry(host);
-        return entry && !entry->pins.empty() && CheckHostPinsOnPort(host, pinPort);
+        return AcceptRefusedCertificate(host, [pinPort](const std::wstring& h) { return CheckHostPinsOnPort(h, pinPort); });
     };
     return services;
 }

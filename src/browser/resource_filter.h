@@ -40,8 +40,8 @@ struct FilterServices {
     std::function<void(const std::wstring& host)> reportBlockedHost;  // shows the notice, must not block
     std::function<std::wstring()> deviceIdentifier;
     std::function<std::wstring()> hardwareIdentifier;
-    // The engine met a certificate it does not trust: true when the host has
-    // pins and its chain passes them, so the pins decide as in the HTTPS client.
+    // The engine met a certificate it does not trust: whether to accept it
+    // (AcceptRefusedCertificate: only a pinned host whose pins pass).
     std::function<bool(const std::wstring& host)> trustPinnedHost;
 };
 

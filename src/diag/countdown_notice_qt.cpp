@@ -13,6 +13,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <cstdint>
+
+#include "diag/countdown_notice_style.h"
 #include "diag/diagnostic_dialog_content.h"
 
 // The resource file is linked from a static library: register it explicitly.
@@ -21,52 +24,92 @@ static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
 namespace pellaro {
 namespace {
 
-const QColor kBackground(0x1a, 0x1a, 0x2e);
-const QColor kAccent(0xe9, 0x45, 0x60);
-const QColor kCodeFill(0x0f, 0x34, 0x60);
-const QColor kMessageColour(0xcc, 0xcc, 0xcc);
-const QColor kArabicColour(0xb4, 0xb4, 0xb4);
-const QColor kLineColour(0x88, 0x88, 0x88);
-const QColor kNoteColour(0x64, 0x64, 0x64);
-const QColor kBorderColour(0x64, 0x64, 0x64);   // the thin window border
+namespace style = countdown_style;
 
-// Character heights in pixels, as the Windows edition's fonts.
-QFont UiFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("Segoe UI"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+QColor ToColour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
+
+// Heights are pixel heights, as the table gives them.
+QFont MakeFont(const style::Font& f) {
+    QFont font(QString::fromWCharArray(f.face));
+    font.setStyleHint(f.fixedPitch ? QFont::Monospace : QFont::SansSerif);
+    if (f.fixedPitch) font.setFixedPitch(true);
+    font.setPixelSize(f.height);
+    font.setWeight(f.weight >= 700 ? QFont::Bold : QFont::Normal);
     return font;
 }
 
-QFont CodeFont() {
-    QFont font(QStringLiteral("Consolas"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPixelSize(12);
-    return font;
+int ToFlags(const style::TextFormat& f) {
+    if (f.wrap) return Qt::AlignHCenter | Qt::TextWordWrap;
+    if (f.centreVertically) return Qt::AlignCenter | Qt::TextSingleLine;
+    return Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
 }
 
 QRect ToRect(const Box& b) { return QRect(QPoint(b.left, b.top), QPoint(b.right - 1, b.bottom - 1)); }
 
+int MeasureWrapped(QPainter& p, const QString& text, int width, const style::TextFormat& format) {
+    p.save();
+    p.setFont(MakeFont(style::kMessageFont));
+    p.setLayoutDirection(format.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    const int height = p.boundingRect(QRect(kMessageSide, kMessageTop, width - 2 * kMessageSide, 10000),
+                                      ToFlags(format), text).height();
+    p.restore();
+    return height;
+}
+
+void DrawStep(QPainter& p, const style::Step& s, const QPixmap& icon) {
+    p.save();
+    const QRect rect = ToRect(s.box);
+    switch (s.kind) {
+        case style::Step::Kind::fill:
+            p.fillRect(rect, ToColour(s.colour));
+            break;
+        case style::Step::Kind::icon:
+            if (!icon.isNull()) p.drawPixmap(rect, icon);
+            break;
+        case style::Step::Kind::line:
+            p.setPen(QPen(ToColour(s.colour), s.pen));
+            p.drawLine(s.box.left, s.box.top, s.box.right, s.box.top);
+            break;
+        case style::Step::Kind::ellipse:
+            p.setPen(QPen(ToColour(s.colour), s.pen));
+            p.setBrush(ToColour(s.fill));
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.drawEllipse(rect);
+            break;
+        case style::Step::Kind::rectangle:
+            p.setPen(QPen(ToColour(s.colour), s.pen));
+            p.setBrush(ToColour(s.fill));
+            p.drawRect(rect);
+            break;
+        case style::Step::Kind::text: {
+            p.setFont(MakeFont(s.font));
+            p.setPen(ToColour(s.colour));
+            p.setLayoutDirection(s.format.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+            QString text = QString::fromStdWString(s.text);
+            if (s.format.ellipsis) text = p.fontMetrics().elidedText(text, Qt::ElideRight, rect.width());
+            p.drawText(rect, ToFlags(s.format), text);
+            break;
+        }
+    }
+    p.restore();
+}
+
 class CountdownNotice : public QWidget {
 public:
-    CountdownNotice(QString title, QString message, QString arabic, QString code, int seconds,
-                    QEventLoop& loop)
+    CountdownNotice(style::Texts texts, int seconds, QEventLoop& loop)
         : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-          title_(std::move(title)), message_(std::move(message)), arabic_(std::move(arabic)),
-          code_(std::move(code)), seconds_(seconds), loop_(loop) {
+          texts_(std::move(texts)), seconds_(seconds), loop_(loop) {
         setWindowTitle(QString::fromWCharArray(kCountdownWindowTitle));
-        setObjectName(QString::fromWCharArray(kCountdownClassName));
+        setObjectName(QString::fromWCharArray(kCountdownWindowId));
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setFixedSize(kCountdownWidth, CountdownHeight(!code_.isEmpty()));
+        setFixedSize(kCountdownWidth, CountdownHeight(!texts_.code.empty()));
         RegisterProgramResources();
-        icon_ = QIcon(QStringLiteral(":/pellaro/app.ico")).pixmap(64, 64);
+        icon_ = QIcon(QStringLiteral(":/pellaro/app.ico")).pixmap(style::kIconSize, style::kIconSize);
         connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
     }
 
     void Start() {
-        timer_.start(1000);
+        timer_.start(style::kTickMilliseconds);
         show();
         raise();
         activateWindow();
@@ -76,71 +119,17 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.fillRect(rect(), kBackground);
-        p.setPen(kBorderColour);
+        p.fillRect(rect(), ToColour(style::kBackground));
+        p.setPen(ToColour(style::kFrameColour));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
-        // Inside the border, as the client area of a bordered window.
+        // The steps are laid out for the area inside the frame.
         p.translate(1, 1);
         const int w = width() - 2;
-
-        const int measureFlags = Qt::AlignHCenter | Qt::TextWordWrap;
-        p.setFont(UiFont(16, false));
-        const int h1 = p.boundingRect(QRect(kMessageSide, kMessageTop, w - 2 * kMessageSide, 10000),
-                                      measureFlags, message_).height();
-        p.setLayoutDirection(Qt::RightToLeft);
-        const int h2 = p.boundingRect(QRect(kMessageSide, 0, w - 2 * kMessageSide, 10000),
-                                      measureFlags, arabic_).height();
-        p.setLayoutDirection(Qt::LeftToRight);
-        const CountdownLayout l = LayoutCountdown(w, h1, h2);
-
-        if (!icon_.isNull()) p.drawPixmap(ToRect(l.icon), icon_);
-
-        const int oneLine = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
-        p.setFont(UiFont(24, true));
-        p.setPen(kAccent);
-        p.drawText(ToRect(l.title), oneLine, title_);
-        p.setPen(QPen(kAccent, 1));
-        p.drawLine(l.ruleLeft, l.ruleY, l.ruleRight, l.ruleY);
-
-        p.setFont(UiFont(16, false));
-        p.setPen(kMessageColour);
-        p.drawText(ToRect(l.message), measureFlags, message_);
-        p.setLayoutDirection(Qt::RightToLeft);
-        p.setPen(kArabicColour);
-        p.drawText(ToRect(l.arabicMessage), measureFlags, arabic_);
-        p.setLayoutDirection(Qt::LeftToRight);
-
-        p.setPen(QPen(kAccent, 3));
-        p.setBrush(kCodeFill);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        p.drawEllipse(ToRect(l.disc));
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setBrush(Qt::NoBrush);
-        p.setFont(UiFont(60, true));
-        p.setPen(kAccent);
-        p.drawText(ToRect(l.seconds), Qt::AlignCenter | Qt::TextSingleLine, QString::number(seconds_));
-
-        p.setFont(UiFont(13, false));
-        p.setPen(kLineColour);
-        p.drawText(ToRect(l.englishLine), oneLine, QString::fromStdWString(CountdownEnglishLine(seconds_)));
-        p.setLayoutDirection(Qt::RightToLeft);
-        p.drawText(ToRect(l.arabicLine), oneLine, QString::fromStdWString(CountdownArabicLine(seconds_)));
-        p.setLayoutDirection(Qt::LeftToRight);
-
-        if (code_.isEmpty()) return;
-        p.setPen(kAccent);
-        p.drawText(ToRect(l.codeHeader), oneLine, QString::fromStdWString(CountdownCodeHeader()));
-        p.setPen(QPen(kAccent, 1));
-        p.setBrush(kCodeFill);
-        p.drawRect(ToRect(l.codeBox));
-        p.setBrush(Qt::NoBrush);
-        p.setFont(CodeFont());
-        const QRect codeRect = ToRect(l.code);
-        p.drawText(codeRect, Qt::AlignCenter | Qt::TextSingleLine,
-                   p.fontMetrics().elidedText(code_, Qt::ElideRight, codeRect.width()));
-        p.setFont(UiFont(13, false));
-        p.setPen(kNoteColour);
-        p.drawText(ToRect(l.codeNote), oneLine, QString::fromStdWString(CountdownCodeNote()));
+        const int h = height() - 2;
+        const int h1 = MeasureWrapped(p, QString::fromStdWString(texts_.message), w, style::kWrapped);
+        const int h2 = MeasureWrapped(p, QString::fromStdWString(texts_.arabicMessage), w,
+                                      style::kWrappedRightToLeft);
+        for (const style::Step& step : style::PaintSteps(w, h, h1, h2, texts_, seconds_)) DrawStep(p, step, icon_);
     }
 
     // The whole window drags.
@@ -163,7 +152,7 @@ private:
         loop_.quit();
     }
 
-    QString title_, message_, arabic_, code_;
+    style::Texts texts_;
     int seconds_;
     QEventLoop& loop_;
     QTimer timer_;
@@ -177,9 +166,7 @@ bool RunCountdownNotice(const std::wstring& title, const std::wstring& message,
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return false;
     QEventLoop loop;
-    CountdownNotice notice(QString::fromStdWString(title), QString::fromStdWString(message),
-                           QString::fromStdWString(arabicMessage), QString::fromStdWString(code),
-                           seconds, loop);
+    CountdownNotice notice({title, message, arabicMessage, code}, seconds, loop);
     const QRect area = screen->geometry();
     const WindowOrigin at = CentredOrigin(area.width(), area.height(), notice.width(), notice.height());
     notice.move(area.x() + at.x, area.y() + at.y);

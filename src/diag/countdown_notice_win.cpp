@@ -2,119 +2,110 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <cstdint>
 
+#include "diag/countdown_notice_style.h"
 #include "diag/diagnostic_dialog_content.h"
 
 namespace pellaro {
 namespace {
 
+namespace style = countdown_style;
+
 constexpr UINT_PTR kTimerId = 1001;
-constexpr COLORREF kBackground = RGB(0x1a, 0x1a, 0x2e);
-constexpr COLORREF kAccent = RGB(0xe9, 0x45, 0x60);
-constexpr COLORREF kCodeFill = RGB(0x0f, 0x34, 0x60);
-constexpr COLORREF kMessageColour = RGB(0xcc, 0xcc, 0xcc);
-constexpr COLORREF kArabicColour = RGB(0xb4, 0xb4, 0xb4);
-constexpr COLORREF kLineColour = RGB(0x88, 0x88, 0x88);
-constexpr COLORREF kNoteColour = RGB(0x64, 0x64, 0x64);
 
 struct Notice {
-    std::wstring title, message, arabicMessage, code;
+    style::Texts texts;
     int seconds;
 };
 
-HFONT UiFont(int height, int weight) {
-    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Segoe UI");
+COLORREF ToColour(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+HFONT MakeFont(const style::Font& f) {
+    const DWORD pitch = f.fixedPitch ? (FIXED_PITCH | FF_MODERN) : (VARIABLE_PITCH | FF_SWISS);
+    return CreateFontW(-f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitch, f.face);
 }
 
-HFONT CodeFont() {
-    return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
+UINT ToFormat(const style::TextFormat& f) {
+    UINT format = DT_CENTER;
+    format |= f.wrap ? DT_WORDBREAK : DT_SINGLELINE;
+    if (f.centreVertically) format |= DT_VCENTER;
+    if (f.rightToLeft) format |= DT_RTLREADING;
+    if (f.ellipsis) format |= DT_END_ELLIPSIS;
+    return format;
 }
 
-RECT ToRect(const Box& b) { return RECT{b.left, b.top, b.right, b.bottom}; }
-
-// Draws with a font made for this one text and deleted after it.
-void DrawWith(HDC dc, HFONT font, COLORREF colour, const std::wstring& text, const Box& box, UINT format) {
+int MeasureWrapped(HDC dc, const std::wstring& text, int width, const style::TextFormat& format) {
+    HFONT font = MakeFont(style::kMessageFont);
     HGDIOBJ old = SelectObject(dc, font);
-    SetTextColor(dc, colour);
-    RECT r = ToRect(box);
-    DrawTextW(dc, text.c_str(), -1, &r, format);
-    SelectObject(dc, old);
-    DeleteObject(font);
-}
-
-int MeasureWrapped(HDC dc, int height, const std::wstring& text, int top, int width, UINT extra) {
-    HFONT font = UiFont(height, FW_NORMAL);
-    HGDIOBJ old = SelectObject(dc, font);
-    RECT r{kMessageSide, top, width - kMessageSide, top};
-    DrawTextW(dc, text.c_str(), -1, &r, DT_CENTER | DT_WORDBREAK | DT_CALCRECT | extra);
+    RECT r{kMessageSide, kMessageTop, width - kMessageSide, kMessageTop};
+    DrawTextW(dc, text.c_str(), -1, &r, ToFormat(format) | DT_CALCRECT);
     SelectObject(dc, old);
     DeleteObject(font);
     return r.bottom - r.top;
 }
 
-void Paint(HDC dc, int w, int h, const Notice& n) {
-    RECT client{0, 0, w, h};
-    HBRUSH background = CreateSolidBrush(kBackground);
-    FillRect(dc, &client, background);
-    DeleteObject(background);
-    SetBkMode(dc, TRANSPARENT);
-
-    const int h1 = MeasureWrapped(dc, 16, n.message, kMessageTop, w, 0);
-    const int h2 = MeasureWrapped(dc, 16, n.arabicMessage, kMessageTop, w, DT_RTLREADING);
-    const CountdownLayout l = LayoutCountdown(w, h1, h2);
-
-    if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), IMAGE_ICON,
-                                                   64, 64, LR_DEFAULTCOLOR))) {
-        DrawIconEx(dc, l.icon.left, l.icon.top, icon, 64, 64, 0, nullptr, DI_NORMAL);
-        DestroyIcon(icon);
+// Each step makes its own font, pen and brush and deletes them after it.
+void DrawShape(HDC dc, const style::Step& s) {
+    HPEN pen = CreatePen(PS_SOLID, s.pen, ToColour(s.colour));
+    HBRUSH brush = s.kind == style::Step::Kind::line ? nullptr : CreateSolidBrush(ToColour(s.fill));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = brush ? SelectObject(dc, brush) : nullptr;
+    if (s.kind == style::Step::Kind::line) {
+        MoveToEx(dc, s.box.left, s.box.top, nullptr);
+        LineTo(dc, s.box.right, s.box.top);
+    } else if (s.kind == style::Step::Kind::ellipse) {
+        Ellipse(dc, s.box.left, s.box.top, s.box.right, s.box.bottom);
+    } else {
+        Rectangle(dc, s.box.left, s.box.top, s.box.right, s.box.bottom);
     }
-
-    const UINT oneLine = DT_CENTER | DT_SINGLELINE;
-    DrawWith(dc, UiFont(24, FW_BOLD), kAccent, n.title, l.title, oneLine);
-
-    HPEN rule = CreatePen(PS_SOLID, 1, kAccent);
-    HGDIOBJ oldPen = SelectObject(dc, rule);
-    MoveToEx(dc, l.ruleLeft, l.ruleY, nullptr);
-    LineTo(dc, l.ruleRight, l.ruleY);
+    if (brush) {
+        SelectObject(dc, oldBrush);
+        DeleteObject(brush);
+    }
     SelectObject(dc, oldPen);
-    DeleteObject(rule);
+    DeleteObject(pen);
+}
 
-    DrawWith(dc, UiFont(16, FW_NORMAL), kMessageColour, n.message, l.message, DT_CENTER | DT_WORDBREAK);
-    DrawWith(dc, UiFont(16, FW_NORMAL), kArabicColour, n.arabicMessage, l.arabicMessage,
-             DT_CENTER | DT_WORDBREAK | DT_RTLREADING);
+void DrawStep(HDC dc, const style::Step& s) {
+    RECT r{s.box.left, s.box.top, s.box.right, s.box.bottom};
+    switch (s.kind) {
+        case style::Step::Kind::fill: {
+            HBRUSH brush = CreateSolidBrush(ToColour(s.colour));
+            FillRect(dc, &r, brush);
+            DeleteObject(brush);
+            SetBkMode(dc, TRANSPARENT);
+            return;
+        }
+        case style::Step::Kind::icon:
+            if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101),
+                                                           IMAGE_ICON, style::kIconSize, style::kIconSize,
+                                                           LR_DEFAULTCOLOR))) {
+                DrawIconEx(dc, s.box.left, s.box.top, icon, style::kIconSize, style::kIconSize, 0, nullptr,
+                           DI_NORMAL);
+                DestroyIcon(icon);
+            }
+            return;
+        case style::Step::Kind::text: {
+            HFONT font = MakeFont(s.font);
+            HGDIOBJ old = SelectObject(dc, font);
+            SetTextColor(dc, ToColour(s.colour));
+            DrawTextW(dc, s.text.c_str(), -1, &r, ToFormat(s.format));
+            SelectObject(dc, old);
+            DeleteObject(font);
+            return;
+        }
+        default:
+            DrawShape(dc, s);
+            return;
+    }
+}
 
-    HPEN discPen = CreatePen(PS_SOLID, 3, kAccent);
-    HBRUSH discFill = CreateSolidBrush(kCodeFill);
-    oldPen = SelectObject(dc, discPen);
-    HGDIOBJ oldBrush = SelectObject(dc, discFill);
-    Ellipse(dc, l.disc.left, l.disc.top, l.disc.right, l.disc.bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(discFill);
-    DeleteObject(discPen);
-
-    DrawWith(dc, UiFont(60, FW_BOLD), kAccent, std::to_wstring(n.seconds), l.seconds,
-             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    DrawWith(dc, UiFont(13, FW_NORMAL), kLineColour, CountdownEnglishLine(n.seconds), l.englishLine, oneLine);
-    DrawWith(dc, UiFont(13, FW_NORMAL), kLineColour, CountdownArabicLine(n.seconds), l.arabicLine,
-             oneLine | DT_RTLREADING);
-
-    if (n.code.empty()) return;
-    DrawWith(dc, UiFont(13, FW_NORMAL), kAccent, CountdownCodeHeader(), l.codeHeader, oneLine);
-    HPEN boxPen = CreatePen(PS_SOLID, 1, kAccent);
-    HBRUSH boxFill = CreateSolidBrush(kCodeFill);
-    oldPen = SelectObject(dc, boxPen);
-    oldBrush = SelectObject(dc, boxFill);
-    Rectangle(dc, l.codeBox.left, l.codeBox.top, l.codeBox.right, l.codeBox.bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(boxFill);
-    DeleteObject(boxPen);
-    DrawWith(dc, CodeFont(), kAccent, n.code, l.code, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-    DrawWith(dc, UiFont(13, FW_NORMAL), kNoteColour, CountdownCodeNote(), l.codeNote, oneLine);
+void Paint(HDC dc, int w, int h, const Notice& n) {
+    const int h1 = MeasureWrapped(dc, n.texts.message, w, style::kWrapped);
+    const int h2 = MeasureWrapped(dc, n.texts.arabicMessage, w, style::kWrappedRightToLeft);
+    for (const style::Step& step : style::PaintSteps(w, h, h1, h2, n.texts, n.seconds)) DrawStep(dc, step);
 }
 
 // Paints into a memory bitmap first so the countdown does not flicker.
@@ -177,19 +168,19 @@ bool RunCountdownNotice(const std::wstring& title, const std::wstring& message,
     wc.lpfnWndProc = NoticeProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(kBackground);
-    wc.lpszClassName = kCountdownClassName;
+    wc.hbrBackground = CreateSolidBrush(ToColour(style::kBackground));
+    wc.lpszClassName = kCountdownWindowId;
     if (!RegisterClassExW(&wc)) DeleteObject(wc.hbrBackground);   // already registered by an earlier call
 
-    Notice notice{title, message, arabicMessage, code, seconds};
+    Notice notice{{title, message, arabicMessage, code}, seconds};
     const int height = CountdownHeight(!code.empty());
     const WindowOrigin at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                           kCountdownWidth, height);
-    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCountdownClassName, kCountdownWindowTitle,
+    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCountdownWindowId, kCountdownWindowTitle,
                                 WS_POPUP | WS_VISIBLE | WS_BORDER, at.x, at.y, kCountdownWidth, height, nullptr,
                                 nullptr, instance, &notice);
     if (!hwnd) return false;
-    SetTimer(hwnd, kTimerId, 1000, nullptr);
+    SetTimer(hwnd, kTimerId, style::kTickMilliseconds, nullptr);
     SetForegroundWindow(hwnd);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     MessageBeep(MB_ICONHAND);

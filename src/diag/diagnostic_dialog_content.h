@@ -12,7 +12,8 @@ inline constexpr int kCountdownHeightWithoutCode = 500;
 inline constexpr int kDialogWidth = 700;
 inline constexpr int kDialogHeight = 580;
 
-inline constexpr wchar_t kCountdownClassName[] = L"PellaroSecureExitCountdown";
+// How the window system and tests tell the notice's window apart.
+inline constexpr wchar_t kCountdownWindowId[] = L"PellaroSecureExitCountdown";
 inline constexpr wchar_t kCountdownWindowTitle[] = L"Security Alert";
 
 // The HTML dialog: "<html>…</html>", title, messages and code inserted as they are.

@@ -1,7 +1,7 @@
 #pragma once
-// Linux: the HTML dialog runs in a detached copy of the player started in this
-// mode; main() checks for it before anything else. On Windows the system's HTML
-// application host shows the dialog, so the mode never applies there.
+// Linux edition only: the HTML dialog runs in a detached copy of the player
+// started in this mode; main() checks for it before anything else. The Windows
+// edition starts the system's HTML application host instead.
 
 namespace pellaro {
 

@@ -1,22 +1,24 @@
-#include "diag/diagnostic_dialog.h"
+// Windows edition of the diagnostic dialog's effects: the notice runs on the
+// calling thread with its own message loop, the system's HTML application host
+// shows the dialog, and clipboard data outlives the process by itself.
+#include "diag/diagnostic_dialog_platform.h"
 
 #include <windows.h>
 
 #include <cstring>
 #include <vector>
 
-#include "core/pre_exit_hook.h"
-#include "diag/countdown_notice.h"
 #include "diag/diagnostic_dialog_content.h"
-#include "platform/debug_log.h"
-#include "platform/message_box.h"
-#include "core/text.h"
 
 namespace pellaro {
-namespace {
 
-// Best effort: the dialogs say the code was copied either way.
-void CopyToClipboard(const std::string& code) {
+NoticeThreadMissing RunOnNoticeThread(const DiagnosticDialogTexts& texts, DiagnosticDialogSequence sequence) {
+    sequence(texts);
+    return NoticeThreadMissing::notAnswering;   // not reached: the sequence ends the process
+}
+
+void CopyCodeToClipboard(const DiagnosticDialogTexts& texts) {
+    const std::string& code = texts.code;
     if (!OpenClipboard(nullptr)) return;
     EmptyClipboard();
     if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, code.size() + 1)) {
@@ -31,7 +33,9 @@ void CopyToClipboard(const std::string& code) {
     CloseClipboard();
 }
 
-bool StartDialogHost(const std::wstring& commandLine) {
+bool StartDialogWindow(const DiagnosticDialogTexts& t) {
+    const std::wstring commandLine =
+        BuildDiagnosticDialogCommandLine(t.title, t.message, t.arabicMessage, t.wideCode);
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};
@@ -45,23 +49,8 @@ bool StartDialogHost(const std::wstring& commandLine) {
     return true;
 }
 
-}  // namespace
+void KeepClipboardAfterExit() {}
 
-void ShowDiagnosticDialogAndExit(const std::wstring& title, const std::wstring& message,
-                                 const std::wstring& arabicMessage, const std::string& code) {
-    RunPreExitCleanupOnce();
-    DebugLine("Diagnostic dialog: " + ToUtf8(title) + " | code " + code);
-    CopyToClipboard(code);
-    const std::wstring wideCode = WidenBytes(code);
-    if (!RunCountdownNotice(title, message, arabicMessage, wideCode, kExitCountdownSeconds)) {
-        ShowMessageBox({CountdownFallbackText(message, arabicMessage, kExitCountdownSeconds), title,
-                        MessageButtons::Ok, MessageIcon::Error});
-    }
-    if (!StartDialogHost(BuildDiagnosticDialogCommandLine(title, message, arabicMessage, wideCode))) {
-        ShowMessageBox({DialogFallbackText(message, arabicMessage, wideCode), title, MessageButtons::Ok,
-                        MessageIcon::Error});
-    }
-    ExitProcess(kDiagnosticExitCode);
-}
+void EndProcessAfterDialog(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
 }  // namespace pellaro

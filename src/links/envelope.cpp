@@ -24,17 +24,6 @@ bool SameHexIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string ToLowerHex(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
-    }
-    return out;
-}
-
 std::string DecryptLinkField(std::string_view sealedField, std::string_view payloadKey) {
     const std::string jsonText = Base64Decode(sealedField);
     nlohmann::json envelope;

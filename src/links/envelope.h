@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/hex.h"  // ToLowerHex, for the MAC texts
+
 namespace pellaro {
 
 // Opens one sealed field with the payload key. Throws std::runtime_error with
@@ -14,8 +16,5 @@ std::string DecryptLinkField(std::string_view sealedField, std::string_view payl
 // Seals plaintext the way the web site does: a random IV, AES-256-CBC, and
 // (unless withMac is false) a lower-case hex MAC over the "iv" and "value" texts.
 std::string SealLinkField(std::string_view plaintext, std::string_view payloadKey, bool withMac = true);
-
-// Two lower-case hex digits per byte, no separators.
-std::string ToLowerHex(std::string_view bytes);
 
 }  // namespace pellaro

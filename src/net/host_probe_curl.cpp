@@ -3,6 +3,7 @@
 
 #include "net/tls_curl.h"
 #include "net/host_probe.h"
+#include "net/certificate_trust.h"
 #include "net/pin_store.h"
 #include "core/text.h"
 
@@ -11,8 +12,9 @@ namespace pellaro {
 HostProbe ProbeHostPins(const std::wstring& host, int port) {
     CURL* curl = curl_easy_init();
     if (!curl) return HostProbe::SessionFailed;
-    const std::optional<PinEntry> entry = FindPinEntry(host);
-    HandshakeCheck check{host, entry && !entry->pins.empty()};
+    HandshakeCheck check{host};
+    if (PinsDecideTrust(host))
+        check.accepts = [&host](const ServerChain& chain) { return DecidePins(host, chain) != PinVerdict::Failed; };
     const std::string url = "https://" + ToUtf8(host) + ":" + std::to_string(port) + "/";
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
@@ -36,7 +38,7 @@ HostProbe ProbeHostPins(const std::wstring& host, int port) {
         ReportPinFailureFor(host);
         return HostProbe::Refused;
     }
-    if (code == CURLE_OK) return check.pinned && !check.checked ? HostProbe::Refused : HostProbe::Passed;
+    if (code == CURLE_OK) return check.accepts && !check.checked ? HostProbe::Refused : HostProbe::Passed;
     return requestBytes == 0 ? HostProbe::SendFailed : HostProbe::NoResponse;
 }
 

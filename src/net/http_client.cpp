@@ -1,8 +1,14 @@
+// The request sequence both editions share: headers, the pre-flight and its
+// bookkeeping, the pin checks before and after the response, the body limit
+// and the failure texts. The platform's transport only carries it out.
 #include "net/http_client.h"
 
 #include "core/build_constants.h"
-#include "platform/device_identity.h"
 #include "core/text.h"
+#include "net/certificate_trust.h"
+#include "net/http_transport.h"
+#include "net/pin_validation.h"
+#include "platform/device_identity.h"
 
 namespace pellaro {
 
@@ -27,6 +33,17 @@ std::string PreflightPinError(const std::wstring& host) {
 }
 
 std::string PinError(const std::wstring& host) { return "SSL Pin validation FAILED for " + ToUtf8(host); }
+
+HttpClient::HttpClient() : HttpClient(OpenHttpTransport(SessionKind::Private)) {}
+
+HttpClient::HttpClient(std::unique_ptr<HttpTransport> transport) : transport_(std::move(transport)) {}
+
+HttpClient::~HttpClient() = default;
+
+HttpClient& HttpClient::Shared() {
+    static HttpClient* shared = new HttpClient(OpenHttpTransport(SessionKind::Shared));  // never destroyed
+    return *shared;
+}
 
 void HttpClient::SetHeader(const std::wstring& name, const std::wstring& value) {
     std::lock_guard guard(lock_);
@@ -68,6 +85,82 @@ std::vector<std::wstring> HttpClient::HeaderLinesFor(const std::wstring& host, c
         hardwareId = HardwareIdentifier();
     }
     return BuildHeaderLines(std::move(headers), host, contentType, deviceId, hardwareId);
+}
+
+HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url, const std::string& body,
+                              const std::wstring& contentType) {
+    HttpResponse response;
+    RequestTarget target;
+    if (!transport_->Split(url, target)) {
+        response.error = kParseUrlError;
+        return response;
+    }
+    const std::wstring host = target.host;
+    const bool pinsApply = target.secure && !pinningDisabled_;
+    // A pinned host's chain is checked in the handshake, before any request byte.
+    HandshakeCheckFn handshakeCheck;
+    if (pinsApply && PinsDecideTrust(host))
+        handshakeCheck = [host](const ServerChain& chain) { return DecidePins(host, chain) != PinVerdict::Failed; };
+
+    if (pinsApply && !PreflightDone(host)) {
+        const PreflightAttempt preflight = transport_->Preflight(target, handshakeCheck);
+        // Only a pre-flight that went out counts as done; one that could not
+        // even be opened is tried again by the next request.
+        if (preflight.sent) {
+            bool valid = false;
+            if (preflight.refused) {
+                ReportPinFailureFor(host);
+            } else {
+                valid = ValidateServerChain(host, preflight.chain);
+            }
+            if (!valid) {
+                response.error = PreflightPinError(host);
+                return response;
+            }
+            RecordPreflight(host);
+        }
+    }
+
+    ExchangeRequest request;
+    request.verb = verb;
+    request.headerLines = HeaderLinesFor(host, contentType);
+    request.body = body;
+    request.hasContentType = !contentType.empty();
+    request.handshakeCheck = handshakeCheck;
+    bool responseRefused = false;
+    bool tooLarge = false;
+    std::string received;
+    if (pinsApply) {
+        request.responseCheck = [&](const ServerChain& chain) {
+            responseRefused = !ValidateServerChain(host, chain);
+            return !responseRefused;  // a refused response's body is not read
+        };
+    }
+    request.bodyChunk = [&](std::string_view chunk) {
+        if (received.size() + chunk.size() > kMaxResponseBodyBytes) {
+            tooLarge = true;
+            return false;
+        }
+        received.append(chunk);
+        return true;
+    };
+
+    const ExchangeResult result = transport_->Exchange(target, request);
+    if (result.refused) {
+        ReportPinFailureFor(host);
+        response.error = PinError(host);
+    } else if (responseRefused) {
+        response.error = PinError(host);
+    } else if (tooLarge) {
+        response.error = kBodyTooLargeError;
+    } else if (!result.error.empty()) {
+        response.error = result.error;
+    } else {
+        response.status = result.status;
+        response.body = std::move(received);
+        response.ok = IsOkStatus(response.status);
+    }
+    return response;
 }
 
 }  // namespace pellaro

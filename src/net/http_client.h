@@ -36,9 +36,12 @@ struct HttpResponse {
     std::string error;     // empty on success, else the client's failure text
 };
 
+class HttpTransport;
+
 class HttpClient {
 public:
     HttpClient();          // throws std::runtime_error when the session cannot be opened
+    explicit HttpClient(std::unique_ptr<HttpTransport> transport);
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
@@ -62,8 +65,7 @@ private:
     std::vector<std::wstring> HeaderLinesFor(const std::wstring& host, const std::wstring& contentType);
     void RecordPreflight(const std::wstring& host);
 
-    struct Session;  // the platform's session (WinHTTP session, or a libcurl handle)
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<HttpTransport> transport_;
     std::mutex lock_;
     std::map<std::wstring, std::wstring> defaultHeaders_;
     std::set<std::wstring> preflightHosts_;

@@ -1,6 +1,5 @@
-// Server chains through CryptoAPI, SubjectPublicKeyInfo digests through CNG.
+// Server chains through CryptoAPI; pins are SHA-256 digests of the SubjectPublicKeyInfo.
 #include <windows.h>
-#include <bcrypt.h>
 #include <wincrypt.h>
 #include <winhttp.h>
 
@@ -8,28 +7,10 @@
 
 #include "core/base64.h"
 #include "net/chain_winhttp.h"
+#include "platform/crypto.h"
 
 namespace pellaro {
 namespace {
-
-std::string Sha256(const BYTE* data, DWORD length) {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return std::string();
-    std::string digest;
-    DWORD digestLength = 0, written = 0;
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    if (BCryptGetProperty(algorithm, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&digestLength), sizeof digestLength,
-                          &written, 0) == 0 &&
-        BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0) {
-        std::vector<UCHAR> out(digestLength);
-        if (BCryptHashData(hash, const_cast<PUCHAR>(data), length, 0) == 0 &&
-            BCryptFinishHash(hash, out.data(), digestLength, 0) == 0)
-            digest.assign(reinterpret_cast<const char*>(out.data()), out.size());
-        BCryptDestroyHash(hash);
-    }
-    BCryptCloseAlgorithmProvider(algorithm, 0);
-    return digest;
-}
 
 std::string PinOf(PCCERT_CONTEXT cert) {
     BYTE* encoded = nullptr;
@@ -38,7 +19,7 @@ std::string PinOf(PCCERT_CONTEXT cert) {
                              CRYPT_ENCODE_ALLOC_FLAG, nullptr, &encoded, &length) ||
         length == 0)
         return std::string();
-    const std::string digest = Sha256(encoded, length);
+    const std::string digest = Sha256(std::string_view(reinterpret_cast<const char*>(encoded), length));
     LocalFree(encoded);
     return digest.empty() ? std::string() : Base64Encode(digest);
 }

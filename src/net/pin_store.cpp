@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/build_constants.h"
+#include "net/certificate_trust.h"
 #include "net/host_probe.h"
 #include "net/http_client.h"
 #include "core/secure_wipe.h"
@@ -159,8 +160,7 @@ bool CheckHostPinsOnPort(const std::wstring& rawHost, int port) {
         std::unique_lock guard(cache.lock);
         cache.hosts.insert(host);
     };
-    const std::optional<PinEntry> entry = FindPinEntry(host);
-    if (!entry || entry->pins.empty()) {
+    if (!PinsDecideTrust(host)) {
         remember();
         return true;
     }

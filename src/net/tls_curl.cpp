@@ -3,12 +3,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
 #include "core/base64.h"
 #include "core/text.h"
+#include "platform/crypto.h"
 
 namespace pellaro {
 namespace {
@@ -17,12 +17,9 @@ std::string PinOf(X509* cert) {
     unsigned char* der = nullptr;
     const int length = i2d_X509_PUBKEY(X509_get_X509_PUBKEY(cert), &der);
     if (length <= 0) return std::string();
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int digestLength = 0;
-    const bool hashed = EVP_Digest(der, static_cast<size_t>(length), digest, &digestLength, EVP_sha256(), nullptr) == 1;
+    const std::string digest = Sha256(std::string_view(reinterpret_cast<const char*>(der), static_cast<size_t>(length)));
     OPENSSL_free(der);
-    if (!hashed) return std::string();
-    return Base64Encode(std::string_view(reinterpret_cast<const char*>(digest), digestLength));
+    return digest.empty() ? std::string() : Base64Encode(digest);
 }
 
 // The issuer's common name, else its organisation: the simple display name.
@@ -61,7 +58,7 @@ int VerifyPinnedChain(X509_STORE_CTX* store, void* arg) {
     auto* check = static_cast<HandshakeCheck*>(arg);
     check->chain = ChainFromPeer(X509_STORE_CTX_get0_untrusted(store), X509_STORE_CTX_get0_cert(store), check->host);
     check->checked = true;
-    check->passed = DecidePins(check->host, check->chain) != PinVerdict::Failed;
+    check->passed = check->accepts(check->chain);
     if (!check->passed) X509_STORE_CTX_set_error(store, X509_V_ERR_APPLICATION_VERIFICATION);
     return check->passed ? 1 : 0;
 }
@@ -69,7 +66,7 @@ int VerifyPinnedChain(X509_STORE_CTX* store, void* arg) {
 CURLcode OnSslContext(CURL*, void* sslContext, void* arg) {
     auto* check = static_cast<HandshakeCheck*>(arg);
     auto* context = static_cast<SSL_CTX*>(sslContext);
-    if (check->pinned) {
+    if (check->accepts) {
         SSL_CTX_set_cert_verify_callback(context, VerifyPinnedChain, check);
     } else {
         AddTestRoot(context);

@@ -1,6 +1,7 @@
 #pragma once
 // libcurl + OpenSSL glue shared by the client and the host pre-check: the
 // chain of a connection, and the pin check inside the TLS handshake.
+#include <functional>
 #include <string>
 
 #include <curl/curl.h>
@@ -10,10 +11,12 @@
 
 namespace pellaro {
 
-// The outcome of the pin check done during one transfer's handshake.
+// The pin check done during one transfer's handshake, and its outcome.
 struct HandshakeCheck {
     std::wstring host;
-    bool pinned = false;         // the host has pins: the chain is checked in the handshake
+    // Decides a presented chain in place of the normal verification; empty:
+    // the normal verification decides.
+    std::function<bool(const ServerChain&)> accepts;
     bool checked = false;        // a chain was presented and checked
     bool passed = false;
     ServerChain chain;
@@ -23,8 +26,8 @@ struct HandshakeCheck {
 ServerChain ChainFromPeer(STACK_OF(X509)* sent, X509* leaf, const std::wstring& host);
 // The chain of the connection a transfer is using (empty, unread, when none).
 ServerChain ChainOfTransfer(CURL* curl, const std::wstring& host);
-// Sets the TLS options: normal verification, plus the pin check in the handshake
-// when check->pinned. check must outlive the transfer.
+// Sets the TLS options: normal verification, or check->accepts in the
+// handshake when it is set. check must outlive the transfer.
 void ConfigureTls(CURL* curl, HandshakeCheck* check);
 
 }  // namespace pellaro

@@ -1,7 +1,7 @@
 #pragma once
-// The few cryptographic primitives the content links need. Bytes travel as
-// std::string. Every failure throws std::runtime_error with a fixed text that
-// is the same in both editions (the texts name the Windows CNG steps).
+// The few cryptographic primitives the program needs. Bytes travel as
+// std::string. Every failure throws std::runtime_error with the text of its
+// CryptoFailure, the same in both editions.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -17,6 +17,9 @@ std::string AesCbcEncrypt(std::string_view plaintext, std::string_view key, std:
 
 // 32-byte HMAC-SHA256 digest.
 std::string HmacSha256(std::string_view key, std::string_view data);
+
+// 32-byte SHA-256 digest; empty when the platform cannot compute it.
+std::string Sha256(std::string_view data);
 
 // Bytes from the system's cryptographic random generator.
 std::string RandomBytes(std::size_t count);

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "core/text.h"
+#include "core/hex.h"
+#include "platform/crypto.h"
 
 namespace pellaro {
 namespace {
@@ -18,6 +20,11 @@ std::string Trimmed(std::string_view text) {
 }
 
 }  // namespace
+
+std::string Sha256Hex(std::string_view data) {
+    const std::string digest = Sha256(data);
+    return digest.empty() ? std::string() : ToLowerHex(digest);
+}
 
 MachineIdentity DeriveIdentity(const MachineValues& values, const std::function<std::string(std::string_view)>& sha256Hex) {
     const std::string machine = Trimmed(values.machine);

@@ -20,7 +20,7 @@ struct MachineIdentity {
 
 // Reads the values from the system; may be slow. Empty members when unreadable.
 MachineValues ReadMachineValues();
-// Lower-case hex SHA-256 of the bytes (OpenSSL or CNG); empty on failure.
+// Lower-case hex SHA-256 of the bytes; empty on failure.
 std::string Sha256Hex(std::string_view data);
 
 // Hashes the values into identifiers. No machine value: both empty. No hardware

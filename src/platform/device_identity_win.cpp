@@ -1,11 +1,11 @@
 #include <windows.h>
-#include <bcrypt.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/device_identity_source.h"
+#include "core/hex.h"
 #include "core/text.h"
 
 namespace pellaro {
@@ -49,13 +49,7 @@ std::string SmbiosSystemUuid() {
                 allOnes = allOnes && uuid[i] == 0xFF;
             }
             if (allZero || allOnes) return {};
-            static constexpr char kDigits[] = "0123456789abcdef";
-            std::string hex;
-            for (int i = 0; i < 16; ++i) {
-                hex += kDigits[uuid[i] >> 4];
-                hex += kDigits[uuid[i] & 0xF];
-            }
-            return hex;
+            return ToLowerHex(std::string_view(reinterpret_cast<const char*>(uuid), 16));
         }
         if (type == 127) break;  // end of table
         // Skip the formatted area, then the string set that ends with two zero bytes.
@@ -69,29 +63,5 @@ std::string SmbiosSystemUuid() {
 }  // namespace
 
 MachineValues ReadMachineValues() { return MachineValues{MachineGuid(), SmbiosSystemUuid()}; }
-
-std::string Sha256Hex(std::string_view data) {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return {};
-    std::string hex;
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    unsigned char digest[32];
-    if (BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0))) {
-        const bool ok =
-            BCRYPT_SUCCESS(BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(data.data())),
-                                          static_cast<ULONG>(data.size()), 0)) &&
-            BCRYPT_SUCCESS(BCryptFinishHash(hash, digest, sizeof(digest), 0));
-        BCryptDestroyHash(hash);
-        if (ok) {
-            static constexpr char kDigits[] = "0123456789abcdef";
-            for (unsigned char b : digest) {
-                hex += kDigits[b >> 4];
-                hex += kDigits[b & 0xF];
-            }
-        }
-    }
-    BCryptCloseAlgorithmProvider(algorithm, 0);
-    return hex;
-}
 
 }  // namespace pellaro

@@ -151,8 +151,14 @@ def make_pdf():
     return bytes(out)
 
 
+# A plain light look for every page, so they read well on the player's dark default background.
+PAGE_STYLE = ("<style>html{background:#f7f7f5;color:#1f2328}"
+              "body{font:16px/1.5 'DejaVu Sans',sans-serif;max-width:44em;margin:0 auto;padding:4.5em 1em 2em}"
+              "h1{font-size:1.6em;color:#17324d}a{color:#0b5cad}li{margin:.3em 0}</style>")
+
+
 HOME_PAGE = """<!doctype html>
-<html><head><meta charset="utf-8"><title>Tovrel Academy</title></head>
+<html><head><meta charset="utf-8"><title>Tovrel Academy</title>""" + PAGE_STYLE + """</head>
 <body><h1>Tovrel Academy</h1>
 <p>Welcome to the reference academy.</p>
 <ul>
@@ -165,7 +171,7 @@ HOME_PAGE = """<!doctype html>
 """
 
 LESSON_PAGE = """<!doctype html>
-<html><head><meta charset="utf-8"><title>Lesson one</title></head>
+<html><head><meta charset="utf-8"><title>Lesson one</title>""" + PAGE_STYLE + """</head>
 <body><h1>Lesson one</h1><p id="lesson-text">The reference lesson.</p>
 <video id="player" width="320" height="180" controls></video>
 </body></html>
@@ -173,7 +179,7 @@ LESSON_PAGE = """<!doctype html>
 
 # Reports, after load, which marks the injected scripts left in the page.
 REPORT_PAGE = """<!doctype html>
-<html><head><meta charset="utf-8"><title>Script report</title></head>
+<html><head><meta charset="utf-8"><title>Script report</title>""" + PAGE_STYLE + """</head>
 <body><h1>Script report</h1>
 <script>
 function pellaroReport(extra) {
@@ -190,8 +196,13 @@ window.addEventListener('load', function () { setTimeout(pellaroReport, 1500); }
 """
 
 VIDEO_EMBED_PAGE = """<!doctype html>
-<html><head><meta charset="utf-8"><title>Video %s</title></head>
+<html><head><meta charset="utf-8"><title>Video %s</title>""" + PAGE_STYLE + """</head>
 <body><h1>Embedded video %s</h1><div id="video-frame">video</div></body></html>
+"""
+
+MEETING_PAGE = """<!doctype html>
+<html><head><meta charset="utf-8"><title>Meeting</title>""" + PAGE_STYLE + """</head>
+<body><h1>Meeting room</h1></body></html>
 """
 
 
@@ -339,7 +350,7 @@ class Handler(BaseHTTPRequestHandler):
             video = path.rstrip("/").split("/")[-1] or "home"
             return self.send(200, VIDEO_EMBED_PAGE % (video, video), "text/html; charset=utf-8")
         if "meet.localhost" in host:
-            return self.send(200, "<!doctype html><title>Meeting</title><h1>Meeting room</h1>", "text/html")
+            return self.send(200, MEETING_PAGE, "text/html; charset=utf-8")
         if path in ("/", "/index.html"):
             return self.send(200, HOME_PAGE, "text/html; charset=utf-8")
         return self.send(404, {"message": "Not found"})

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QTest>
 #include <QThread>
 
 #include <atomic>
@@ -53,7 +54,7 @@ TEST(QtWindows, HomeWindowPaintsTheLoadingTextOnBlack) {
     home->SetContentWidget(content);
     EXPECT_EQ(content->geometry(), home->rect());
     home->resize(800, 600);
-    QApplication::processEvents();
+    QTest::qWaitFor([&] { return content->geometry() == QRect(0, 0, 800, 600); }, 10000);
     EXPECT_EQ(content->geometry(), QRect(0, 0, 800, 600));
 }
 
@@ -96,7 +97,8 @@ TEST(QtWindows, PreExitTeardownFromAnotherThreadRunsOnTheUiThread) {
         finished = true;
     });
     // The worker waits for this thread's event loop to run the teardown.
-    while (!finished) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(QTest::qWaitFor([&finished] { return finished.load(); }, 30000)) << "the teardown is not done";
+    while (!finished) QApplication::processEvents(QEventLoop::AllEvents, 50);  // the worker must end before join
     worker.join();
     EXPECT_EQ(ranOn.load(), app.thread());
     SetBrowserHostsDestroyer(nullptr);

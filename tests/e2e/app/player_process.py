@@ -1,11 +1,18 @@
 """Starts the Linux player in a private environment and follows its debug lines."""
+import array
+import fcntl
 import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
+import termios
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from waiting import wait_until  # noqa: E402
 
 SKIP = 77  # CTest's skip code for a run without a display
 
@@ -86,6 +93,23 @@ class Player:
         with self.cond:
             return any(line.startswith(prefix) for line in self.lines)
 
+    def wait_exit(self, timeout=60):
+        """The exit code, once the process ended and what it wrote is read. A
+        child it started (the diagnostic dialog) may hold the pipe open after it
+        ends, so the pipe being empty counts as read too."""
+        code = self.proc.wait(timeout=timeout)
+        wait_until(lambda: not self.reader.is_alive() or self._pipe_empty(), "the output to be read", timeout)
+        with self.cond:  # a line the reader is adding is complete once it lets go
+            return code
+
+    def _pipe_empty(self):
+        pending = array.array("i", [0])
+        try:
+            fcntl.ioctl(self.proc.stderr.fileno(), termios.FIONREAD, pending)
+        except (OSError, ValueError):
+            return True  # closed: nothing left to read
+        return pending[0] == 0
+
     def kill(self):
         if self.proc.poll() is None:
             try:
@@ -98,12 +122,8 @@ class Player:
 
 def find_window(pid, title, timeout=60):
     """The X window of process `pid` whose title is exactly `title`."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
+    def search():
         out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid),
                               "--name", "^%s$" % title], capture_output=True, text=True)
-        ids = out.stdout.split()
-        if ids:
-            return ids[0]
-        time.sleep(0.2)
-    raise AssertionError("no window titled %r for pid %d" % (title, pid))
+        return out.stdout.split()
+    return wait_until(search, "a window titled %r for pid %d" % (title, pid), timeout)[0]

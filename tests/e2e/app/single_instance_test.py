@@ -29,7 +29,7 @@ def second_home_instance(sandbox, player):
     second.wait_text(ALREADY_RUNNING)
     box = find_window(second.proc.pid, "Tovrel Academy")
     subprocess.run(["xdotool", "windowfocus", "--sync", box, "key", "--clearmodifiers", "Return"], check=True)
-    assert second.proc.wait(timeout=60) == 0, "second instance exit code %s" % second.proc.returncode
+    assert second.wait_exit(timeout=60) == 0, "second instance exit code %s" % second.proc.returncode
     assert not second.has("Step 9:"), "the second instance went on starting"
     assert home.proc.poll() is None, "the first instance ended"
 
@@ -58,7 +58,7 @@ def second_player_instance(sandbox, player):
     linked.wait_text(ALREADY_RUNNING)
     box = find_window(linked.proc.pid, "Tovrel Academy")
     subprocess.run(["xdotool", "windowfocus", "--sync", box, "key", "--clearmodifiers", "Return"], check=True)
-    assert linked.proc.wait(timeout=60) == 0
+    assert linked.wait_exit(timeout=60) == 0
     assert not linked.has("Step 9:")
 
 

@@ -7,11 +7,10 @@ import os
 import socket
 import sys
 import threading
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Session, page, wait_until, WAIT  # noqa: E402
+from harness import Session, WaitTimeout, page  # noqa: E402
 
 WWW = "www.tovrel.localhost"
 
@@ -37,6 +36,10 @@ class BrowserEndToEnd(unittest.TestCase):
     def requests_to(self, host, path_prefix):
         return [r for r in self.b.requests() if r["host"] == host and r["path"].startswith(path_prefix)]
 
+    def wait_requests_to(self, host, path_prefix):
+        return self.b.wait_requests(lambda r: r["host"] == host and r["path"].startswith(path_prefix),
+                                    "a request to %s%s" % (host, path_prefix))
+
     def test_identity_headers_on_backend_requests_only(self):
         self.b.page("/e2e/identity.html", page(
             "<p>identity</p><script>Promise.all(["
@@ -46,16 +49,16 @@ class BrowserEndToEnd(unittest.TestCase):
                self.url("/x/secure-media/clip.mp4", "meet.localhost"))))
         self.s.player(self.url("/e2e/identity.html"), "url_direct")
         self.b.wait_report("identity")
-        top = self.requests_to(WWW, "/e2e/identity.html")[0]
+        top = self.wait_requests_to(WWW, "/e2e/identity.html")[0]
         for name, value in (("X-Pellaro-Client", "desktop"), ("X-Device-Id", "DEV-TEST-1"),
                             ("X-Hardware-Id", "HW-TEST-2"), ("X-Pellaro-Device", "DEV-TEST-1"),
                             ("X-Pellaro-Hardware", "HW-TEST-2")):
             self.assertEqual(header(top, name), value, name)
-        plain = self.requests_to("meet.localhost", "/status/200")[0]
+        plain = self.wait_requests_to("meet.localhost", "/status/200")[0]
         self.assertEqual(header(plain, "X-Pellaro-Client"), "desktop")
         self.assertIsNone(header(plain, "X-Device-Id"))
         self.assertIsNone(header(plain, "X-Pellaro-Device"))
-        media = self.requests_to("meet.localhost", "/x/secure-media/")[0]
+        media = self.wait_requests_to("meet.localhost", "/x/secure-media/")[0]
         self.assertIsNone(header(media, "X-Device-Id"))
         self.assertEqual(header(media, "X-Pellaro-Device"), "DEV-TEST-1")
         self.assertEqual(header(media, "X-Pellaro-Hardware"), "HW-TEST-2")
@@ -68,10 +71,10 @@ class BrowserEndToEnd(unittest.TestCase):
         base = self.url("/")
         self.s.player(self.url("/e2e/embed.html", "meet.localhost"), "url_direct", base=base)
         self.b.wait_report("embed")
-        embed = self.requests_to("www.vidshare.localhost", "/embed/abc")[0]
+        embed = self.wait_requests_to("www.vidshare.localhost", "/embed/abc")[0]
         # The engine writes a referrer as a URL, so the origin keeps its "/".
         self.assertEqual(header(embed, "Referer"), base.rstrip("/") + "/")
-        report = [r for r in self.b.requests() if r["path"] == "/report"][0]
+        report = self.b.wait_requests(lambda r: r["path"] == "/report", "the report's request")[0]
         self.assertEqual(header(report, "Referer"), self.url("/e2e/embed.html", "meet.localhost"))
 
     def test_disallowed_link_is_cancelled_also_through_a_new_window(self):
@@ -138,8 +141,11 @@ class BrowserEndToEnd(unittest.TestCase):
         for _ in range(5):
             self.s.display.run("xdotool", "windowfocus", "--sync", window)
             self.s.display.run("xdotool", "key", "ctrl+p")
-            if wait_until(lambda: len(d.matching(r"^Action: print$")) >= 2, 5):
+            try:
+                d.wait_count(r"^Action: print$", 2, 5)
                 break
+            except WaitTimeout:
+                pass  # the key went nowhere: focus and press again
         # The view takes Ctrl+P itself (the PDF viewer's frame has no page script),
         # so the second request is the key, not a message of the page.
         self.assertGreaterEqual(len(d.matching(r"^Action: print$")), 2)
@@ -240,6 +246,7 @@ class BrowserEndToEnd(unittest.TestCase):
         d.wait_line(r"^WebMessage: btn_reload$")
         d.wait_line(r"^WebMessage: btn_back$")
         self.assertEqual(d.matching(r"^WebMessage: btn_home$"), [])  # the click ending a drag is swallowed
+        d.wait_count(r"^Action: front$", 2)
         self.assertGreaterEqual(len(d.matching(r"^Action: front$")), 2)  # after every navigation
         d.wait_line(r"^Base address: https://www\.tovrel\.localhost:%d$" % self.b.port)
 
@@ -261,7 +268,12 @@ class BrowserEndToEnd(unittest.TestCase):
             "window.chrome.webview.postMessage('pageLoaded');report('item');});</script>"))
         d = self.s.player(self.url("/e2e/item.html"), "video")
         self.b.wait_report("item")
-        wait_until(lambda: len(d.matching(r"^WebMessage: pageLoaded$")) >= 2, 10)
+        d.wait_line(r"^WebMessage: pageLoaded$")
+        d.wait_line(r"^Action: show player$")
+        try:  # gives the framed item's message time to arrive, so that a second show would be seen
+            d.wait_count(r"^WebMessage: pageLoaded$", 2, 10)
+        except WaitTimeout:
+            pass
         self.assertGreaterEqual(len(d.matching(r"^WebMessage: pageLoaded$")), 1)
         self.assertEqual(len(d.matching(r"^Action: show player$")), 1)
 

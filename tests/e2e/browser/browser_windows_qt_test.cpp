@@ -1,9 +1,7 @@
 // The browser hosts inside the real application windows, on Qt's offscreen platform.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
-
-#include <functional>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -18,14 +16,9 @@ namespace {
 // The application object made by qt_test_main.cpp.
 QApplication& Application() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
 
-// Lets the event loop run until the condition holds (window-system changes
-// arrive as events).
-bool Eventually(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return condition();
-}
+// Window-system changes arrive as events: the event loop runs until the
+// condition holds or the deadline passes.
+constexpr int kDeadlineMs = 10000;
 
 class BrowserWindows : public ::testing::Test {
 protected:
@@ -51,9 +44,9 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
     EXPECT_EQ(BrowserUserDataFolder(), (data_.path() + "/Tovrel Academy/WebView2Data").toStdWString());
 
     home->showMinimized();
-    EXPECT_TRUE(Eventually([&] { return !view->isVisible(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isVisible(); }, kDeadlineMs));
     home->showNormal();
-    EXPECT_TRUE(Eventually([&] { return view->isVisible(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, kDeadlineMs));
 
     // Pages are heard once the window has a committed top document.
     ASSERT_TRUE(Eventually([&] { return !HomeHost()->TopDocument().address.empty(); }));
@@ -62,7 +55,7 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
     EXPECT_TRUE(home->isFullScreen());
     HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_FALSE(home->isFullScreen());
-    EXPECT_TRUE(Eventually([&] { return home->geometry() == before; }))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return home->geometry() == before; }, kDeadlineMs))
         << before.x() << "," << before.y() << " " << before.width() << "x" << before.height() << " now " << home->geometry().x() << "," << home->geometry().y() << " " << home->geometry().width() << "x" << home->geometry().height();
 
     DestroyBrowserHosts();
@@ -84,7 +77,7 @@ TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
     EXPECT_TRUE(player->isFullScreen());
     PlayerHost()->onWebMessage(L"toggleFullscreen");
     EXPECT_FALSE(player->isFullScreen());
-    EXPECT_TRUE(Eventually([&] { return player->size() == QSize(1280, 720); })) << player->width();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->size() == QSize(1280, 720); }, kDeadlineMs)) << player->width();
     PlayerHost()->onWebMessage(L"btn_home");  // not a player word: nothing happens
     EXPECT_FALSE(player->isFullScreen());
 }

@@ -10,24 +10,15 @@ import subprocess
 import sys
 import tempfile
 import threading
-import time
 import urllib.request
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from waiting import WAIT, WaitTimeout, wait_until  # noqa: E402,F401
 
 SOURCE_DIR = os.environ.get("PELLARO_SOURCE_DIR",
                             os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")))
 BACKEND = os.environ.get("PELLARO_BACKEND_SERVER", os.path.join(SOURCE_DIR, "tests", "backend", "server.py"))
 DRIVER = os.environ.get("PELLARO_BROWSER_DRIVER", "")
-WAIT = float(os.environ.get("PELLARO_E2E_WAIT", "45"))  # generous: two shared cores
-
-
-def wait_until(predicate, timeout=WAIT, step=0.2):
-    end = time.time() + timeout
-    while time.time() < end:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return predicate()
 
 
 class Backend:
@@ -38,8 +29,11 @@ class Backend:
         self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", str(port), "--port-file", port_file,
                                       "--log", self.log_file, "--lifetime", "900"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if not wait_until(lambda: os.path.exists(port_file) or self.proc.poll() is not None, 30) or \
-                not os.path.exists(port_file):
+        try:
+            wait_until(lambda: os.path.exists(port_file) or self.proc.poll() is not None, "the backend's port file", 30)
+        except WaitTimeout:
+            pass
+        if not os.path.exists(port_file):
             self.stop()
             raise RuntimeError("backend did not start")
         with open(port_file) as f:
@@ -78,10 +72,13 @@ class Backend:
         return out
 
     def wait_report(self, tag, timeout=WAIT):
-        found = wait_until(lambda: self.reports(tag), timeout)
-        if not found:
-            raise AssertionError("no report %r; log: %s" % (tag, [r["path"] for r in self.requests()]))
-        return found[0]
+        return wait_until(lambda: self.reports(tag), "a report %r" % tag, timeout,
+                          seen=lambda: [r["path"] for r in self.requests()])[0]
+
+    def wait_requests(self, accept, what, timeout=WAIT):
+        """The logged requests `accept` takes, once there is at least one."""
+        return wait_until(lambda: [r for r in self.requests() if accept(r)], what, timeout,
+                          seen=lambda: ["%s%s" % (r["host"], r["path"]) for r in self.requests()])
 
     def stop(self):
         if self.proc.poll() is None:
@@ -148,25 +145,28 @@ class Driver:
         with self.lock:
             return [l for l in self.lines if re.search(pattern, l)]
 
+    def tail(self):
+        with self.lock:
+            return "\n" + "\n".join(self.lines[-60:])
+
     def wait_line(self, pattern, timeout=WAIT):
-        found = wait_until(lambda: self.matching(pattern), timeout)
-        if not found:
-            raise AssertionError("no line %r in:\n%s" % (pattern, "\n".join(self.lines[-60:])))
-        return found[0]
+        return self.wait_count(pattern, 1, timeout)[0]
+
+    def wait_count(self, pattern, count, timeout=WAIT):
+        """The lines matching `pattern`, once there are at least `count`."""
+        def enough():
+            found = self.matching(pattern)
+            return found if len(found) >= count else None
+        return wait_until(enough, "%d line(s) %r" % (count, pattern), timeout, seen=self.tail)
 
     def window_id(self):
-        result = None
-
         def find():
-            nonlocal result
             out = subprocess.run(["xdotool", "search", "--pid", str(self.proc.pid), "--onlyvisible",
                                   "--name", "Tovrel Academy"],
                                  env=dict(os.environ, DISPLAY=self.display_name), capture_output=True)
             ids = out.stdout.decode().split()
-            result = ids[0] if ids else None
-            return result
-        wait_until(find, WAIT)
-        return result
+            return ids[0] if ids else None
+        return wait_until(find, "a visible window of the driver", WAIT)
 
     def stop(self):
         if self.proc.poll() is None:

@@ -13,8 +13,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import urllib.parse
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from waiting import wait_until  # noqa: E402
 
 LINK_TITLE = "Link Error - \u062e\u0637\u0623 \u0641\u064a \u0627\u0644\u0631\u0627\u0628\u0637"
 LINK_MESSAGE = ("Failed to process the content link.\n"
@@ -26,16 +28,6 @@ CLOSE_GREY = (0x55, 0x55, 0x55)
 
 def run(cmd, env, **kw):
     return subprocess.run(cmd, env=env, capture_output=True, text=True, timeout=60, **kw)
-
-
-def wait_for(what, probe, limit):
-    end = time.monotonic() + limit
-    while time.monotonic() < end:
-        value = probe()
-        if value:
-            return value
-        time.sleep(0.2)
-    raise AssertionError("timed out waiting for " + what)
 
 
 class Display:
@@ -52,7 +44,7 @@ class Display:
             self.proc = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             self.env["DISPLAY"] = ":%d" % number
-            wait_for("Xvfb", lambda: os.path.exists("/tmp/.X11-unix/X%d" % number), 20)
+            wait_until(lambda: os.path.exists("/tmp/.X11-unix/X%d" % number), "Xvfb", 20)
             return
         raise RuntimeError("no free display number")
 
@@ -171,22 +163,22 @@ def follow_fatal_notice(env, player, cli, dialog_name, code=None, screenshots=No
     process ends with 1, the dialog (titled like `dialog_name`, a regular
     expression) outlives it and keeps the code. Returns (code, dialog window)."""
     started = started if started is not None else set()
-    notice = wait_for("the countdown notice", lambda: find_window(env, "^Security Alert$"), 90)
+    notice = wait_until(lambda: find_window(env, "^Security Alert$"), "the countdown notice", 90)
     if code is None:
-        code = wait_for("a code on the clipboard", lambda: (clipboard(env) or "").strip() or None, 20)
+        code = wait_until(lambda: (clipboard(env) or "").strip() or None, "a code on the clipboard", 20)
     _, _, width, height = geometry(env, notice)
     assert (width, height) == (700, 600 if code else 500), (width, height)
-    wait_for("the code on the clipboard", lambda: clipboard(env) == code, 20)
+    wait_until(lambda: clipboard(env) == code, "the code on the clipboard", 20, seen=lambda: clipboard(env))
     assert player.poll() is None, "the player ended before the countdown was over"
     screenshot(env, screenshots, "countdown%s.png" % tag)
 
     assert player.wait(timeout=90) == 1, "exit code %s" % player.returncode
-    dialog = wait_for("the HTML dialog", lambda: find_window(env, dialog_name), 90)
+    dialog = wait_until(lambda: find_window(env, dialog_name), "the HTML dialog", 90)
     _, _, width, height = geometry(env, dialog)
     assert (width, height) == (700, 580), (width, height)
     started.add(int(run(["xdotool", "getwindowpid", dialog], env).stdout.strip()))
     # The player is gone; the dialog keeps the code on the clipboard.
-    wait_for("the code kept by the dialog", lambda: clipboard(env) == code, 20)
+    wait_until(lambda: clipboard(env) == code, "the code kept by the dialog", 20, seen=lambda: clipboard(env))
     return code, dialog
 
 
@@ -217,22 +209,28 @@ def check_run(args, display, from_worker=False):
             return
         dialog_pid = max(started - {player.pid})
 
-        time.sleep(2)   # let the page paint
+        def buttons():
+            """(Close centre, Copy columns) once the page has painted both."""
+            rows = window_pixels(env, dialog)[2]
+            close_at = button_centre(rows, CLOSE_GREY)
+            if not close_at:
+                return None
+            # The copy button sits on the same line, left of Close.
+            row = rows[close_at[1]]
+            copy_xs = [x for x in range(close_at[0]) if row[x] == ACCENT]
+            return (close_at, copy_xs) if copy_xs else None
+        close_at, copy_xs = wait_until(buttons, "the page to paint its Close and Copy buttons", 60)
         screenshot(env, args.screenshots, "dialog.png")
-        _, _, rows = window_pixels(env, dialog)
-        close_at = button_centre(rows, CLOSE_GREY)
         assert close_at, "no Close button found"
-        # The copy button sits on the same line, left of Close.
-        row = rows[close_at[1]]
-        copy_xs = [x for x in range(close_at[0]) if row[x] == ACCENT]
         assert copy_xs, "no Copy button found"
         set_clipboard(env, "something else")
-        wait_for("the clipboard taken over", lambda: clipboard(env) == "something else", 20)
+        current = lambda: clipboard(env)  # noqa: E731
+        wait_until(lambda: clipboard(env) == "something else", "the clipboard taken over", 20, seen=current)
         click(env, dialog, (copy_xs[0] + copy_xs[-1]) // 2, close_at[1])
-        wait_for("Copy Code to fill the clipboard", lambda: clipboard(env) == code, 20)
+        wait_until(lambda: clipboard(env) == code, "Copy Code to fill the clipboard", 20, seen=current)
         click(env, dialog, *close_at)
-        wait_for("Close to end the dialog", lambda: not os.path.exists("/proc/%d" % dialog_pid) or
-                 open("/proc/%d/stat" % dialog_pid).read().split()[2] == "Z", 30)
+        wait_until(lambda: not os.path.exists("/proc/%d" % dialog_pid) or
+                   open("/proc/%d/stat" % dialog_pid).read().split()[2] == "Z", "Close to end the dialog", 30)
     except AssertionError:
         log.seek(0)
         sys.stderr.write(log.read().decode(errors="replace"))

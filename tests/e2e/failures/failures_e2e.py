@@ -17,7 +17,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 for folder in ("browser", "app", "diag"):
     sys.path.insert(0, os.path.join(HERE, "..", folder))
-from harness import Backend, Display, wait_until, SOURCE_DIR  # noqa: E402
+from harness import Backend, Display, WaitTimeout, wait_until, SOURCE_DIR  # noqa: E402
 from player_process import SKIP, Player, find_window  # noqa: E402
 from program_e2e import port_443_free  # noqa: E402
 import test_diagnostic_dialog as diag  # noqa: E402
@@ -50,8 +50,10 @@ class Run:
             display_env = dict(os.environ, DISPLAY=self.display.name)
             self.keeper = subprocess.Popen(["xprop", "-root", "-spy"], env=display_env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if not wait_until(lambda: subprocess.run(["xdpyinfo"], env=display_env, capture_output=True,
-                                                     timeout=60).returncode == 0, LONG):
+            try:
+                wait_until(lambda: subprocess.run(["xdpyinfo"], env=display_env, capture_output=True,
+                                                  timeout=60).returncode == 0, "the display to answer", LONG)
+            except WaitTimeout:
                 raise RuntimeError("the display %s does not answer" % self.display.name)
         except Exception:
             self.close()
@@ -111,7 +113,7 @@ class Run:
                        check=True, env=self.env, timeout=60)
 
     def exit_code(self):
-        return self.player.proc.wait(timeout=LONG)
+        return self.player.wait_exit(timeout=LONG)
 
     def own_processes(self):
         """Processes that carry this run's environment (the program, the
@@ -132,8 +134,9 @@ class Run:
     def opened(self, settle=True):
         """Addresses the program handed to the desktop; with settle, only once
         every process it started has ended."""
-        if settle and not wait_until(lambda: not self.own_processes(), LONG):
-            raise AssertionError("processes still running: %s" % [describe(pid) for pid in self.own_processes()])
+        if settle:
+            wait_until(lambda: not self.own_processes(), "every process the program started to end", LONG,
+                       seen=lambda: [describe(pid) for pid in self.own_processes()])
         if not os.path.exists(self.opened_file):
             return []
         with open(self.opened_file) as f:
@@ -207,7 +210,7 @@ def assert_icon_on_the_right(run, box):
         width, _, rows = diag.window_pixels(run.env, box)
         xs = [x for row in rows for x, (r, g, b) in enumerate(row) if r > 190 and g > 140 and b < 90]
         return (width, xs) if len(xs) > 30 else None
-    found = wait_until(yellow_columns, 30)
+    found = wait_until(yellow_columns, "the warning icon to be painted", 30)
     assert found, "no warning icon painted"
     width, xs = found
     assert sum(xs) / len(xs) > width / 2, "warning icon on the left: mean x %d of %d" % (sum(xs) / len(xs), width)
@@ -219,7 +222,7 @@ def tampered_link_ends_in_dialog(run):
     assert opened.returncode == 1 and opened.stdout.strip() == diag.MAC_REASON, opened.stdout
     player = run.start(link)
     code, _ = diag.follow_fatal_notice(run.env, player.proc, run.cli, "^Link Error - ")
-    assert player.has("Diagnostic dialog: %s | code %s" % (diag.LINK_TITLE, code)), run.output()
+    player.wait_text("Diagnostic dialog: %s | code %s" % (diag.LINK_TITLE, code), LONG)
     fields = diag.decode(run.cli, code, run.env)
     assert fields["reason"] == diag.MAC_REASON, fields
     assert int(fields["ts"]) > 1600000000, fields
@@ -256,7 +259,7 @@ def optional_update_declined_home(run):
     run.answer_box(APP + " - Update Available", "Escape")
     run.player.wait_text("Step 9: hasSchemeArgs=0", LONG)
     find_window(run.player.proc.pid, APP + " V 4.12.0", LONG)
-    assert wait_until(lambda: run.requests("/", "GET"), LONG), run.output()
+    assert wait_until(lambda: run.requests("/", "GET"), "the home page's request", LONG), run.output()
     assert run.player.proc.poll() is None
     assert not os.path.exists(run.opened_file)
 
@@ -267,9 +270,10 @@ def optional_update_declined_link(run):
     run.start(run.seal("report-1", "https://www.tovrel.localhost"))
     for asked in (1, 2):
         assert wait_until(lambda: len([l for l in run.player.lines if l.startswith(UPDATE_AVAILABLE)]) >= asked,
-                          LONG), run.output()
+                          "update prompt %d" % asked, LONG, seen=run.output), run.output()
         run.answer_box(APP + " - Update Available", "Escape")
-    assert wait_until(lambda: run.requests("/report", "POST"), LONG), run.output()
+    assert wait_until(lambda: run.requests("/report", "POST"), "the report page's report", LONG,
+                      seen=run.output), run.output()
     puts = run.requests(CONTENT_PATH, "PUT")
     assert len(puts) == 1 and puts[0]["host"] == "www.tovrel.localhost", puts
     hosts = [r["host"] for r in run.requests(VERSION_PATH, "GET")]
@@ -310,7 +314,7 @@ def intercepted_backend(run):
     player = run.start()
     code, _ = diag.follow_fatal_notice(run.env, player.proc, run.cli, "^Network Connection Intercepted - ")
     assert code == "SSL_api.tovrel.localhost", code
-    assert player.has("Diagnostic dialog: %s | code %s" % (INTERCEPTED, code)), run.output()
+    player.wait_text("Diagnostic dialog: %s | code %s" % (INTERCEPTED, code), LONG)
     fields = diag.decode(run.cli, code, run.env)
     assert fields == {"kind": "pin validation failed", "host": "api.tovrel.localhost"}, fields
     # The chain was refused in the handshake: nothing reached the backend.
@@ -318,6 +322,7 @@ def intercepted_backend(run):
     assert any(e["event"] == "handshake" and e["sni"] == "api.tovrel.localhost" and e["chain"] == "interceptor"
                for e in log), log
     assert not [r for r in run.requests() if r["host"] == "api.tovrel.localhost"], run.requests()
+    player.wait_exit(LONG)  # all its output read
     assert not run.player.has("Step 9:")
 
 

@@ -53,8 +53,11 @@ class JobListener:
                 self.arrived.notify_all()
 
     def wait_for_jobs(self, count, timeout):
+        """The jobs received, once there are at least `count`."""
         with self.arrived:
-            self.arrived.wait_for(lambda: len(self.jobs) >= count, timeout)
+            if not self.arrived.wait_for(lambda: len(self.jobs) >= count, timeout):
+                raise AssertionError("timed out after %gs waiting for %d print job(s); got %d"
+                                     % (timeout, count, len(self.jobs)))
             return list(self.jobs)
 
     def close(self):

@@ -9,6 +9,7 @@ import shutil
 import socket
 import subprocess
 import sys
+import hashlib
 import tempfile
 import time
 import unittest
@@ -17,13 +18,14 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "browser"))
 import test_printing  # noqa: E402
-from harness import Backend, SOURCE_DIR  # noqa: E402
+from harness import Backend, SOURCE_DIR, wait_until  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")
 SKIP = 77
 PDF_PATH = "/content/sample.pdf"
 BUTTON_BLUE = (33, 150, 243)  # the print button's fill
+VIEWER_TOOLBAR = (50, 54, 57)  # the PDF viewer's toolbar, shown once the document is laid out
 
 
 def port_443_free():
@@ -38,10 +40,19 @@ def port_443_free():
         probe.close()
 
 
+def capture(test, wid, *args):
+    """The window read with ImageMagick's import, or b"" when that hangs: like a
+    search, it can hang on a window that changes while it is read."""
+    try:
+        return subprocess.run(["import", "-window", wid, *args], env=test.env(), capture_output=True,
+                              timeout=20).stdout
+    except subprocess.TimeoutExpired:
+        return b""
+
+
 def pixel(test, wid, x, y):
-    """The colour at (x, y) of a window, read with ImageMagick's import."""
-    out = subprocess.run(["import", "-window", wid, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
-                         env=test.env(), capture_output=True, text=True, timeout=60).stdout
+    """The colour at (x, y) of a window."""
+    out = capture(test, wid, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-").decode()
     for line in out.splitlines():
         if line.startswith("0,0:") and "(" in line:
             values = line.split("(", 1)[1].split(")", 1)[0].split(",")
@@ -49,12 +60,23 @@ def pixel(test, wid, x, y):
     return None
 
 
+def near(colour, expected, tolerance=24):
+    return bool(colour) and all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
+
+
+def window_digest(test, wid):
+    """A digest of what the window shows now."""
+    shown = capture(test, wid, "-depth", "8", "rgb:-")
+    return hashlib.sha256(shown).hexdigest() if shown else None
+
+
 def pdf_item_ready(backend, pdf_requests_before):
     """Waits until the player fetched the PDF again and painted the print button
     over it: the page and its scripts are in place."""
     def ready(test, player):
-        fetched = test_printing.wait_until(lambda: len([r for r in backend.requests() if r["path"] == PDF_PATH])
-                             > pdf_requests_before[0], test_printing.TIMEOUT)
+        fetched = wait_until(lambda: len([r for r in backend.requests() if r["path"] == PDF_PATH])
+                             > pdf_requests_before[0], "the player to fetch the PDF", test_printing.TIMEOUT,
+                             seen=lambda: player.seen[-20:])
         test.assertTrue(fetched, "the player did not fetch the PDF; saw %s" % player.seen[-20:])
         pdf_requests_before[0] = len([r for r in backend.requests() if r["path"] == PDF_PATH])
 
@@ -65,9 +87,19 @@ def pdf_item_ready(backend, pdf_requests_before):
                 return False
             # Below the glyph in the button's middle.
             colour = pixel(test, wid, size[0] - 48, size[1] - 32)
-            return colour and all(abs(a - b) <= 24 for a, b in zip(colour, BUTTON_BLUE))
-        test.assertTrue(test_printing.wait_until(button_painted), "the print button never showed")
-        time.sleep(2)  # the viewer lays out its first page after the frame is painted
+            return near(colour, BUTTON_BLUE)
+        test.assertTrue(wait_until(button_painted, "the print button", test_printing.TIMEOUT),
+                        "the print button never showed")
+
+        def laid_out():
+            # The viewer lays out the document after the frame is painted: its toolbar
+            # shows and the window stops changing.
+            if not near(pixel(test, player.window, 5, 5), VIEWER_TOOLBAR, 6):  # not the darker loading page
+                return False
+            before = window_digest(test, player.window)
+            time.sleep(0.5)
+            return before is not None and before == window_digest(test, player.window)
+        wait_until(laid_out, "the viewer to lay out its page", test_printing.TIMEOUT)
     return ready
 
 

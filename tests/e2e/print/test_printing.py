@@ -21,7 +21,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from private_cups import JobListener, PrivateCups  # noqa: E402
+from waiting import wait_until  # noqa: E402
 
 DRIVER = None
 PLAYER = None        # the player's command line, when testing the player itself
@@ -41,16 +43,6 @@ PAGE = """<!doctype html><html><head><title>Printing lesson</title></head><body>
 window.receivedResults = [];
 window.addEventListener('message', e => window.receivedResults.push(e.data));
 </script></body></html>"""
-
-
-def wait_until(predicate, timeout=TIMEOUT, step=0.2):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return predicate()
 
 
 class VirtualDisplay:
@@ -184,18 +176,15 @@ class PrintingTest(unittest.TestCase):
 
     def wait_for_dialog(self, known, timeout=TIMEOUT):
         """The id of a visible picker window not seen before."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
+        def new_picker():
             try:
                 found = self.xdotool("search", "--onlyvisible", "--name", "^Select Printer$", timeout=10)
             except subprocess.TimeoutExpired:  # see find_player_window
-                continue
-            for wid in found:
-                if wid not in known:
-                    known.add(wid)
-                    return wid
-            time.sleep(0.2)
-        raise AssertionError("the printer picker did not open")
+                return None
+            return next((wid for wid in found if wid not in known), None)
+        wid = wait_until(new_picker, "the printer picker to open", timeout)
+        known.add(wid)
+        return wid
 
     def visible_windows(self):
         return set(self.xdotool("search", "--onlyvisible", "--name", "."))
@@ -238,7 +227,8 @@ class PrintingTest(unittest.TestCase):
     def start_player(self):
         player = PlayerRun(self.env())
         self.addCleanup(player.finish)
-        self.assertTrue(wait_until(lambda: self.find_player_window(player)), "the player showed no window")
+        self.assertTrue(wait_until(lambda: self.find_player_window(player), "the player's window", TIMEOUT),
+                        "the player showed no window")
         if PLAYER_READY:
             PLAYER_READY(self, player)
         return player
@@ -340,7 +330,7 @@ class PrintingTest(unittest.TestCase):
         windows = self.visible_windows()
         player.click_print_button(self)
         wid = self.wait_for_dialog(set())
-        time.sleep(1)
+        time.sleep(1)  # an engine window would show up together with ours
         self.assertEqual(self.visible_windows() - windows, {wid}, "windows other than the picker opened")
         self.press(wid, "Return")
         self.assertEqual(player.wait_line("printResult: "), SUCCESS)

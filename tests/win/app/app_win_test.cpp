@@ -17,6 +17,7 @@
 #include "core/pre_exit_hook.h"
 #include "app/pre_exit_teardown.h"
 #include "browser/app_windows.h"
+#include "wait_for.h"
 
 namespace pellaro {
 namespace {
@@ -94,12 +95,7 @@ TEST(WinWindows, TeardownFromAnotherThreadRunsOnTheWindowThread) {
         finished = true;
     });
     // The worker's blocking send is answered while this thread pumps messages.
-    const ULONGLONG deadline = GetTickCount64() + 20000;
-    while (!finished && GetTickCount64() < deadline) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(10);
-    }
+    testing::WaitFor([&finished] { return finished.load(); }, 20000);
     worker.join();
     EXPECT_EQ(g_destroyThread.load(), GetCurrentThreadId());
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/diagnostic_dialog_content.h"
+#include "wait_for.h"
 
 namespace pellaro {
 namespace {
@@ -20,18 +21,20 @@ struct Seen {
 };
 
 Seen WaitForNotice() {
-    for (int i = 0; i < 600; ++i) {
-        if (HWND hwnd = FindWindowW(kCountdownClassName, kCountdownWindowTitle)) {
-            Seen seen;
-            GetWindowRect(hwnd, &seen.rect);
-            seen.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-            seen.exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-            return seen;
-        }
-        Sleep(50);
+    HWND hwnd = nullptr;
+    const bool shown = testing::WaitFor([&hwnd] {
+        hwnd = FindWindowW(kCountdownWindowId, kCountdownWindowTitle);
+        return hwnd != nullptr;
+    });
+    if (!shown) {
+        ADD_FAILURE() << "no countdown window";
+        return {};
     }
-    ADD_FAILURE() << "no countdown window";
-    return {};
+    Seen seen;
+    GetWindowRect(hwnd, &seen.rect);
+    seen.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    seen.exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+    return seen;
 }
 
 class CountdownNoticeWindow : public ::testing::TestWithParam<bool> {};
@@ -52,7 +55,7 @@ TEST_P(CountdownNoticeWindow, IsATopMostBorderedPopupOfTheRightSize) {
     EXPECT_TRUE(seen.exStyle & WS_EX_TOPMOST);
     ASSERT_EQ(shown.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_TRUE(shown.get());
-    EXPECT_EQ(FindWindowW(kCountdownClassName, kCountdownWindowTitle), nullptr);
+    EXPECT_EQ(FindWindowW(kCountdownWindowId, kCountdownWindowTitle), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutCode, CountdownNoticeWindow, ::testing::Bool());

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/diagnostic_dialog_content.h"
+#include "wait_for.h"
 
 namespace pellaro {
 namespace {
@@ -66,12 +67,10 @@ TEST(ShowDiagnosticDialogAndExit, CopiesTheCodeAndEndsWithExitCode1) {
     SetEnvironmentVariableA(kChildVariable, nullptr);
     ASSERT_TRUE(started);
 
-    bool sawNotice = false;
-    for (int i = 0; i < 600 && !sawNotice; ++i) {
-        sawNotice = FindWindowW(kCountdownClassName, kCountdownWindowTitle) != nullptr;
-        if (!sawNotice) Sleep(50);
-    }
+    const bool sawNotice = testing::WaitFor(
+        [] { return FindWindowW(kCountdownWindowId, kCountdownWindowTitle) != nullptr; });
     EXPECT_TRUE(sawNotice);
+    testing::WaitFor([] { return ClipboardText() == kCode; });
     EXPECT_EQ(ClipboardText(), kCode);
     EXPECT_EQ(WaitForSingleObject(child.hProcess, 60000), WAIT_OBJECT_0);
     DWORD exitCode = 0;

@@ -1,0 +1,210 @@
+// The request sequence both editions share, run over a scripted transport:
+// pre-flight bookkeeping, the pin checks around the response, failure texts,
+// and which hosts leave certificate errors to their pins.
+#include <gtest/gtest.h>
+
+#include "net/certificate_trust.h"
+#include "net/http_client.h"
+#include "net/http_transport.h"
+#include "net/pin_store.h"
+#include "core/text.h"
+
+namespace pellaro {
+namespace {
+
+const std::wstring kPinned = L"api.tovrel.localhost";  // in the backend's domain: failures are reported
+const std::wstring kUnpinned = L"elsewhere.example";
+
+ServerChain ChainWithPin(const std::string& pin) {
+    ServerChain chain;
+    chain.read = true;
+    chain.wellFormed = true;
+    chain.elements.push_back({pin, L"Test Root"});
+    return chain;
+}
+
+// Answers as scripted and records what the sequence asked of it.
+class ScriptedTransport final : public HttpTransport {
+public:
+    bool secure = true;
+    PreflightAttempt preflight;
+    ExchangeResult exchange;
+    ServerChain responseChain;
+    std::vector<std::string> bodyChunks;
+
+    int preflights = 0;
+    int exchanges = 0;
+    bool preflightHadHandshakeCheck = false;
+    bool exchangeHadHandshakeCheck = false;
+    bool exchangeHadResponseCheck = false;
+    std::size_t chunksTaken = 0;
+
+    bool Split(const std::wstring& url, RequestTarget& target) override {
+        if (url == L"unsplittable") return false;
+        target.url = url;
+        target.host = url;
+        target.port = 443;
+        target.secure = secure;
+        return true;
+    }
+    PreflightAttempt Preflight(const RequestTarget&, const HandshakeCheckFn& handshakeCheck) override {
+        ++preflights;
+        preflightHadHandshakeCheck = static_cast<bool>(handshakeCheck);
+        return preflight;
+    }
+    ExchangeResult Exchange(const RequestTarget&, const ExchangeRequest& request) override {
+        ++exchanges;
+        exchangeHadHandshakeCheck = static_cast<bool>(request.handshakeCheck);
+        exchangeHadResponseCheck = static_cast<bool>(request.responseCheck);
+        if (exchange.refused || !exchange.error.empty()) return exchange;
+        if (request.responseCheck && !request.responseCheck(responseChain)) return ExchangeResult{};
+        for (const std::string& chunk : bodyChunks) {
+            ++chunksTaken;
+            if (!request.bodyChunk(chunk)) break;
+        }
+        return exchange;
+    }
+};
+
+class RequestSequenceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ReplacePinStore({{kPinned, {"PIN-A"}}, {L"nopins.example", {}}});
+        reported.clear();
+        SetPinFailureReporter([this](const std::wstring& host) { reported.push_back(host); });
+        auto owned = std::make_unique<ScriptedTransport>();
+        transport = owned.get();
+        transport->exchange.status = 200;
+        transport->responseChain = ChainWithPin("PIN-A");
+        transport->bodyChunks = {"he", "llo"};
+        client = std::make_unique<HttpClient>(std::move(owned));
+    }
+    void TearDown() override {
+        SetPinFailureReporter(nullptr);
+        InstallDefaultPins();
+    }
+    ScriptedTransport* transport = nullptr;
+    std::unique_ptr<HttpClient> client;
+    std::vector<std::wstring> reported;
+};
+
+TEST_F(RequestSequenceTest, PreflightCountsAsDoneOnlyWhenSentAndPassed) {
+    struct Case {
+        const char* name;
+        std::wstring host;
+        PreflightAttempt attempt;
+        bool refusedWithPreflightError;
+        bool recorded;
+        bool reported;
+    };
+    PreflightAttempt notOpened;
+    PreflightAttempt sentNoChain;
+    sentNoChain.sent = true;
+    PreflightAttempt passing;
+    passing.sent = true;
+    passing.chain = ChainWithPin("PIN-A");
+    PreflightAttempt otherPin = passing;
+    otherPin.chain = ChainWithPin("PIN-X");
+    PreflightAttempt refusedInHandshake = sentNoChain;
+    refusedInHandshake.refused = true;
+    const Case cases[] = {
+        {"not opened: the request goes on, tried again next time", kPinned, notOpened, false, false, false},
+        {"sent to a host without pins", kUnpinned, sentNoChain, false, true, false},
+        {"pinned chain passes", kPinned, passing, false, true, false},
+        {"pinned host, no chain read", kPinned, sentNoChain, true, false, false},
+        {"pinned host, chain with another pin", kPinned, otherPin, true, false, true},
+        {"pinned host, refused in the handshake", kPinned, refusedInHandshake, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        transport->preflight = c.attempt;
+        const HttpResponse r = client->Get(c.host);
+        EXPECT_EQ(transport->preflights, 1) << c.name;
+        EXPECT_EQ(client->PreflightDone(c.host), c.recorded) << c.name;
+        EXPECT_EQ(reported.size(), c.reported ? 1u : 0u) << c.name;
+        if (c.refusedWithPreflightError) {
+            EXPECT_EQ(r.error, PreflightPinError(c.host)) << c.name;
+            EXPECT_EQ(r.status, 0) << c.name;
+            EXPECT_EQ(transport->exchanges, 0) << c.name;  // nothing else is sent
+        } else {
+            EXPECT_TRUE(r.ok) << c.name << ": " << r.error;
+            EXPECT_EQ(r.body, "hello") << c.name;
+        }
+        client->Get(c.host);
+        EXPECT_EQ(transport->preflights, c.recorded ? 1 : 2) << c.name;
+    }
+}
+
+TEST_F(RequestSequenceTest, OnlyPinnedHostsAreCheckedInTheHandshake) {
+    transport->preflight.sent = true;
+    transport->preflight.chain = ChainWithPin("PIN-A");
+    client->Get(kPinned);
+    EXPECT_TRUE(transport->preflightHadHandshakeCheck);
+    EXPECT_TRUE(transport->exchangeHadHandshakeCheck);
+    for (const wchar_t* host : {L"elsewhere.example", L"nopins.example"}) {
+        client->Get(host);
+        EXPECT_FALSE(transport->preflightHadHandshakeCheck) << ToUtf8(host);
+        EXPECT_FALSE(transport->exchangeHadHandshakeCheck) << ToUtf8(host);
+        EXPECT_TRUE(transport->exchangeHadResponseCheck) << ToUtf8(host);
+    }
+}
+
+TEST_F(RequestSequenceTest, PlainHttpAndDisabledPinningSkipEveryPinCheck) {
+    transport->secure = false;
+    EXPECT_TRUE(client->Get(kPinned).ok);
+    transport->secure = true;
+    client->DisablePinning();
+    EXPECT_TRUE(client->Get(kPinned).ok);
+    EXPECT_EQ(transport->preflights, 0);
+    EXPECT_FALSE(transport->exchangeHadHandshakeCheck);
+    EXPECT_FALSE(transport->exchangeHadResponseCheck);
+}
+
+TEST_F(RequestSequenceTest, ExchangeFailuresAndTheirTexts) {
+    transport->preflight.sent = true;
+    transport->preflight.chain = ChainWithPin("PIN-A");
+
+    transport->exchange.refused = true;
+    HttpResponse r = client->Get(kPinned);
+    EXPECT_EQ(r.error, PinError(kPinned));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(reported, std::vector<std::wstring>{kPinned});
+
+    transport->exchange.refused = false;
+    transport->responseChain = ChainWithPin("PIN-X");
+    r = client->Get(kPinned);
+    EXPECT_EQ(r.error, PinError(kPinned));
+    EXPECT_EQ(transport->chunksTaken, 0u);  // the body of a refused response is not read
+
+    transport->responseChain = ChainWithPin("PIN-A");
+    transport->exchange.error = "transport text: 7";
+    r = client->Get(kPinned);
+    EXPECT_EQ(r.error, "transport text: 7");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(r.ok);
+
+    EXPECT_EQ(client->Get(L"unsplittable").error, kParseUrlError);
+}
+
+TEST_F(RequestSequenceTest, BodyOverTheBoundStopsTheReading) {
+    transport->secure = false;
+    transport->bodyChunks = {std::string(kMaxResponseBodyBytes, 'a'), "b", "never taken"};
+    const HttpResponse r = client->Get(kUnpinned);
+    EXPECT_EQ(r.error, kBodyTooLargeError);
+    EXPECT_TRUE(r.body.empty());
+    EXPECT_EQ(transport->chunksTaken, 2u);
+}
+
+TEST_F(RequestSequenceTest, RefusedCertificatesAreAcceptedOnlyForPinnedHostsWhosePinsPass) {
+    const auto pass = [](const std::wstring&) { return true; };
+    const auto fail = [](const std::wstring&) { return false; };
+    EXPECT_TRUE(AcceptRefusedCertificate(kPinned, pass));
+    EXPECT_TRUE(AcceptRefusedCertificate(L"cdn.API.tovrel.localhost", pass));
+    EXPECT_FALSE(AcceptRefusedCertificate(kPinned, fail));
+    EXPECT_FALSE(AcceptRefusedCertificate(kPinned, nullptr));
+    EXPECT_FALSE(AcceptRefusedCertificate(kUnpinned, pass));
+    EXPECT_FALSE(AcceptRefusedCertificate(L"nopins.example", pass));  // an entry without pins
+}
+
+}  // namespace
+}  // namespace pellaro
