@@ -89,12 +89,19 @@ signals:
 };
 
 // window.chrome.webview over the web channel, in the top document only (the
-// program also checks the committed top document of every message). Messages
+// program also checks the committed top document of every message; frames get
+// one that drops what they post). Messages
 // posted before the channel is up are queued; strings go as they are, other
 // values as JSON.
 constexpr char kBridgeShim[] = R"JS(
 (function(){
-if(window!==window.top)return;
+if(window!==window.top){
+// Frames get a bridge that carries nothing: their scripts keep running, the
+// program hears only the top document.
+try{if(!window.chrome)window.chrome={};if(!window.chrome.webview)Object.defineProperty(window.chrome,'webview',
+{value:{postMessage:function(){},addEventListener:function(){},removeEventListener:function(){}},
+writable:false,configurable:false});}catch(e){}
+return;}
 if(window.chrome&&window.chrome.webview&&window.chrome.webview._pellaroBridge)return;
 var queue=[],bridge=null,listeners=[];
 function send(x){var s=(typeof x==='string')?x:JSON.stringify(x);if(bridge){bridge.postMessage(s);}else{queue.push(s);}}
