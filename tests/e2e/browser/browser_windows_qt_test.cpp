@@ -49,7 +49,7 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, kDeadlineMs));
 
     // Pages are heard once the window has a committed top document.
-    ASSERT_TRUE(Eventually([&] { return !HomeHost()->TopDocument().address.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !HomeHost()->TopDocument().address.empty(); }, kDeadlineMs));
     const QRect before = home->geometry();
     HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_TRUE(home->isFullScreen());
@@ -72,7 +72,7 @@ TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
     ASSERT_NE(PlayerHost(), nullptr);
     AppWindow* player = PlayerFrame();
     player->resize(900, 500);
-    ASSERT_TRUE(Eventually([&] { return PlayerHost()->TopDocument().programPage; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayerHost()->TopDocument().programPage; }, kDeadlineMs));
     PlayerHost()->onWebMessage(L"\"toggleFullscreen\"");
     EXPECT_TRUE(player->isFullScreen());
     PlayerHost()->onWebMessage(L"toggleFullscreen");
