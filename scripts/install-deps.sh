@@ -19,6 +19,8 @@ packages=(
   # running windows, printers and screenshots without a display
   xvfb xauth xdotool x11-utils xclip imagemagick xdg-utils
   cups cups-client cups-bsd poppler-utils
+  # an NSS database in the test run's own HOME, so the engine trusts the test root
+  libnss3-tools
   fonts-dejavu-core fonts-noto-core
   # packages: the Windows installer, the Debian package and their checks
   nsis dpkg-dev file fakeroot lintian desktop-file-utils shared-mime-info bsdutils

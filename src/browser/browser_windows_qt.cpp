@@ -189,8 +189,9 @@ void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor&
     auto* view = static_cast<QWebEngineView*>(host.NativeBrowser());
     if (!view) return;
     WebView::WebViewHost* target = &host;
-    print::PrintPageToPhysicalPrinter(view->page(), static_cast<QWidget*>(host.Parent()), content,
-                                      [target](const std::string& json) {
+    // The committed address, never the one a page may have rewritten.
+    print::PrintPageToPhysicalPrinter(view->page(), host.TopDocument().address, static_cast<QWidget*>(host.Parent()),
+                                      content, [target](const std::string& json) {
                                           target->PostWebMessageAsJson(FromUtf8(json));
                                       });
 }

@@ -1,6 +1,21 @@
 #include "browser/message_bridge.h"
 
+#include <string>
+
+#include "browser/navigation_policy.h"
+#include "core/backend_host.h"
+#include "core/url_host.h"
+
 namespace pellaro {
+
+bool BridgeAcceptsMessage(std::wstring_view documentAddress, bool programPage, const ContentDescriptor& content) {
+    if (programPage) return true;
+    const std::wstring scheme = UrlScheme(documentAddress);
+    if (scheme != L"https" && scheme != L"http") return false;
+    const std::wstring host = UrlHost(documentAddress);
+    return IsBackendHost(host) || IsAllowedHost(host) || IsSameSite(host, UrlHost(content.contentUrl)) ||
+           IsSameSite(host, UrlHost(content.baseAddress));
+}
 
 bool IsPrintRequest(std::wstring_view message) {
     return message == L"requestPrint" || message.find(L"\"requestPrint\"") != std::wstring_view::npos;

@@ -3,6 +3,7 @@
 #include "core/build_constants.h"
 #include "links/media_url.h"
 #include "core/text.h"
+#include "core/url_host.h"
 
 namespace pellaro {
 namespace {
@@ -52,16 +53,7 @@ bool ContainsAny(std::wstring_view host, const std::vector<std::wstring>& marker
 
 }  // namespace
 
-std::wstring ExtractHost(std::wstring_view address) {
-    if (address.size() > 4 && StartsWith(address, L"blob:")) address.remove_prefix(5);
-    if (address.size() < 3) return {};
-    const auto scheme = address.find(L"://");
-    if (scheme == std::wstring_view::npos) return {};
-    std::wstring_view host = address.substr(scheme + 3);
-    host = host.substr(0, host.find(L'/'));
-    host = host.substr(0, host.find(L':'));
-    return LowerUnits(host);
-}
+std::wstring ExtractHost(std::wstring_view address) { return UrlHost(address); }
 
 bool IsSameSite(std::wstring_view a, std::wstring_view b) {
     if (a.empty() || b.empty()) return false;

@@ -9,8 +9,8 @@
 
 namespace pellaro {
 
-// Lower-case host of an address ("blob:" prefix and port removed); empty when
-// the address has no "://".
+// The host of an address as the browser connects to it (UrlHost): user info,
+// port and trailing dots dropped, lower case; empty without "scheme://".
 std::wstring ExtractHost(std::wstring_view address);
 // Same host, one a subdomain of the other, or the same last two labels.
 bool IsSameSite(std::wstring_view hostA, std::wstring_view hostB);

@@ -1,7 +1,11 @@
 #include "browser/resource_filter.h"
 
+#include "browser/scheme_policy.h"
+#include "core/backend_host.h"
 #include "core/build_constants.h"
 #include "core/text.h"
+#include "core/url_host.h"
+#include "links/media_url.h"
 
 namespace pellaro {
 namespace {
@@ -26,7 +30,6 @@ std::wstring ListItem(const std::vector<std::wstring>& list, std::size_t i) {
 struct FilterConstants {
     std::wstring requestHeaderName = WideConstant(ConstantKey::requestHeaderName);
     std::wstring requestHeaderValue = WideConstant(ConstantKey::requestHeaderValue);
-    std::vector<std::wstring> backendMarkers = LowerAll(WideConstantList(ConstantKey::backendHostMarkers));
     std::vector<std::wstring> pairOne = WideConstantList(ConstantKey::identityPairOneNames);
     std::vector<std::wstring> pairTwo = WideConstantList(ConstantKey::identityPairTwoNames);
     std::wstring suffix6 = LowerUnits(WideConstant(ConstantKey::identityPatternSuffix6));
@@ -35,13 +38,6 @@ struct FilterConstants {
     std::wstring suffix20 = LowerUnits(WideConstant(ConstantKey::identityPatternSuffix20));
     std::vector<std::wstring> homeNames = WideConstantList(ConstantKey::homeHeaderNames);
     std::wstring homeValue = WideConstant(ConstantKey::homeHeaderValue);
-    std::wstring videoMain = LowerUnits(WideConstant(ConstantKey::videoMainDomain));
-    std::wstring videoShort = LowerUnits(WideConstant(ConstantKey::videoShortDomain));
-
-    static std::vector<std::wstring> LowerAll(std::vector<std::wstring> items) {
-        for (auto& item : items) item = LowerUnits(item);
-        return items;
-    }
 };
 
 const FilterConstants& Constants() {
@@ -79,18 +75,13 @@ std::optional<std::wstring> WebRequest::Header(std::wstring_view name) const {
     return std::nullopt;
 }
 
-std::wstring PinCheckHost(std::wstring_view lowerAddress) {
-    constexpr std::wstring_view scheme = L"https://";
-    if (lowerAddress.substr(0, scheme.size()) != scheme) return {};
-    const std::wstring_view rest = lowerAddress.substr(scheme.size());
-    return std::wstring(rest.substr(0, rest.find_first_of(L"/:")));
+std::wstring PinCheckHost(std::wstring_view address) {
+    const std::wstring scheme = UrlScheme(address);
+    if (scheme != L"https" && scheme != L"wss") return {};
+    return UrlHost(address);
 }
 
-bool IsBackendAddress(std::wstring_view lowerAddress) {
-    for (const auto& marker : Constants().backendMarkers)
-        if (Contains(lowerAddress, marker)) return true;
-    return false;
-}
+bool IsBackendAddress(std::wstring_view address) { return IsBackendHost(UrlHost(address)); }
 
 bool WantsSecondIdentityPair(std::wstring_view lower) {
     const FilterConstants& c = Constants();
@@ -104,15 +95,20 @@ bool FilterRequest(WebRequest& request, const FilterServices& services) {
     const FilterConstants& c = Constants();
     request.SetHeader(c.requestHeaderName, c.requestHeaderValue);
 
+    if (!IsSchemeAllowedInBrowser(request.address)) {
+        request.blocked = true;
+        return false;
+    }
+
     const std::wstring lower = LowerUnits(request.address);
-    const std::wstring host = PinCheckHost(lower);
+    const std::wstring host = PinCheckHost(request.address);
     if (!host.empty() && services.checkHostPins && !services.checkHostPins(host)) {
         request.blocked = true;
         if (services.reportBlockedHost) services.reportBlockedHost(host);
         return false;
     }
 
-    const bool pairOne = IsBackendAddress(lower);
+    const bool pairOne = IsBackendAddress(request.address);
     const bool pairTwo = WantsSecondIdentityPair(lower);
     if (pairOne || pairTwo) {
         const std::wstring device = Call(services.deviceIdentifier);
@@ -124,9 +120,7 @@ bool FilterRequest(WebRequest& request, const FilterServices& services) {
 }
 
 void AddPlayerReferer(WebRequest& request, const ContentDescriptor& content) {
-    const FilterConstants& c = Constants();
-    const std::wstring lower = LowerUnits(request.address);
-    if (!Contains(lower, c.videoMain) && !Contains(lower, c.videoShort)) return;
+    if (!IsVideoSharingAddress(request.address)) return;
     std::wstring referer = content.baseAddress;
     if (!referer.empty() && referer.back() == L'/') referer.pop_back();
     if (!referer.empty()) request.SetHeader(L"Referer", referer);
@@ -138,7 +132,7 @@ void AddHomeHeaders(WebRequest& request) {
 }
 
 std::optional<HeaderList> NavigationHeaders(std::wstring_view address, const FilterServices& services) {
-    if (!IsBackendAddress(LowerUnits(address))) return std::nullopt;
+    if (!IsBackendAddress(address)) return std::nullopt;
     const FilterConstants& c = Constants();
     WebRequest request{std::wstring(address), {}, false};
     request.SetHeader(c.requestHeaderName, c.requestHeaderValue);

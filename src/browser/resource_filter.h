@@ -45,16 +45,18 @@ struct FilterServices {
     std::function<bool(const std::wstring& host)> trustPinnedHost;
 };
 
-// Host of an "https://" address for the pin check (port removed, lower case);
+// Host of an "https://" or "wss://" address for the pin check (UrlHost);
 // empty for every other address.
-std::wstring PinCheckHost(std::wstring_view lowerAddress);
-// True when the lower-case address contains one of the backend markers.
-bool IsBackendAddress(std::wstring_view lowerAddress);
+std::wstring PinCheckHost(std::wstring_view address);
+// True when the address's host is a backend domain or under one; text in the
+// path, query or user info does not count.
+bool IsBackendAddress(std::wstring_view address);
 // True when the lower-case address matches one of the second pair's patterns.
 bool WantsSecondIdentityPair(std::wstring_view lowerAddress);
 
 // Runs for every request of both windows. Returns false when the request was
-// blocked (the window's own callback must then not run).
+// blocked (the window's own callback must then not run): a scheme the browser
+// never loads (silently), or a host failing its pins (reported).
 bool FilterRequest(WebRequest& request, const FilterServices& services);
 
 // The window callbacks that run after FilterRequest lets a request through.

@@ -63,6 +63,15 @@ public:
     // Calls onPrintRequested; does nothing without a browser or without it.
     void ShowSystemPrintDialog();
 
+    // The top document as the engine committed it, never the address a page
+    // can rewrite (history.pushState); programPage for the page that
+    // NavigateToString wrote. Empty before the first commit.
+    struct CommittedDocument {
+        std::wstring address;
+        bool programPage = false;
+    };
+    CommittedDocument TopDocument() const;
+
     bool HasBrowser() const;
     NativeWindow Parent() const;
     // QWebEngineView* on Linux, ICoreWebView2* on Windows; null without a browser.

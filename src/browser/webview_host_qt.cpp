@@ -39,6 +39,7 @@
 #include "core/build_constants.h"
 #include "browser/host_status.h"
 #include "browser/navigation_policy.h"
+#include "browser/scheme_policy.h"
 #include "platform/debug_log.h"
 #include "core/text.h"
 
@@ -82,10 +83,20 @@ signals:
     void hostMessage(const QString& json);
 };
 
-// window.chrome.webview over the web channel. Messages posted before the
-// channel is up are queued; strings go as they are, other values as JSON.
+// window.chrome.webview over the web channel, in the top document only (the
+// program also checks the committed top document of every message; frames get
+// one that drops what they post). Messages
+// posted before the channel is up are queued; strings go as they are, other
+// values as JSON.
 constexpr char kBridgeShim[] = R"JS(
 (function(){
+if(window!==window.top){
+// Frames get a bridge that carries nothing: their scripts keep running, the
+// program hears only the top document.
+try{if(!window.chrome)window.chrome={};if(!window.chrome.webview)Object.defineProperty(window.chrome,'webview',
+{value:{postMessage:function(){},addEventListener:function(){},removeEventListener:function(){}},
+writable:false,configurable:false});}catch(e){}
+return;}
 if(window.chrome&&window.chrome.webview&&window.chrome.webview._pellaroBridge)return;
 var queue=[],bridge=null,listeners=[];
 function send(x){var s=(typeof x==='string')?x:JSON.stringify(x);if(bridge){bridge.postMessage(s);}else{queue.push(s);}}
@@ -155,25 +166,49 @@ class FilteringInterceptor;
 
 class PolicyPage : public QWebEnginePage {
 public:
-    PolicyPage(QWebEngineProfile* profile, WebViewHost& host) : QWebEnginePage(profile), host_(host) {}
+    PolicyPage(QWebEngineProfile* profile, WebViewHost& host) : QWebEnginePage(profile), host_(host) {
+        // A main-frame navigation the page accepted becomes the committed
+        // document when the address changes to it; other address changes
+        // (history.pushState, fragments) leave the committed document alone.
+        connect(this, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+            if (!pendingUrl_.isValid() || url != pendingUrl_) return;
+            committed_ = {W(url.toString(QUrl::FullyEncoded)), pendingProgramPage_};
+            pendingUrl_ = QUrl();
+        });
+    }
     bool stringNavigationPending = false;
+    WebViewHost::CommittedDocument committed() const { return committed_; }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
-        if (!isMainFrame || !host_.onNavigationStarting) return true;
-        // A page the program wrote itself reports as about:blank, as WebView2 does.
         std::wstring uri = W(url.toString(QUrl::FullyEncoded));
-        if (url.scheme() == QLatin1String("data") && stringNavigationPending) {
+        // No frame of either window loads file: or another scheme the program
+        // does not use: with web security off it would expose the user's files.
+        if (!pellaro::IsSchemeAllowedInBrowser(uri)) {
+            pellaro::DebugLine("Navigation refused: scheme " + url.scheme().toStdString() + " is not loaded");
+            return false;
+        }
+        if (!isMainFrame) return true;
+        // A page the program wrote itself reports as about:blank, as WebView2 does.
+        const bool programPage = url.scheme() == QLatin1String("data") && stringNavigationPending;
+        if (programPage) {
             stringNavigationPending = false;
             uri = L"about:blank";
         }
         bool cancel = false;
-        host_.onNavigationStarting(uri, cancel);
+        if (host_.onNavigationStarting) host_.onNavigationStarting(uri, cancel);
+        if (!cancel) {
+            pendingUrl_ = url;
+            pendingProgramPage_ = programPage;
+        }
         return !cancel;
     }
 
 private:
     WebViewHost& host_;
+    QUrl pendingUrl_;
+    bool pendingProgramPage_ = false;
+    WebViewHost::CommittedDocument committed_;
 };
 
 }  // namespace
@@ -527,6 +562,10 @@ void WebViewHost::PostWebMessageAsJson(const std::wstring& json) {
 void WebViewHost::ShowSystemPrintDialog() {
     if (!impl_->page || impl_->closed || !onPrintRequested) return;
     onPrintRequested();
+}
+
+WebViewHost::CommittedDocument WebViewHost::TopDocument() const {
+    return impl_->page ? impl_->page->committed() : CommittedDocument{};
 }
 
 bool WebViewHost::HasBrowser() const { return impl_->page != nullptr; }

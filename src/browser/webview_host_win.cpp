@@ -85,6 +85,10 @@ struct WebViewHost::Impl {
     EventRegistrationToken exitToken{};
     bool exitRegistered = false;
     bool closed = false;
+    // The top document: the one starting, and the last the engine completed.
+    bool programPageRequested = false;
+    CommittedDocument starting;
+    CommittedDocument committed;
     std::int32_t lastResult = 0;
     std::wstring statusText;
     // Handlers still pending with the runtime check this before touching the host.
@@ -169,12 +173,18 @@ void WebViewHost::Impl::SetupEventHandlers() {
             IID_ICoreWebView2NavigationStartingEventHandler,
             [weak](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
                 auto self = weak.lock();
-                if (!self || !args || !(*self)->host->onNavigationStarting) return S_OK;
+                if (!self || !args) return S_OK;
                 LPWSTR uri = nullptr;
                 args->get_Uri(&uri);
+                const std::wstring address = TakeString(uri);
                 bool cancel = false;
-                (*self)->host->onNavigationStarting(TakeString(uri), cancel);
-                if (cancel) args->put_Cancel(TRUE);
+                if ((*self)->host->onNavigationStarting) (*self)->host->onNavigationStarting(address, cancel);
+                if (cancel) {
+                    args->put_Cancel(TRUE);
+                    return S_OK;
+                }
+                (*self)->starting = {address, (*self)->programPageRequested};
+                (*self)->programPageRequested = false;
                 return S_OK;
             })
             .Get(),
@@ -201,9 +211,11 @@ void WebViewHost::Impl::SetupEventHandlers() {
             IID_ICoreWebView2NavigationCompletedEventHandler,
             [weak](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
                 auto self = weak.lock();
-                if (!self || !args || !(*self)->host->onNavigationCompleted) return S_OK;
+                if (!self || !args) return S_OK;
                 BOOL success = FALSE;
                 args->get_IsSuccess(&success);
+                if (success) (*self)->committed = (*self)->starting;
+                if (!(*self)->host->onNavigationCompleted) return S_OK;
                 COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
                 if (!success) args->get_WebErrorStatus(&status);
                 (*self)->host->onNavigationCompleted(success != FALSE, success ? 0 : static_cast<int>(status));
@@ -489,7 +501,9 @@ void WebViewHost::NotifyMoved() {
 }
 
 void WebViewHost::NavigateToString(const std::wstring& html) {
-    if (impl_->webView) impl_->webView->NavigateToString(html.c_str());
+    if (!impl_->webView) return;
+    impl_->programPageRequested = true;
+    impl_->webView->NavigateToString(html.c_str());
 }
 
 void WebViewHost::Reload() {
@@ -545,6 +559,8 @@ void WebViewHost::ShowSystemPrintDialog() {
     if (!impl_->webView || impl_->closed || !onPrintRequested) return;
     onPrintRequested();
 }
+
+WebViewHost::CommittedDocument WebViewHost::TopDocument() const { return impl_->committed; }
 
 bool WebViewHost::HasBrowser() const { return impl_->webView != nullptr; }
 NativeWindow WebViewHost::Parent() const { return impl_->parent; }

@@ -13,12 +13,21 @@ void Run(const std::function<void()>& action) {
     if (action) action();
 }
 
+// Only the committed top document of a trusted site drives the window.
+bool Accepted(const WebView::WebViewHost& host, const ContentDescriptor& content) {
+    const auto document = host.TopDocument();
+    if (BridgeAcceptsMessage(document.address, document.programPage, content)) return true;
+    DebugLine("Page message ignored: the top document is not trusted");
+    return false;
+}
+
 }  // namespace
 
 void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress,
                   std::shared_ptr<ContentDescriptor> content) {
     WebView::WebViewHost* h = &host;
-    host.onWebMessage = [h, actions, homeAddress](const std::wstring& message) {
+    host.onWebMessage = [h, actions, homeAddress, content](const std::wstring& message) {
+        if (!Accepted(*h, *content)) return;
         switch (HomeMessageAction(message)) {
             case HomeAction::Print: h->ShowSystemPrintDialog(); break;
             case HomeAction::GoHome: h->Navigate(homeAddress); break;
@@ -58,7 +67,8 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
     WebView::WebViewHost* h = &host;
     // Shared by the callbacks; it does not change while the player runs.
     const auto shown = std::make_shared<const ContentDescriptor>(std::move(content));
-    host.onWebMessage = [h, actions](const std::wstring& message) {
+    host.onWebMessage = [h, actions, shown](const std::wstring& message) {
+        if (!Accepted(*h, *shown)) return;
         switch (PlayerMessageAction(message)) {
             case PlayerAction::Print: h->ShowSystemPrintDialog(); break;
             case PlayerAction::ToggleFullscreen: Run(actions.toggleFullscreen); break;

@@ -2,6 +2,7 @@
 
 #include "core/build_constants.h"
 #include "core/text.h"
+#include "core/url_host.h"
 
 namespace pellaro {
 namespace {
@@ -29,15 +30,13 @@ std::wstring TakeUntil(const std::wstring& address, std::size_t from, std::initi
 }  // namespace
 
 bool IsVideoSharingAddress(const std::wstring& address) {
-    const std::wstring lower = LowerUnits(address);
-    return Contains(lower, WideConstant(ConstantKey::videoMainDomain)) ||
-           Contains(lower, WideConstant(ConstantKey::videoShortDomain));
+    const std::wstring host = UrlHost(address);
+    return HostIsOrUnder(host, WideConstant(ConstantKey::videoMainDomain)) ||
+           HostIsOrUnder(host, WideConstant(ConstantKey::videoShortDomain));
 }
 
 bool IsMeetingAddress(const std::wstring& address) {
-    const std::wstring lower = LowerUnits(address);
-    const std::wstring domain = WideConstant(ConstantKey::meetingDomain);
-    return Contains(lower, L"." + domain) || Contains(lower, L"//" + domain);
+    return HostIsOrUnder(UrlHost(address), WideConstant(ConstantKey::meetingDomain));
 }
 
 std::wstring NormalizeVideoUrl(const std::wstring& address, const std::wstring& baseAddress) {

@@ -5,9 +5,10 @@
 
 namespace pellaro {
 
-// The address (any case) names the video service's main or short-link domain.
+// The address's host (any case) is the video service's main or short-link
+// domain or under one of them; the rest of the address does not count.
 bool IsVideoSharingAddress(const std::wstring& address);
-// The address (any case) is on the meeting domain or one of its subdomains.
+// The address's host (any case) is the meeting domain or one of its subdomains.
 bool IsMeetingAddress(const std::wstring& address);
 // The video service's embed address for a watch, short-link, shorts or live
 // address, with the academy's base address as its origin.

@@ -14,14 +14,6 @@ namespace pellaro {
 
 bool IsOkStatus(int status) { return static_cast<unsigned>(status - 200) < 100u; }
 
-bool IsBackendHost(const std::wstring& host) {
-    const std::wstring lower = LowerUnits(host);
-    for (const std::wstring& marker : WideConstantList(ConstantKey::backendHostMarkers)) {
-        if (!marker.empty() && lower.find(marker) != std::wstring::npos) return true;
-    }
-    return false;
-}
-
 std::vector<std::wstring> BuildHeaderLines(std::map<std::wstring, std::wstring> headers, const std::wstring& host,
                                            const std::wstring& contentType, const std::wstring& deviceId,
                                            const std::wstring& hardwareId) {

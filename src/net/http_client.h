@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/backend_host.h"
+
 namespace pellaro {
 
 // A response body larger than this ends the request with kBodyTooLargeError.
@@ -18,8 +20,6 @@ inline constexpr const char* kParseUrlError = "Failed to parse URL";
 
 // 200 <= status <= 299.
 bool IsOkStatus(int status);
-// True when the lower-cased host contains one of the backend host markers.
-bool IsBackendHost(const std::wstring& host);
 // The header lines of one request, in order: the default headers (sorted by
 // name) with the device headers put in for backend hosts (each only when
 // non-empty), then "Content-Type: ..." when a content type is given.

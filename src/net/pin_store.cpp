@@ -13,6 +13,7 @@
 #include "net/http_client.h"
 #include "core/secure_wipe.h"
 #include "core/text.h"
+#include "core/url_host.h"
 
 namespace pellaro {
 namespace {
@@ -71,7 +72,7 @@ void InstallDefaultPins() { ReplacePinStore({DefaultPinEntry()}); }
 std::optional<PinEntry> FindPinEntry(const std::wstring& host) {
     Store& store = PinList();
     std::shared_lock guard(store.lock);
-    const std::wstring lowerHost = LowerUnits(host);
+    const std::wstring lowerHost = NormalizeHost(host);
     const PinEntry* best = nullptr;
     std::size_t bestLength = 0;
     for (const PinEntry& entry : store.entries) {
@@ -128,7 +129,7 @@ bool LoadDynamicPinsFrom(const std::wstring& url) {
 bool LoadDynamicPins() { return LoadDynamicPinsFrom(WideConstant(ConstantKey::pinListUrl)); }
 
 bool IsBackendDomainHost(const std::wstring& host) {
-    return EndsWith(LowerUnits(host), LowerUnits(WideConstant(ConstantKey::backendDomain)));
+    return HostIsOrUnder(host, WideConstant(ConstantKey::backendDomain));
 }
 
 void SetPinFailureReporter(std::function<void(const std::wstring& host)> reporter) {
@@ -146,7 +147,10 @@ void ReportPinFailureFor(const std::wstring& host) {
     if (reporter) reporter(host);
 }
 
-bool CheckHostPinsOnPort(const std::wstring& host, int port) {
+bool CheckHostPinsOnPort(const std::wstring& rawHost, int port) {
+    // "Host." and "HOST" are the same host to the browser: one verdict, one pin entry.
+    const std::wstring host = NormalizeHost(rawHost);
+    if (host.empty()) return true;
     HostCache& cache = CheckedHosts();
     {
         std::shared_lock guard(cache.lock);

@@ -16,6 +16,7 @@ void InstallDefaultPins();
 bool LoadDynamicPins();              // may throw; the caller logs and goes on
 std::optional<PinEntry> FindPinEntry(const std::wstring& host);
 // Cached per-host pre-check used by the browser's resource filter; false = block.
+// The host is normalised first (case, trailing dots).
 bool CheckHostPins(const std::wstring& host);
 
 // Called by the pin validation when a backend-domain host fails its pins
@@ -32,7 +33,7 @@ bool LoadDynamicPinsFrom(const std::wstring& url);
 // The default entry followed by the backend's entries; throws on a malformed list.
 std::vector<PinEntry> ParsePinList(const std::string& body);
 
-// True when the lower-cased host ends with the backend's domain name.
+// True when the host is the backend's domain or a subdomain of it.
 bool IsBackendDomainHost(const std::wstring& host);
 
 // CheckHostPins on another port (the browser always uses 443), and the cache.

@@ -12,10 +12,13 @@ class QWidget;
 namespace pellaro::print {
 
 // Opens the picker modal to `owner`, renders `page` to PDF with the engine and
-// hands the document to the chosen queue; the PDF item of `content` is sent as
-// its own document. `post` receives exactly one `printResult` JSON text per
-// request (none if the page is destroyed first).
-void PrintPageToPhysicalPrinter(QWebEnginePage* page, QWidget* owner, const ContentDescriptor& content,
+// hands the document to the chosen queue; the PDF item of `content` (or any
+// page whose address ends in .pdf) is sent as its own document, fetched from
+// `documentAddress`, the address the engine committed for the page. `post`
+// receives exactly one `printResult` JSON text per request (none if the page
+// is destroyed first).
+void PrintPageToPhysicalPrinter(QWebEnginePage* page, std::wstring documentAddress, QWidget* owner,
+                                const ContentDescriptor& content,
                                 std::function<void(const std::string& printResultJson)> post);
 
 }  // namespace pellaro::print

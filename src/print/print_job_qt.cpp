@@ -8,9 +8,12 @@
 #include <QWebEnginePage>
 #include <QWidget>
 
+#include <exception>
+
 #include "net/http_client.h"
 #include "platform/debug_log.h"
 #include "core/text.h"
+#include "core/url_host.h"
 #include "print/cups_queue.h"
 #include "print/print_request.h"
 #include "print/print_source.h"
@@ -42,12 +45,24 @@ PrintOutcome SendToQueue(const std::string& queue, const std::string& title, con
     return PrintOutcome::UnknownStatus;
 }
 
-// The document behind a PDF page, fetched through the program's pinned client;
-// empty when the page is no PDF or the document cannot be had.
-QByteArray PdfDocumentOf(const QUrl& url, const ContentDescriptor& content) {
-    const std::wstring address = url.toString().toStdWString();
+// The document behind a PDF page, fetched from the address the engine
+// committed (a page can rewrite its visible address with history.pushState)
+// with a client of its own: the shared client carries the pin-service
+// secret, this one only the identity a backend host gets. https only. Empty
+// when the page is no PDF or the document cannot be had.
+QByteArray PdfDocumentOf(const std::wstring& address, const ContentDescriptor& content) {
     if (!ShowsPdfDocument(address, content)) return {};
-    const HttpResponse response = HttpClient::Shared().Get(address);
+    if (UrlScheme(address) != L"https") {
+        DebugLine("Print: the PDF document is not on an https address; printing the page as shown");
+        return {};
+    }
+    HttpResponse response;
+    try {
+        HttpClient client;
+        response = client.Get(address);
+    } catch (const std::exception& error) {
+        response.error = error.what();
+    }
     if (!response.ok || !IsPdfDocument(response.body)) {
         DebugLine("Print: the PDF document could not be fetched (" +
                   (response.error.empty() ? "status " + std::to_string(response.status) : response.error) +
@@ -59,17 +74,19 @@ QByteArray PdfDocumentOf(const QUrl& url, const ContentDescriptor& content) {
 
 }  // namespace
 
-void PrintPageToPhysicalPrinter(QWebEnginePage* page, QWidget* owner, const ContentDescriptor& content,
+void PrintPageToPhysicalPrinter(QWebEnginePage* page, std::wstring documentAddress, QWidget* owner,
+                                const ContentDescriptor& content,
                                 std::function<void(const std::string& printResultJson)> post) {
     QPointer<QWebEnginePage> target(page);
     PrintRequestSteps steps;
     steps.selectPrinter = [owner] { return SelectPhysicalPrinter(owner); };
-    steps.startJob = [target, content](const std::wstring& printer, std::function<void(PrintOutcome)> done) {
+    steps.startJob = [target, documentAddress, content](const std::wstring& printer,
+                                                        std::function<void(PrintOutcome)> done) {
         if (!target) return;  // the page went away while the dialog was open
         const QString queue = QString::fromStdWString(printer);
         const std::string title = target->title().isEmpty() ? "Page" : target->title().toStdString();
         // The engine's PDF viewer would print a picture of itself: send the document.
-        if (const QByteArray document = PdfDocumentOf(target->url(), content); !document.isEmpty()) {
+        if (const QByteArray document = PdfDocumentOf(documentAddress, content); !document.isEmpty()) {
             done(SendToQueue(ToUtf8(printer), title, document));
             return;
         }

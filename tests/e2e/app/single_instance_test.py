@@ -69,8 +69,70 @@ def empty_first_argument_then_link(sandbox, player):
     linked.wait_text("Step 9: hasSchemeArgs=1")
 
 
+LOCK_FAILED = "Instance mutex could not be created"
+HOME_LOCK_FILE = HOME_LOCK.split("\\", 1)[1] + ".lock"
+
+
+def refused_lock(sandbox, player):
+    """Something other than our own lock file sits at the lock path: the player
+    ends as on any lock failure."""
+    refused = sandbox.start(player)
+    refused.wait_text(LOCK_FAILED)
+    assert refused.proc.wait(timeout=60) == 1, "exit code %s" % refused.proc.returncode
+    assert not refused.has("Step 9:"), "the player went on starting"
+
+
+def symlinked_lock_file(sandbox, player):
+    """Another user's link at the lock path, to an existing file or to none:
+    never followed, so nothing is written, truncated or created there."""
+    lock = os.path.join(sandbox.runtime, HOME_LOCK_FILE)
+    victim = os.path.join(sandbox.root, "victim")
+    with open(victim, "w") as f:
+        f.write("keep")
+    missing = os.path.join(sandbox.root, "created-through-link")
+    for target in (victim, missing):
+        if os.path.lexists(lock):
+            os.remove(lock)
+        os.symlink(target, lock)
+        refused_lock(sandbox, player)
+        assert os.path.islink(lock), "the link was replaced"
+        with open(victim) as f:
+            assert f.read() == "keep", "the link's target changed"
+        assert not os.path.exists(missing), "a file was created through the link"
+
+
+def foreign_owned_lock_file(sandbox, player):
+    if os.geteuid() != 0:
+        print("skipped: handing a file to another user needs root")
+        sys.exit(SKIP)
+
+    lock = os.path.join(sandbox.runtime, HOME_LOCK_FILE)
+    with open(lock, "w") as f:
+        f.write("theirs")
+    os.chown(lock, 65534, 65534)
+    os.chmod(lock, 0o644)
+    before = os.stat(lock)
+    refused_lock(sandbox, player)
+    after = os.stat(lock)
+    assert (after.st_uid, after.st_mode, after.st_size, after.st_mtime_ns) == \
+        (before.st_uid, before.st_mode, before.st_size, before.st_mtime_ns), "the file was touched"
+
+
+def private_folder_without_runtime_dir(sandbox, player):
+    """No XDG_RUNTIME_DIR: the lock goes into a 0700 folder of the user's cache,
+    never into the shared temp folder."""
+    sandbox.env.pop("XDG_RUNTIME_DIR")
+    start_home(sandbox, player)
+    folder = os.path.join(sandbox.env["HOME"], ".cache", "PellaroPlayer")
+    assert os.stat(folder).st_mode & 0o777 == 0o700, oct(os.stat(folder).st_mode)
+    assert os.path.isfile(os.path.join(folder, HOME_LOCK_FILE)), os.listdir(folder)
+    second = sandbox.start(player)
+    second.wait_text(ALREADY_RUNNING)  # the same lock, found by the second start
+
+
 CASES = {f.__name__: f for f in (second_home_instance, link_while_home_runs, non_link_argument,
-                                 second_player_instance, empty_first_argument_then_link)}
+                                 second_player_instance, empty_first_argument_then_link, symlinked_lock_file,
+                                 foreign_owned_lock_file, private_folder_without_runtime_dir)}
 
 
 def main():

@@ -9,6 +9,7 @@
 #include "browser/app_windows.h"
 #include "browser/browser_services.h"
 #include "browser/browser_windows.h"
+#include "core/build_constants.h"
 
 namespace pellaro {
 namespace {
@@ -31,7 +32,7 @@ protected:
         services.closeSplash = [] {};
         services.filterServices = [] { return DefaultFilterServices(nullptr); };
         services.print = [](WebView::WebViewHost&, const ContentDescriptor&) {};
-        services.homeAddress = L"about:blank";
+        services.homeAddress = WideConstant(ConstantKey::homeAddress);
         SetHomeBrowserStarter([services](NativeWindow w) { return StartHomeBrowser(w, services); });
         SetPlayerBrowserStarter([services](NativeWindow w, const ContentDescriptor& c) {
             return StartPlayerBrowser(w, c, services);
@@ -59,6 +60,8 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
     home->showNormal();
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, kDeadlineMs));
 
+    // Pages are heard once the window has a committed top document.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !HomeHost()->TopDocument().address.empty(); }, kDeadlineMs));
     const QRect before = home->geometry();
     HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_TRUE(home->isFullScreen());
@@ -82,6 +85,7 @@ TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
     ASSERT_NE(PlayerHost(), nullptr);
     AppWindow* player = PlayerFrame();
     player->resize(900, 500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayerHost()->TopDocument().programPage; }, kDeadlineMs));
     PlayerHost()->onWebMessage(L"\"toggleFullscreen\"");
     EXPECT_TRUE(player->isFullScreen());
     PlayerHost()->onWebMessage(L"toggleFullscreen");

@@ -76,7 +76,8 @@ int Print(const QString& url, int requests) {
         Line("request");
         // The subsystem itself writes "printResult: <json>" to the debug output.
         // No content link here: a page is a PDF document by its address alone.
-        PrintPageToPhysicalPrinter(view->page(), view, ContentDescriptor{}, [view, next](const std::string& json) {
+        PrintPageToPhysicalPrinter(view->page(), view->url().toString().toStdWString(), view, ContentDescriptor{},
+                                   [view, next](const std::string& json) {
             DeliverToPage(view->page(), json);
             QTimer::singleShot(0, [next] { (*next)(); });
         });

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "browser/navigation_policy.h"
+#include "core/build_constants.h"
+
 namespace pellaro {
 namespace {
 
@@ -46,6 +49,29 @@ TEST(MessageBridge, PlayerWordTable) {
         {L"PageLoaded", PlayerAction::None},
     };
     for (const auto& c : cases) EXPECT_EQ(PlayerMessageAction(c.message), c.action) << c.message;
+}
+
+TEST(MessageBridge, AcceptsOnlyTrustedCommittedTopDocuments) {
+    const std::wstring academy = AllowedHosts().at(0);
+    const std::wstring listed = AllowedHosts().at(10);
+    ContentDescriptor content;
+    content.contentUrl = L"https://lessons.item-host.test/course/7";
+    content.baseAddress = L"https://school.base-host.test";
+    const struct { std::wstring address; bool programPage; bool accepted; } cases[] = {
+        {L"data:text/html,player", true, true},  // the page the program wrote
+        {L"data:text/html,player", false, false},
+        {L"https://www." + academy + L"/home", false, true},
+        {L"https://a." + listed + L"/x", false, true},
+        {L"https://cdn.item-host.test/p", false, true},   // the item's own site
+        {L"https://school.base-host.test/", false, true},  // the academy site in use
+        {L"https://127.0.0.1/p/" + academy + L"/x", false, false},
+        {L"https://www." + academy + L":x@127.0.0.1/", false, false},
+        {L"file:///etc/passwd", false, false},
+        {L"about:blank", false, false},
+        {L"", false, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BridgeAcceptsMessage(c.address, c.programPage, content), c.accepted) << c.address;
 }
 
 }  // namespace

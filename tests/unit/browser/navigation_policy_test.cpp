@@ -85,12 +85,33 @@ TEST_F(PlayerNavigation, AllowsBothVideoSharingOrBothMeetingAddresses) {
     const std::wstring meeting = WideConstant(ConstantKey::meetingDomain);
     content.baseAddress.clear();
     content.contentType = L"pdf";
-    // Markers are matched inside the whole address, even on unlisted hosts.
-    content.contentUrl = L"https://mirror.test/watch/" + video;
-    EXPECT_TRUE(Allowed(L"https://other.test/" + shortVideo + L"/abc"));
-    content.contentUrl = L"https://x.test/go//" + meeting;
-    EXPECT_TRUE(Allowed(L"https://y.test/room." + meeting));
-    EXPECT_FALSE(Allowed(L"https://y.test/room" + meeting));  // no "." or "//" before it
+    // Markers name hosts: the service's domain or a subdomain of it.
+    content.contentUrl = L"https://www." + video + L"/embed/1";
+    EXPECT_TRUE(Allowed(L"https://" + shortVideo + L"/abc"));
+    content.contentUrl = L"https://us02web." + meeting + L"/j/1";
+    EXPECT_TRUE(Allowed(L"https://" + meeting + L"/room"));
+    EXPECT_FALSE(Allowed(L"https://y.test/room" + meeting));
+}
+
+TEST_F(PlayerNavigation, MarkersAndUserInfoDoNotDisguiseAnotherHost) {
+    const std::wstring video = WideConstant(ConstantKey::videoMainDomain);
+    const std::wstring shortVideo = WideConstant(ConstantKey::videoShortDomain);
+    const std::wstring meeting = WideConstant(ConstantKey::meetingDomain);
+    const std::wstring academy = AllowedHosts().at(0);
+    content.contentType = L"url_direct";
+    content.contentUrl = L"https://www." + video + L"/embed/1";
+    content.baseAddress = L"https://www." + academy;
+    const std::wstring targets[] = {
+        L"https://127.0.0.1/p/" + shortVideo + L"/land",        // marker in the path
+        L"https://127.0.0.1/p?u=" + video,                      // marker in the query
+        L"https://evil.test//" + meeting + L"/x",                // meeting marker in the path
+        L"https://www." + academy + L":x@127.0.0.1/land",        // user info names the academy
+        L"https://" + video + L"@127.0.0.1/land",
+        L"https://" + video + L".evil.test/land",
+    };
+    for (const auto& target : targets) EXPECT_FALSE(Allowed(target)) << target;
+    EXPECT_TRUE(Allowed(L"https://WWW." + academy + L"./land"));  // trailing dot, upper case
+    EXPECT_TRUE(Allowed(L"https://www." + academy + L":8443/land"));
 }
 
 TEST_F(PlayerNavigation, AllowsSameSiteAsBaseOrContent) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "browser/scheme_policy.h"
 #include "core/build_constants.h"
 
 namespace pellaro {
@@ -66,7 +67,71 @@ TEST_F(ResourceFilter, FirstPairOnlyForBackendAddresses) {
     const WebRequest other = Run(L"https://www.example.com/home");
     EXPECT_FALSE(Has(other, pairOne[0]));
     EXPECT_FALSE(Has(other, pairOne[1]));
-    EXPECT_TRUE(IsBackendAddress(L"http://x.example.com/?next=" + backend));  // anywhere in the address
+}
+
+TEST_F(ResourceFilter, BackendIsDecidedByTheHostNotByTheAddressText) {
+    const std::wstring video = WideConstant(ConstantKey::videoMainDomain);
+    const struct { std::wstring address; bool backend; } cases[] = {
+        {L"https://" + backend + L"/", true},
+        {L"https://API." + backend + L".:443/x", true},
+        {L"wss://live." + backend + L"/socket", true},
+        {L"https://127.0.0.1/p?u=" + backend, false},                                  // query
+        {L"https://www." + video + L"/p/www." + backend + L"/x", false},               // path
+        {L"https://www." + video + L"/embed/1?origin=https%3A%2F%2Fapi." + backend, false},  // origin=
+        {L"https://www." + backend + L":x@127.0.0.1/land", false},                     // user info
+        {L"https://" + backend + L".evil.net/", false},
+        {L"https://evil" + backend + L"/", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsBackendAddress(c.address), c.backend) << c.address;
+        const WebRequest r = Run(c.address);
+        EXPECT_EQ(Has(r, pairOne[0]), c.backend) << c.address;
+        EXPECT_EQ(Has(r, pairOne[1]), c.backend) << c.address;
+    }
+}
+
+TEST_F(ResourceFilter, PinCheckCoversSecureSocketsAndTrailingDots) {
+    blockedHost = L"strict." + backend;
+    for (const auto& address : {L"wss://strict." + backend + L"/socket", L"https://strict." + backend + L"./x",
+                                L"https://u@STRICT." + backend + L":8443/x"}) {
+        reported.clear();
+        const WebRequest r = Run(address, /*expectPass=*/false);
+        EXPECT_TRUE(r.blocked) << address;
+        EXPECT_FALSE(Has(r, pairOne[0])) << address;
+        EXPECT_EQ(reported, std::vector<std::wstring>{blockedHost}) << address;
+    }
+    checked.clear();
+    Run(L"ws://strict." + backend + L"/socket");  // no TLS: nothing to pin
+    EXPECT_TRUE(checked.empty());
+}
+
+TEST_F(ResourceFilter, SchemesTheProgramDoesNotUseAreRefusedSilently) {
+    const struct { std::wstring address; bool allowed; } cases[] = {
+        {L"file:///etc/passwd", false},
+        {L"FILE:///root/", false},
+        {L"filesystem:https://x.example.com/temporary/a", false},
+        {L"qrc:///qtwebchannel/qwebchannel.js", false},
+        {L"view-source:https://x.example.com/", false},
+        {L"chrome://gpu", false},
+        {L"chrome-extension://someotherextension/x.js", false},
+        {L"ftp://x.example.com/", false},
+        {L"https://x.example.com/", true},
+        {L"http://x.example.com/", true},
+        {L"wss://x.example.com/", true},
+        {L"ws://x.example.com/", true},
+        {L"data:text/html,x", true},
+        {L"blob:null/1234", true},
+        {L"about:blank", true},
+        {L"about:srcdoc", true},
+        {L"chrome-extension://mhjfbmdgcfjbbpaeojofohoefgiehjai/index.html", true},
+        {L"chrome://resources/js/x.js", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsSchemeAllowedInBrowser(c.address), c.allowed) << c.address;
+        const WebRequest r = Run(c.address, c.allowed);
+        EXPECT_EQ(r.blocked, !c.allowed) << c.address;
+    }
+    EXPECT_TRUE(reported.empty());
 }
 
 TEST_F(ResourceFilter, SecondPairByAddressPattern) {
@@ -84,13 +149,13 @@ TEST_F(ResourceFilter, SecondPairByAddressPattern) {
         {L"https://lic.example.com" + s20, true},
         {L"https://cdn.example.com/v" + s9 + L"/", false},
         {L"https://cdn.example.com/video.mp4", false},
-        {s20, true},  // exactly 20 characters is enough
     };
     for (const auto& c : cases) {
         const WebRequest r = Run(c.address);
         EXPECT_EQ(Has(r, pairTwo[0]) && Has(r, pairTwo[1]), c.wanted) << c.address;
         EXPECT_FALSE(Has(r, pairOne[0])) << c.address;
     }
+    EXPECT_TRUE(WantsSecondIdentityPair(s20));  // exactly 20 characters is enough
 }
 
 TEST_F(ResourceFilter, EmptyIdentifiersLeaveTheirHeadersOut) {
@@ -110,9 +175,14 @@ TEST_F(ResourceFilter, PlayerRefererOnlyForTheVideoSharingService) {
         AddPlayerReferer(r, content);
         EXPECT_EQ(r.Header(L"referer"), L"https://school.example.org") << address;
     }
-    WebRequest other{L"https://cdn.example.com/x", {}, false};
-    AddPlayerReferer(other, content);
-    EXPECT_FALSE(Has(other, L"Referer"));
+    // Only the host counts: the service named in a path, query or longer host gets nothing.
+    const std::wstring others[] = {L"https://cdn.example.com/x", L"https://127.0.0.1/p/" + video + L"/x",
+                                   L"https://127.0.0.1/?v=" + shortVideo, L"https://" + video + L".evil.net/x"};
+    for (const auto& address : others) {
+        WebRequest other{address, {}, false};
+        AddPlayerReferer(other, content);
+        EXPECT_FALSE(Has(other, L"Referer")) << address;
+    }
     content.baseAddress = L"/";
     WebRequest empty{L"https://www." + video + L"/embed/x", {}, false};
     AddPlayerReferer(empty, content);

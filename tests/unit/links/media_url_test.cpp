@@ -70,6 +70,12 @@ TEST_F(MediaUrl, AddressTests) {
         {L"HTTPS://US02WEB.{MEET}/J/1", false, true},
         {L"https://not{meet}/j/1", false, false},
         {L"https://cdn.example/v.mp4", false, false},
+        {L"https://127.0.0.1/p/www.{main}/x", false, false},   // the markers name hosts only
+        {L"https://127.0.0.1/?u={short}", false, false},
+        {L"https://evil.example//{meet}/j/1", false, false},
+        {L"https://{main}@127.0.0.1/", false, false},
+        {L"https://{main}.evil.example/", false, false},
+        {L"https://www.{main}./watch?v=1", true, false},
     };
     auto expandAnyCase = [](std::wstring text) {
         for (const auto& [upper, lower] : {std::pair{L"{MAIN}", L"{main}"}, std::pair{L"{MEET}", L"{meet}"}})

