@@ -42,6 +42,11 @@ std::wstring UrlHost(std::wstring_view address) {
         const auto close = authority.find(L']');
         if (close == std::wstring_view::npos) return {};
         host = authority.substr(0, close + 1);
+        // Only an IPv6 literal may stand in brackets: hex digits, ":" and "." (embedded IPv4).
+        for (const wchar_t c : host.substr(1, host.size() - 2)) {
+            const bool hex = (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+            if (!hex && c != L':' && c != L'.') return {};
+        }
     } else {
         host = authority.substr(0, authority.find(L':'));
     }

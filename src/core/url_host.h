@@ -12,7 +12,7 @@ std::wstring UrlScheme(std::wstring_view address);
 
 // The host of an address of the form scheme://authority/...: a leading
 // "blob:" dropped, user info, port and trailing dots dropped, an IPv6 literal
-// kept with its brackets, lower case. Empty when there is no such authority.
+// kept with its brackets (anything else in brackets is no host), lower case. Empty when there is no such authority.
 std::wstring UrlHost(std::wstring_view address);
 
 // A host compared as one: lower case, trailing dots dropped.

@@ -25,6 +25,8 @@ TEST(UrlHost, ReadsTheHostABrowserConnectsTo) {
         {L"https://[::1]:8443/x", L"[::1]"},
         {L"https://[2001:DB8::1]/x", L"[2001:db8::1]"},
         {L"https://[::1/x", L""},
+        {L"https://[::ffff:127.0.0.1]/x", L"[::ffff:127.0.0.1]"},
+        {L"https://[www.tovrel.localhost]/x", L""},
         // trailing dots name the same host
         {L"https://strict.example.com./", L"strict.example.com"},
         {L"wss://strict.example.com..:443/s", L"strict.example.com"},
