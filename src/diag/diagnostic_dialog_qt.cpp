@@ -24,10 +24,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include <nlohmann/json.hpp>
-
 #include "core/text.h"
 #include "diag/diagnostic_dialog_content.h"
+#include "diag/diagnostic_dialog_file.h"
 #include "diag/diagnostic_dialog_mode.h"
 #include "platform/program_path.h"
 
@@ -47,12 +46,9 @@ QString WriteDialogFile(const DiagnosticDialogTexts& t) {
     QTemporaryFile file(QDir(QDir::tempPath()).filePath(QStringLiteral("pellaro-diagnostic-XXXXXX.json")));
     file.setAutoRemove(false);
     if (!file.open()) return {};
-    const nlohmann::json content = {
-        {"title", ToUtf8(t.title)},
-        {"code", ToUtf8(t.wideCode)},
-        {"document", ToUtf8(BuildDiagnosticDialogDocument(t.title, t.message, t.arabicMessage, t.wideCode))},
-    };
-    const std::string bytes = content.dump();
+    const std::string bytes = BuildDiagnosticDialogFile(
+        {ToUtf8(t.title), ToUtf8(t.wideCode),
+         ToUtf8(BuildDiagnosticDialogDocument(t.title, t.message, t.arabicMessage, t.wideCode))});
     const bool written = file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
                          static_cast<qint64>(bytes.size());
     file.close();
