@@ -49,8 +49,9 @@ while read -r name binary; do
   rate=$(sed -nE 's/^stat::average_exec_per_sec: *([0-9]+).*/\1/p' "$log" | tail -1)
   read -r cov ft <<<"$(coverage_of "$log")"
 
-  # Minimise the old corpus together with what this run found, then keep that.
-  "$binary" -merge=1 -rss_limit_mb=2048 -timeout=10 "$merged" "$corpus" "$work" >"$log.merge" 2>&1 &&
+  # Minimise the old corpus together with what this run found, then keep that:
+  # one input per new edge (hit counts left out keep the kept corpus small).
+  "$binary" -merge=1 -use_counters=0 -rss_limit_mb=2048 -timeout=10 "$merged" "$corpus" "$work" >"$log.merge" 2>&1 &&
     [ -n "$(ls -A "$merged")" ] && { find "$corpus" -type f -delete; cp "$merged"/* "$corpus"/; }
   after=$(find "$corpus" -type f | wc -l)
 
