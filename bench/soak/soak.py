@@ -19,6 +19,7 @@ import argparse
 import ctypes
 import fcntl
 import os
+import statistics
 import sys
 import threading
 import time
@@ -35,6 +36,7 @@ from waiting import WaitTimeout, wait_until  # noqa: E402
 
 KINDS = ("good", "tampered", "refused", "update_declined")
 MEMORY_SPREAD = 0.05
+WINDOW = 5  # starts of a kind whose median stands for the first and the last
 LONG = failures.LONG
 
 
@@ -219,13 +221,53 @@ def one_start(run, x11, kind, locks_before):
     return peak, problems
 
 
+def summarize(peaks):
+    """Prints the memory table; true when the last starts of each kind stay
+    within the spread of its first ones. One start's peak varies by a few per
+    cent with the engine's timing, so the median of the first few starts of a
+    kind is compared with the median of its last few."""
+    print("%-16s %6s %9s %9s %9s %9s %11s %12s %12s %10s" % (
+        "kind", "starts", "first", "last", "min", "max", "last/first", "median 1-%d" % WINDOW,
+        "median last %d" % WINDOW, "change"))
+    held = True
+    for kind in KINDS:
+        values = [v / 1024 for v in peaks.get(kind, []) if v]
+        if not values:
+            continue
+        window = min(WINDOW, len(values))
+        early, late = statistics.median(values[:window]), statistics.median(values[-window:])
+        change = late / early - 1
+        held = held and abs(change) <= MEMORY_SPREAD
+        print("%-16s %6d %9.1f %9.1f %9.1f %9.1f %+10.1f%% %12.1f %12.1f %+9.1f%%" % (
+            kind, len(values), values[0], values[-1], min(values), max(values), (values[-1] / values[0] - 1) * 100,
+            early, late, change * 100))
+    print("(MiB of peak resident memory of the player per start)")
+    print("memory: the last %d starts of each kind within %d %% of its first %d: %s" % (
+        WINDOW, MEMORY_SPREAD * 100, WINDOW, "yes" if held else "NO"))
+    return held
+
+
+def peaks_from_log(path):
+    """The per-start figures of an earlier run's output."""
+    peaks = {kind: [] for kind in KINDS}
+    with open(path) as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) >= 5 and fields[0] == "start" and fields[2] in peaks and fields[4] == "MiB":
+                peaks[fields[2]].append(float(fields[3]) * 1024)
+    return peaks
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("program")
     parser.add_argument("cli")
     parser.add_argument("--starts", type=int, default=200)
     parser.add_argument("--stop-on-failure", action="store_true")
+    parser.add_argument("--summarize", metavar="LOG", help="only print the memory table of an earlier run's output")
     args = parser.parse_args()
+    if args.summarize:
+        return 0 if summarize(peaks_from_log(args.summarize)) else 1
     if not port_443_free():
         print("skipped: port 443 is taken")
         return SKIP
@@ -259,20 +301,7 @@ def main():
 
     print("\n%d starts in %.0f s; %d failed%s" % (sum(len(p) for p in peaks.values()), time.monotonic() - started,
                                                   len(failed), (": " + ", ".join(map(str, failed))) if failed else ""))
-    print("%-16s %6s %10s %10s %10s %10s %8s" % ("kind", "starts", "first MiB", "last MiB", "min MiB", "max MiB",
-                                                  "last/first"))
-    memory_held = True
-    for kind in KINDS:
-        values = [v for v in peaks[kind] if v]
-        if not values:
-            continue
-        ratio = values[-1] / values[0]
-        memory_held = memory_held and abs(ratio - 1) <= MEMORY_SPREAD
-        print("%-16s %6d %10.1f %10.1f %10.1f %10.1f %+7.1f%%" % (
-            kind, len(values), values[0] / 1024, values[-1] / 1024, min(values) / 1024, max(values) / 1024,
-            (ratio - 1) * 100))
-    print("memory: last start of each kind within %d %% of its first: %s" % (MEMORY_SPREAD * 100,
-                                                                             "yes" if memory_held else "NO"))
+    memory_held = summarize(peaks)
     return 0 if not failed and memory_held else 1
 
 
