@@ -7,8 +7,9 @@ would), a link the server refuses (its message box answered) and a
 mandatory update declined. After every start it checks that nothing is left:
 no process carrying the run's environment, no instance lock still held and no
 new lock file, no temporary file, no owner of the clipboard. It prints each
-start's peak resident memory (VmHWM of the player) and compares the last start
-of each kind with the first; more than 5 % apart fails the run.
+start's peak resident memory (VmHWM of the player) and compares the last
+starts of each kind with its first ones (medians of five); more than 5 %
+apart fails the run.
 
 Not part of CI. Run it in a private network namespace, e.g.
   unshare -n bash -c 'ip link set lo up && python3 bench/soak/soak.py \
