@@ -187,14 +187,14 @@ EXPECTED_EXIT = {"good": 0, "tampered": 1, "refused": 1, "update_declined": 0}
 
 def one_start(run, x11, kind, locks_before):
     """Runs one start and checks what it left; returns (peak KiB, problems)."""
-    run.backend.control("reset")
     run.soak_memory = None
     problems = []
     try:
+        run.backend.control("reset")
         code = globals()[kind](run, x11)
         if code != EXPECTED_EXIT[kind]:
             problems.append("exit code %s, expected %s" % (code, EXPECTED_EXIT[kind]))
-    except (AssertionError, WaitTimeout) as error:
+    except Exception as error:  # noqa: BLE001 - any failure of one start is reported, the run goes on
         problems.append("%s: %s" % (type(error).__name__, str(error)[:2000]))
     try:
         wait_until(lambda: not run.own_processes(), "every process of the start to end", LONG,
@@ -272,7 +272,9 @@ def main():
     if not port_443_free():
         print("skipped: port 443 is taken")
         return SKIP
-    run = failures.Run(os.path.abspath(args.program), os.path.abspath(args.cli))
+    # The backend ends itself after its lifetime: long enough for every start.
+    run = failures.Run(os.path.abspath(args.program), os.path.abspath(args.cli),
+                       backend_lifetime=600 + 120 * args.starts)
     run.env["TMPDIR"] = os.path.join(run.root, "tmp")
     os.makedirs(run.env["TMPDIR"])
     x11 = X11(run.display.name)
