@@ -24,6 +24,10 @@
 #include <cstdlib>
 #include <thread>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "core/text.h"
 #include "diag/diagnostic_dialog_content.h"
 #include "diag/diagnostic_dialog_file.h"
@@ -117,6 +121,10 @@ void KeepClipboardAfterExit() {
 void EndProcessAfterDialog(int exitCode) {
     std::fflush(stdout);
     std::fflush(stderr);
+#if defined(__SANITIZE_ADDRESS__)
+    // _Exit skips the leak check the sanitizer build makes at exit: make it here.
+    __lsan_do_recoverable_leak_check();
+#endif
     std::_Exit(exitCode);
 }
 
