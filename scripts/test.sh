@@ -42,8 +42,10 @@ fi
 if step "configure linux-asan" cmake --preset linux-asan && step "build linux-asan" cmake --build --preset linux-asan -j "$jobs"; then
   # Unit tests and the end-to-end suites of the player and pellaro-cli, with
   # leak checking (the preset sets the sanitizer options and report folder);
-  # the browser-host suites and the packages stay with the ordinary build.
-  run_ctest linux-asan linux-asan -LE "browser|packaging"
+  # the browser-host suites, the packages and the print driver's suite (an
+  # unattributable leak in a library it unloads, see docs/reliability.md) stay
+  # with the ordinary build.
+  run_ctest linux-asan linux-asan -LE "browser|packaging" -E "^print_e2e$"
 fi
 if step "configure windows" cmake --preset windows && step "build windows" cmake --build --preset windows -j "$jobs"; then
   bash scripts/wine-prefix.sh build/windows/wineprefix
