@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything, builds both editions and runs every test:
-# native unit and end-to-end tests, the sanitizer build, the Windows edition
+# native unit and end-to-end tests, the sanitizer build (unit and end-to-end), the Windows edition
 # under Wine and short fuzzing runs. Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -40,7 +40,12 @@ if step "configure linux" cmake --preset linux && step "build linux" cmake --bui
   run_ctest linux linux
 fi
 if step "configure linux-asan" cmake --preset linux-asan && step "build linux-asan" cmake --build --preset linux-asan -j "$jobs"; then
-  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest linux-asan linux-asan
+  # Unit tests and the end-to-end suites of the player and pellaro-cli, with
+  # leak checking (the preset sets the sanitizer options and report folder);
+  # the browser-host suites, the packages and the print driver's suite (an
+  # unattributable leak in a library it unloads, see docs/reliability.md) stay
+  # with the ordinary build.
+  run_ctest linux-asan linux-asan -LE "browser|packaging" -E "^print_e2e$"
 fi
 if step "configure windows" cmake --preset windows && step "build windows" cmake --build --preset windows -j "$jobs"; then
   bash scripts/wine-prefix.sh build/windows/wineprefix

@@ -17,11 +17,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <unistd.h>
 
-#include <nlohmann/json.hpp>
-
 #include "diag/diagnostic_dialog_content.h"
+#include "diag/diagnostic_dialog_file.h"
 #include "platform/debug_log.h"
 
 static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
@@ -61,14 +62,12 @@ int RunDiagnosticDialogMode(int argc, char** argv) {
     const QByteArray bytes = file.readAll();
     file.close();
     file.remove();
-    const nlohmann::json content = nlohmann::json::parse(bytes.constData(), bytes.constData() + bytes.size(),
-                                                         nullptr, false);
-    if (!content.is_object() || !content.contains("document") || !content["document"].is_string() ||
-        !content.contains("code") || !content["code"].is_string())
-        return kBadDialogFile;
-    const QString document = QString::fromStdString(content["document"].get<std::string>());
-    const QString code = QString::fromStdString(content["code"].get<std::string>());
-    const QString title = QString::fromStdString(content.value("title", std::string()));
+    const std::optional<DiagnosticDialogFile> content =
+        ParseDiagnosticDialogFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!content) return kBadDialogFile;
+    const QString document = QString::fromStdString(content->document);
+    const QString code = QString::fromStdString(content->code);
+    const QString title = QString::fromStdString(content->title);
 
     // Chromium refuses to run as root with its sandbox on.
     if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);

@@ -24,10 +24,13 @@
 #include <cstdlib>
 #include <thread>
 
-#include <nlohmann/json.hpp>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include "core/text.h"
 #include "diag/diagnostic_dialog_content.h"
+#include "diag/diagnostic_dialog_file.h"
 #include "diag/diagnostic_dialog_mode.h"
 #include "platform/program_path.h"
 
@@ -47,12 +50,9 @@ QString WriteDialogFile(const DiagnosticDialogTexts& t) {
     QTemporaryFile file(QDir(QDir::tempPath()).filePath(QStringLiteral("pellaro-diagnostic-XXXXXX.json")));
     file.setAutoRemove(false);
     if (!file.open()) return {};
-    const nlohmann::json content = {
-        {"title", ToUtf8(t.title)},
-        {"code", ToUtf8(t.wideCode)},
-        {"document", ToUtf8(BuildDiagnosticDialogDocument(t.title, t.message, t.arabicMessage, t.wideCode))},
-    };
-    const std::string bytes = content.dump();
+    const std::string bytes = BuildDiagnosticDialogFile(
+        {ToUtf8(t.title), ToUtf8(t.wideCode),
+         ToUtf8(BuildDiagnosticDialogDocument(t.title, t.message, t.arabicMessage, t.wideCode))});
     const bool written = file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
                          static_cast<qint64>(bytes.size());
     file.close();
@@ -121,6 +121,10 @@ void KeepClipboardAfterExit() {
 void EndProcessAfterDialog(int exitCode) {
     std::fflush(stdout);
     std::fflush(stderr);
+#if defined(__SANITIZE_ADDRESS__)
+    // _Exit skips the leak check the sanitizer build makes at exit: make it here.
+    __lsan_do_recoverable_leak_check();
+#endif
     std::_Exit(exitCode);
 }
 

@@ -22,12 +22,12 @@ DRIVER = os.environ.get("PELLARO_BROWSER_DRIVER", "")
 
 
 class Backend:
-    def __init__(self, workdir, port=0):
+    def __init__(self, workdir, port=0, lifetime=900):
         self.workdir = workdir
         port_file = os.path.join(workdir, "port")
         self.log_file = os.path.join(workdir, "log.jsonl")
         self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", str(port), "--port-file", port_file,
-                                      "--log", self.log_file, "--lifetime", "900"],
+                                      "--log", self.log_file, "--lifetime", str(lifetime)],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             wait_until(lambda: os.path.exists(port_file) or self.proc.poll() is not None, "the backend's port file", 30)

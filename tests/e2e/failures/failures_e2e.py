@@ -38,12 +38,12 @@ class Run:
     """One program run: backend on 443, own display, private HOME whose default
     web browser is a recorder script; everything it starts is ended at close."""
 
-    def __init__(self, program, cli):
+    def __init__(self, program, cli, backend_lifetime=900):
         self.program, self.cli = program, cli
         self.root = tempfile.mkdtemp(prefix="pellaro-failures-e2e-")
         self.backend = self.display = self.keeper = self.player = None
         try:
-            self.backend = Backend(self.root, port=443)
+            self.backend = Backend(self.root, port=443, lifetime=backend_lifetime)
             self.display = Display()
             # One client stays connected for the whole run: Xvfb resets when its last
             # client leaves, and a client connecting during the reset can hang.

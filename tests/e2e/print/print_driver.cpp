@@ -64,7 +64,10 @@ int Print(const QString& url, int requests) {
     view->setWindowTitle("Print driver");
     auto remaining = std::make_shared<int>(requests);
     auto next = std::make_shared<std::function<void()>>();
-    *next = [view, remaining, next] {
+    // The step reaches itself through a weak reference: a strong one would be
+    // a cycle that is never freed. The load handler below holds it.
+    const std::weak_ptr<std::function<void()>> again = next;
+    *next = [view, remaining, again] {
         if (*remaining == 0) {
             view->page()->runJavaScript("JSON.stringify(window.receivedResults || [])", [](const QVariant& v) {
                 Line("page received: " + v.toString().toStdString());
@@ -77,9 +80,11 @@ int Print(const QString& url, int requests) {
         // The subsystem itself writes "printResult: <json>" to the debug output.
         // No content link here: a page is a PDF document by its address alone.
         PrintPageToPhysicalPrinter(view->page(), view->url().toString().toStdWString(), view, ContentDescriptor{},
-                                   [view, next](const std::string& json) {
+                                   [view, again](const std::string& json) {
             DeliverToPage(view->page(), json);
-            QTimer::singleShot(0, [next] { (*next)(); });
+            QTimer::singleShot(0, [again] {
+                if (const auto step = again.lock()) (*step)();
+            });
         });
     };
     QObject::connect(view, &QWebEngineView::loadFinished, view, [next](bool ok) {

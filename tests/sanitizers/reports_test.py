@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""Which sanitizer reports fail the run."""
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import reports  # noqa: E402
+
+TREE = "/src/pellaro"
+ALLOC = "    #0 0x7fb1dfab83b7 in __interceptor_calloc asan_malloc_linux.cpp:77\n"
+
+
+def leak(kind, *frames):
+    lines = "".join("    #%d %s\n" % (i + 1, f) for i, f in enumerate(frames))
+    return "%s leak of 56 byte(s) in 1 object(s) allocated from:\n%s%s\n" % (kind, ALLOC, lines)
+
+
+def report(*blocks):
+    return ("==p==1==ERROR: LeakSanitizer: detected memory leaks\n\n" + "".join(blocks) +
+            "SUMMARY: AddressSanitizer: 112 byte(s) leaked in 2 allocation(s).\n")
+
+
+class Verdicts(unittest.TestCase):
+    CASES = [
+        ("untraceable indirect leaks", report(leak("Indirect", "0x7fb1cad8ecb3  (/usr/lib/libubsan.so.1+0xc9cb3)"),
+                                              leak("Indirect", "0x7fb1cad8ec8f  (/usr/lib/libfoo.so+0x1)")), False),
+        ("a direct leak anywhere", report(leak("Direct", "0x1 in FcPatternCreate (/usr/lib/libfontconfig.so.1+0x1)")), True),
+        ("an indirect leak from our code", report(leak("Indirect", "0x7 in Make() /src/pellaro/src/browser/x.cpp:3")), True),
+        ("a leaked cycle in our binary", report(leak("Indirect", "0x7  (/src/pellaro/build/linux-asan/tovrelapp+0x99)")), True),
+        ("an address error", "==p==1==ERROR: AddressSanitizer: heap-use-after-free on address 0x1\n", True),
+        ("undefined behaviour", "x.cpp:3:5: runtime error: signed integer overflow\n", True),
+    ]
+
+    def test_cases(self):
+        for name, text, ours in self.CASES:
+            with self.subTest(name):
+                self.assertEqual(reports.is_ours(text, TREE), ours)
+
+
+if __name__ == "__main__":
+    unittest.main()
