@@ -12,9 +12,9 @@ namespace pellaro {
 void StartWebView2PrintJob(ICoreWebView2Environment* environment, ICoreWebView2* webView,
                            const std::wstring& printer, std::function<void(print::PrintOutcome)> done) {
     using print::PrintOutcome;
+    ComPtr<ICoreWebView2Environment> heldEnvironment(environment);
     ComPtr<ICoreWebView2Environment6> environment6;
-    if (!environment || FAILED(environment->QueryInterface(IID_ICoreWebView2Environment6,
-                                                           reinterpret_cast<void**>(environment6.GetAddressOf())))) {
+    if (!heldEnvironment || FAILED(heldEnvironment.As(&environment6))) {
         done(PrintOutcome::NoPrintEnvironment);
         return;
     }
@@ -29,14 +29,13 @@ void StartWebView2PrintJob(ICoreWebView2Environment* environment, ICoreWebView2*
         return;
     }
     settings2->put_PrinterName(printer.c_str());
+    // The handler holds the browser, so the page is still there to hear the outcome.
+    ComPtr<ICoreWebView2> keepAlive(webView);
     ComPtr<ICoreWebView2_16> webView16;
-    if (!webView || FAILED(webView->QueryInterface(IID_ICoreWebView2_16,
-                                                   reinterpret_cast<void**>(webView16.GetAddressOf())))) {
+    if (!keepAlive || FAILED(keepAlive.As(&webView16))) {
         done(PrintOutcome::PrintApiMissing);
         return;
     }
-    // The handler holds the browser, so the page is still there to hear the outcome.
-    ComPtr<ICoreWebView2> keepAlive(webView);
     auto handler = MakeHandler<ICoreWebView2PrintCompletedHandler>(
         IID_ICoreWebView2PrintCompletedHandler,
         [keepAlive, done = std::move(done)](HRESULT errorCode, COREWEBVIEW2_PRINT_STATUS status) {
