@@ -99,13 +99,16 @@ class Printing(unittest.TestCase):
         for case in CASES:
             with self.subTest(case=case["id"]):
                 run = PrintRun(self, script=runtime_script(case, [REQUEST]))
-                listed = run.pick(case["picker"])
-                self.assertIn(PRINTER, listed)
-                self.assertEqual(run.posted(1), [case["message"]])
-                self.check_calls(run, case)
-                run.close_window()
-                self.assertEqual(run.exit_code(), 0)
-                self.assertEqual(len(run.named("WebView.PostWebMessageAsJson")), 1)  # nothing came later
+                try:
+                    listed = run.pick(case["picker"])
+                    self.assertIn(PRINTER, listed)
+                    self.assertEqual(run.posted(1), [case["message"]])
+                    self.check_calls(run, case)
+                    run.close_window()
+                    self.assertEqual(run.exit_code(), 0)
+                    self.assertEqual(len(run.named("WebView.PostWebMessageAsJson")), 1)  # nothing came later
+                finally:
+                    run.kill()  # one instance per prefix: the next case needs this one gone
 
     def check_calls(self, run, case):
         """What the program asked of the runtime on the way to the case's message."""
