@@ -32,8 +32,8 @@ int RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-// This edition has no browser host yet: its windows keep their loading text.
 EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services) {
+    services.print = PrintToPhysicalPrinter;
     return EditionBrowsers{
         .home = [services](NativeWindow window) { return StartHomeBrowser(window, services); },
         .player = [services](NativeWindow window,

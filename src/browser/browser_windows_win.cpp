@@ -10,6 +10,7 @@
 
 #include "browser/app_windows.h"
 #include "browser/browser_services.h"
+#include "browser/webview2_print_win.h"
 #include "browser/window_hosts.h"
 #include "core/app_record.h"
 #include "core/build_constants.h"
@@ -156,10 +157,15 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, const B
     WindowActions actions;
     actions.bringToFront = [window] { BringToFront(window); };
     actions.closeSplash = CloseTheSplash;
+    WebView::WebViewHost* h = &host;
     if (home) {
         g_homeWindow = window;
         actions.toggleFullscreen = [window] { ToggleHomeFullscreen(window); };
-        WireHomeHost(host, actions, services.homeAddress, std::make_shared<ContentDescriptor>());
+        auto content = std::make_shared<ContentDescriptor>();
+        host.onPrintRequested = [h, content, print = services.print] {
+            if (print) print(*h, *content);
+        };
+        WireHomeHost(host, actions, services.homeAddress, content);
     } else {
         g_playerWindow = window;
         g_playerShown = false;
@@ -168,6 +174,9 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, const B
         PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {
                                     return BuildPlayerPage(c.contentUrl, c.watermarkText, c.contentType);
                                 }};
+        host.onPrintRequested = [h, content = *playerContent, print = services.print] {
+            if (print) print(*h, content);
+        };
         WirePlayerHost(host, actions, pages, *playerContent);
     }
 
@@ -219,6 +228,15 @@ void DestroyWindowBrowsers() {
 bool WindowBrowserExists() { return g_homeHost != nullptr || g_playerHost != nullptr; }
 
 WindowMessageHandler BrowserWindowMessages() { return HandleWindowMessage; }
+
+// WebView2's own print call prints the page it shows; unlike the Linux edition
+// nothing is fetched, so the descriptor plays no part.
+void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor&) {
+    auto* webView = static_cast<ICoreWebView2*>(host.NativeBrowser());
+    if (!webView) return;
+    PrintWithWebView2(static_cast<HWND>(host.Parent()), static_cast<ICoreWebView2Environment*>(host.NativeEnvironment()),
+                      webView);
+}
 
 WebView::WebViewHost* HomeHost() { return g_homeHost.get(); }
 WebView::WebViewHost* PlayerHost() { return g_playerHost.get(); }

@@ -76,6 +76,8 @@ public:
     NativeWindow Parent() const;
     // QWebEngineView* on Linux, ICoreWebView2* on Windows; null without a browser.
     void* NativeBrowser() const;
+    // ICoreWebView2Environment* on Windows, QWebEngineProfile* on Linux; null without a browser.
+    void* NativeEnvironment() const;
     std::int32_t LastResult() const;
     const std::wstring& StatusText() const;
 

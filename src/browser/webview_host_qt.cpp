@@ -571,6 +571,7 @@ WebViewHost::CommittedDocument WebViewHost::TopDocument() const {
 bool WebViewHost::HasBrowser() const { return impl_->page != nullptr; }
 NativeWindow WebViewHost::Parent() const { return impl_->parent.data(); }
 void* WebViewHost::NativeBrowser() const { return impl_->view; }
+void* WebViewHost::NativeEnvironment() const { return impl_->view ? impl_->profile : nullptr; }
 std::int32_t WebViewHost::LastResult() const { return impl_->lastResult; }
 const std::wstring& WebViewHost::StatusText() const { return impl_->statusText; }
 

@@ -565,6 +565,7 @@ WebViewHost::CommittedDocument WebViewHost::TopDocument() const { return impl_->
 bool WebViewHost::HasBrowser() const { return impl_->webView != nullptr; }
 NativeWindow WebViewHost::Parent() const { return impl_->parent; }
 void* WebViewHost::NativeBrowser() const { return impl_->webView.Get(); }
+void* WebViewHost::NativeEnvironment() const { return impl_->webView ? impl_->environment.Get() : nullptr; }
 std::int32_t WebViewHost::LastResult() const { return impl_->lastResult; }
 const std::wstring& WebViewHost::StatusText() const { return impl_->statusText; }
 

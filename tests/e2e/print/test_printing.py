@@ -33,9 +33,13 @@ PRINT_BUTTON = False  # player mode: the page shows the print button (a PDF item
 REQUEST_KEY = "ctrl+p"
 TIMEOUT = 120  # generous: a loaded 2-core machine starts Chromium slowly
 
-CANCELLED = '{"type":"printResult","status":"cancelled"}'
-SUCCESS = '{"type":"printResult","status":"success","message":"Print job sent successfully."}'
-UNAVAILABLE = '{"type":"printResult","status":"error","message":"The selected printer is unavailable."}'
+# The messages both editions post, from the table the Windows tests read too.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared_cases",
+                       "print_results.json"), encoding="utf-8") as _table:
+    _MESSAGES = {case["id"]: case["message"] for case in json.load(_table)["cases"]}
+CANCELLED = _MESSAGES["cancelled"]
+SUCCESS = _MESSAGES["success"]
+UNAVAILABLE = _MESSAGES["printer-unavailable"]
 
 PAGE = """<!doctype html><html><head><title>Printing lesson</title></head><body>
 <h1>Lesson 4: Printing</h1><p>This page is printed on a physical printer.</p>

@@ -177,11 +177,20 @@ struct Response : ICoreWebView2WebResourceResponse {
     HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* value) override { *value = CoCopy(reason); return S_OK; }
 };
 
+// ---- Printing -------------------------------------------------------------------
+// Print settings that can lack their second interface; the job completes later
+// with the script's "printErrorCode" (hex) and "printStatus", after
+// "printDelayMs"; a "Print" failure refuses the job without completing it.
+
 struct PrintSettings : ICoreWebView2PrintSettings2 {
-    FAKE_REFCOUNT("")
+    FAKE_REFCOUNT("PrintSettings")
     std::wstring printerName;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_ICoreWebView2PrintSettings || riid == IID_ICoreWebView2PrintSettings2) {
+        const bool second = riid == IID_ICoreWebView2PrintSettings2;
+        const bool yes = riid == IID_IUnknown || riid == IID_ICoreWebView2PrintSettings ||
+                         (second && !Omitted("ICoreWebView2PrintSettings2"));
+        if (second) Record({{"call", "PrintSettings.QueryInterface"}, {"iid", "ICoreWebView2PrintSettings2"}, {"answered", yes}});
+        if (yes) {
             *out = static_cast<ICoreWebView2PrintSettings2*>(this);
             AddRef();
             return S_OK;
@@ -636,11 +645,16 @@ struct WebView : ICoreWebView2_22 {
                                     ICoreWebView2PrintCompletedHandler* handler) override {
         auto* ours = static_cast<PrintSettings*>(printSettings);
         Record({{"call", "WebView.Print"}, {"printer", ours ? Narrow(ours->printerName.c_str()) : ""}});
-        if (handler) {
-            ComPtr<ICoreWebView2PrintCompletedHandler> keep(handler);
-            const int status = Script().value("printStatus", 0);
-            Later([keep, status] { keep->Invoke(S_OK, static_cast<COREWEBVIEW2_PRINT_STATUS>(status)); });
-        }
+        if (const HRESULT refused = FailureAt("Print"); FAILED(refused)) return refused;
+        if (!handler) return E_POINTER;
+        ComPtr<ICoreWebView2PrintCompletedHandler> keep(handler);
+        const auto errorCode =
+            static_cast<HRESULT>(std::stoul(Script().value("printErrorCode", std::string("0x0")), nullptr, 16));
+        const int status = Script().value("printStatus", 0);
+        LaterAfter(Script().value("printDelayMs", 0), [keep, errorCode, status] {
+            Record({{"event", "PrintCompleted"}, {"errorCode", static_cast<unsigned long>(errorCode)}, {"status", status}});
+            keep->Invoke(errorCode, static_cast<COREWEBVIEW2_PRINT_STATUS>(status));
+        });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
@@ -923,6 +937,9 @@ struct Environment : ICoreWebView2Environment6 {
     }
     HRESULT STDMETHODCALLTYPE CreatePrintSettings(ICoreWebView2PrintSettings** settings) override {
         Record({{"call", "Environment.CreatePrintSettings"}});
+        if (!settings) return E_POINTER;
+        *settings = nullptr;
+        if (const HRESULT refused = FailureAt("CreatePrintSettings"); FAILED(refused)) return refused;
         *settings = new PrintSettings;
         return S_OK;
     }

@@ -3,6 +3,8 @@
 //   win_probe close <window class> <timeout ms>         posts WM_CLOSE
 //   win_probe box <caption> <button id> <timeout ms>    prints the box's text, presses the button
 //   win_probe post <window class> <message> <wParam> <lParam>   posts one message
+//   win_probe picker <enter|escape> <timeout ms>         prints the printer picker's list, one
+//                                                        name a line, then presses the key in it
 // Exit code 0 when done, 2 when the window never appeared.
 #include <windows.h>
 
@@ -40,6 +42,37 @@ BOOL CALLBACK CollectText(HWND child, LPARAM out) {
     return TRUE;
 }
 
+// The printer picker's list box (its control id) and the names it offers.
+constexpr int kPrinterListId = 1001;
+
+std::wstring ListedNames(HWND picker) {
+    HWND list = GetDlgItem(picker, kPrinterListId);
+    std::wstring names;
+    if (!list || !IsWindowVisible(list)) return names;
+    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const auto length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        if (length == LB_ERR) continue;
+        std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name.data()));
+        name.resize(static_cast<std::size_t>(length));
+        names += name + L"\n";
+    }
+    return names;
+}
+
+// A key as the user presses it: to the control that has the focus in the
+// picker's thread, so the dialog's own key handling decides what it means.
+void PressKey(HWND picker, WPARAM key) {
+    GUITHREADINFO info{sizeof(info)};
+    HWND target = picker;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(picker, nullptr), &info) && info.hwndFocus &&
+        (info.hwndFocus == picker || IsChild(picker, info.hwndFocus)))
+        target = info.hwndFocus;
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -69,6 +102,22 @@ int wmain(int argc, wchar_t** argv) {
                      static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
         return 0;
     }
-    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms>\n", stderr);
+    if (argc == 4 && std::wcscmp(argv[1], L"picker") == 0) {
+        const bool enter = std::wcscmp(argv[2], L"enter") == 0;
+        // Visible means its start (which fills the list) is over.
+        HWND picker = WaitFor(
+            [] {
+                HWND found = FindWindowW(L"#32770", L"Select Printer");
+                return found && IsWindowVisible(found) ? found : nullptr;
+            },
+            std::wcstoul(argv[3], nullptr, 10));
+        if (!picker) return 2;
+        Sleep(200);
+        std::fputs(Utf8(ListedNames(picker)).c_str(), stdout);
+        std::fflush(stdout);
+        PressKey(picker, enter ? VK_RETURN : VK_ESCAPE);
+        return 0;
+    }
+    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms> | post ... | picker <enter|escape> <ms>\n", stderr);
     return 1;
 }
