@@ -1,6 +1,7 @@
 // The HTTPS client, pins, content data and version check against the running
 // reference backend (CTest fixture reference_backend).
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 
 #include "backend_fixture.h"
@@ -241,7 +242,7 @@ TEST_F(BackendTest, ServerThatNeverAnswersEndsInAReceiveError) {
 TEST_F(BackendTest, DynamicPinsReplaceTheStoreOrLeaveItUntouched) {
     const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"/api/app/pins?answer=");
     const auto before = PinStoreSnapshot();
-    for (const wchar_t* answer : {L"not-json", L"not-array", L"bad-scope", L"error"}) {
+    for (const wchar_t* answer : {L"not-json", L"not-array", L"bad-scope", L"error", L"bad-utf8"}) {
         EXPECT_FALSE(LoadDynamicPinsFrom(base + answer)) << ToUtf8(answer);
         ASSERT_EQ(PinStoreSnapshot().size(), before.size());
     }
@@ -272,7 +273,9 @@ TEST_F(BackendTest, ContentDataAnswersAndErrors) {
     struct Case { const char* id; const char* error; };
     for (const Case& c : {Case{"not-found", "Content not found"}, Case{"forbidden", "Your subscription has ended"},
                           Case{"server-error", "Internal server error"}, Case{"plain-error", ""},
-                          Case{"not-json", ""}, Case{"wrong-type", ""}}) {
+                          Case{"not-json", ""}, Case{"wrong-type", ""},
+                          // Invalid UTF-8 in every text member: no item, and no message either.
+                          Case{"bad-utf8", ""}, Case{"bad-utf8-message", ""}}) {
         std::string text;
         EXPECT_FALSE(GetContentData(base, c.id, "key", &text)) << c.id;
         EXPECT_EQ(text, c.error) << c.id;
@@ -306,7 +309,10 @@ TEST_F(BackendTest, VersionCheckAgainstTheBackend) {
     HttpClient pinned;
     ASSERT_TRUE(pinned.Post(answers, R"({"version": "required"})", L"application/json").ok);
     const VersionInfo required = CheckVersion(4.12, base);
+    ASSERT_TRUE(pinned.Post(answers, R"({"version": "bad-utf8"})", L"application/json").ok);
+    const VersionInfo badText = CheckVersion(4.12, base);
     pinned.Post(answers, R"({"version": "current"})", L"application/json");
+    EXPECT_FALSE(badText.hasUpdate);  // invalid UTF-8 in its texts: no update, like any unreadable answer
     EXPECT_TRUE(required.hasUpdate);
     EXPECT_TRUE(required.isRequired);
     EXPECT_EQ(required.link, L"https://www.tovrel.localhost/download/pellaro-setup.exe");
@@ -402,6 +408,113 @@ TEST_F(NamelessChainTest, ChainChangedAfterThePreflightIsRefusedBeforeTheRequest
     // Wine's WinHTTP still sends it, so only the outcome is checked here.
 }
 #endif
+
+// Hostile answers: each ends with its own failure, within the client's limits,
+// and a failed request never hands over the part of the body that came.
+TEST_F(BackendTest, HostileAnswersEndWithTheirErrorInTime) {
+    using namespace std::chrono;
+    constexpr milliseconds kDeadline{4000};
+    constexpr milliseconds kMargin{5000};  // start-up of the exchange on a busy machine
+    struct Case {
+        const char* fault;
+        const char* error;  // empty: the request succeeds with the whole body
+    };
+#ifdef _WIN32
+    const Case cases[] = {
+        {"reset-mid-body", "WinHttpReadData failed: 12030"},
+        {"short-body", "WinHttpReadData failed: 12030"},
+        {"broken-chunked", "WinHttpReadData failed: 12030"},
+        {"endless-headers", kDeadlineError},
+        {"drip-body", kDeadlineError},
+        {"no-close-notify", ""},
+        {"huge-header", ""},
+    };
+#else
+    const Case cases[] = {
+        {"reset-mid-body", "curl receive failed: 56"},
+        {"short-body", "curl receive failed: 18"},
+        {"broken-chunked", "curl receive failed: 56"},
+        {"endless-headers", kDeadlineError},
+        {"drip-body", kDeadlineError},
+        {"no-close-notify", ""},  // the length is the connection's: a complete answer
+        {"huge-header", "curl receive failed: 27"},
+    };
+#endif
+    HttpClient client;
+    client.SetDeadline(kDeadline);
+    ASSERT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);  // pre-flight done
+    for (const Case& c : cases) {
+        const auto start = steady_clock::now();
+        // The server gives up dripping after 15 s, long after the client has left.
+        const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/fault/" + FromUtf8(c.fault) + L"?limit=15"));
+        const auto took = duration_cast<milliseconds>(steady_clock::now() - start);
+        EXPECT_EQ(r.error, c.error) << c.fault;
+        EXPECT_LT(took, kDeadline + kMargin) << c.fault;
+        if (*c.error) {
+            EXPECT_EQ(r.status, 0) << c.fault;
+            EXPECT_TRUE(r.body.empty()) << c.fault;
+        } else {
+            EXPECT_EQ(r.status, 200) << c.fault;
+            EXPECT_NE(nlohmann::json::parse(r.body, nullptr, false).value("data", nlohmann::json()), nullptr) << c.fault;
+        }
+    }
+    EXPECT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);  // still usable
+}
+
+// A handshake that stalls after the ClientHello: the deadline ends the request
+// whether the pre-flight or the request itself meets it.
+class StallingHandshakeTest : public BackendTest {
+protected:
+    void Stall(const char* chain) {
+        HttpClient control;
+        const std::string body = std::string(R"({"": ")") + chain + R"(", "127.0.0.1": ")" + chain + "\"}";
+        ASSERT_TRUE(control.Post(Url(Host(L"api.tovrel.localhost"), L"/__control/chains"), body, L"application/json").ok);
+    }
+    void TearDown() override {
+        Stall("test");
+        BackendTest::TearDown();
+    }
+};
+
+TEST_F(StallingHandshakeTest, EndsAtTheDeadline) {
+    using namespace std::chrono;
+    constexpr milliseconds kDeadline{3000};
+    HttpClient fresh;  // meets the stall in its pre-flight
+    fresh.SetDeadline(kDeadline);
+    HttpClient warm;   // has done its pre-flight; its next connection stalls
+    warm.SetDeadline(kDeadline);
+    warm.SetHeader(L"Connection", L"close");
+    ASSERT_TRUE(warm.Get(Url(L"127.0.0.1", L"/echo")).ok);
+    Stall("stall");
+    for (HttpClient* client : {&fresh, &warm}) {
+        const auto start = steady_clock::now();
+        const HttpResponse r = client->Get(Url(L"127.0.0.1", L"/echo"));
+        const auto took = duration_cast<milliseconds>(steady_clock::now() - start);
+        EXPECT_EQ(r.error, kDeadlineError);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_GE(took, kDeadline - milliseconds(100));
+        EXPECT_LT(took, kDeadline + milliseconds(5000));
+    }
+    EXPECT_FALSE(fresh.PreflightDone(L"127.0.0.1"));  // tried again by the next request
+}
+
+TEST_F(StallingHandshakeTest, WithTheDefaultDeadlineEndsAtTheHandshakeTimeOut) {
+    using namespace std::chrono;
+    HttpClient client;
+    client.SetHeader(L"Connection", L"close");
+    ASSERT_TRUE(client.Get(Url(L"127.0.0.1", L"/echo")).ok);  // the pre-flight is done: one stall, not two
+    Stall("stall");
+    const auto start = steady_clock::now();
+    const HttpResponse r = client.Get(Url(L"127.0.0.1", L"/echo"));
+    const auto took = duration_cast<seconds>(steady_clock::now() - start);
+#ifdef _WIN32
+    EXPECT_EQ(r.error.rfind("WinHttpSendRequest failed: ", 0), 0u) << r.error;
+    EXPECT_LT(took, seconds(10 + 10 + 30 + 5));  // resolve, connect, a send or receive time-out
+#else
+    EXPECT_EQ(r.error, "curl send failed: 28");
+    EXPECT_LT(took, seconds(20 + 5));  // connect with its handshake
+#endif
+}
 
 TEST(SpkiPin, MatchesTheOpensslCommandLine) {
     for (const char* name : {"test-root", "test-intermediate", "test-leaf"})

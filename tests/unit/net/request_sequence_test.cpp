@@ -47,7 +47,7 @@ public:
         target.secure = secure;
         return true;
     }
-    PreflightAttempt Preflight(const RequestTarget&, const HandshakeCheckFn& handshakeCheck) override {
+    PreflightAttempt Preflight(const RequestTarget&, const HandshakeCheckFn& handshakeCheck, Deadline) override {
         ++preflights;
         preflightHadHandshakeCheck = static_cast<bool>(handshakeCheck);
         return preflight;
