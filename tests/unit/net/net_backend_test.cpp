@@ -409,56 +409,91 @@ TEST_F(NamelessChainTest, ChainChangedAfterThePreflightIsRefusedBeforeTheRequest
 }
 #endif
 
-// Hostile answers: each ends with its own failure, within the client's limits,
-// and a failed request never hands over the part of the body that came.
+// The hostile answers of the backend and how each edition's client ends them.
+struct HostileCase {
+    const char* fault;
+    const char* error;      // empty: the request succeeds with the whole body
+    bool cutShort = false;  // succeeds with only the start of the body
+};
+#ifdef _WIN32
+const HostileCase kHostileCases[] = {
+    {"reset-mid-body", "WinHttpQueryDataAvailable failed: 10054"},
+    {"short-body", "WinHttpReadData failed: 12030"},
+    // Wine's WinHTTP takes the broken chunk size for the last chunk: only
+    // the answer's own reading (JSON) can tell.
+    {"broken-chunked", "", true},
+    {"endless-headers", kDeadlineError},
+    {"drip-body", kDeadlineError},
+    {"no-close-notify", ""},
+    {"huge-header", ""},  // Wine keeps the first 1460 bytes of the line
+};
+#else
+const HostileCase kHostileCases[] = {
+    {"reset-mid-body", "curl receive failed: 56"},
+    {"short-body", "curl receive failed: 18"},
+    {"broken-chunked", "curl receive failed: 56"},
+    {"endless-headers", kDeadlineError},
+    {"drip-body", kDeadlineError},
+    {"no-close-notify", ""},  // the length is the connection's: a complete answer
+    {"huge-header", "curl receive failed: 27"},
+};
+#endif
+constexpr std::chrono::milliseconds kHostileDeadline{4000};
+constexpr std::chrono::milliseconds kMargin{5000};  // for a busy machine
+
+// Each ends with its own failure within the client's limits, and a failed
+// request never hands over the part of the body that came.
 TEST_F(BackendTest, HostileAnswersEndWithTheirErrorInTime) {
     using namespace std::chrono;
-    constexpr milliseconds kDeadline{4000};
-    constexpr milliseconds kMargin{5000};  // start-up of the exchange on a busy machine
-    struct Case {
-        const char* fault;
-        const char* error;  // empty: the request succeeds with the whole body
-    };
-#ifdef _WIN32
-    const Case cases[] = {
-        {"reset-mid-body", "WinHttpReadData failed: 12030"},
-        {"short-body", "WinHttpReadData failed: 12030"},
-        {"broken-chunked", "WinHttpReadData failed: 12030"},
-        {"endless-headers", kDeadlineError},
-        {"drip-body", kDeadlineError},
-        {"no-close-notify", ""},
-        {"huge-header", ""},
-    };
-#else
-    const Case cases[] = {
-        {"reset-mid-body", "curl receive failed: 56"},
-        {"short-body", "curl receive failed: 18"},
-        {"broken-chunked", "curl receive failed: 56"},
-        {"endless-headers", kDeadlineError},
-        {"drip-body", kDeadlineError},
-        {"no-close-notify", ""},  // the length is the connection's: a complete answer
-        {"huge-header", "curl receive failed: 27"},
-    };
-#endif
-    HttpClient client;
-    client.SetDeadline(kDeadline);
-    ASSERT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);  // pre-flight done
-    for (const Case& c : cases) {
+    for (const HostileCase& c : kHostileCases) {
+        HttpClient client;  // a connection left broken by one case is not reused by the next
+        client.SetDeadline(kHostileDeadline);
+        ASSERT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);  // pre-flight done
         const auto start = steady_clock::now();
         // The server gives up dripping after 15 s, long after the client has left.
-        const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/fault/" + FromUtf8(c.fault) + L"?limit=15"));
+        const HttpResponse r =
+            client.Get(Url(Host(L"api.tovrel.localhost"), L"/fault/" + FromUtf8(c.fault) + L"?limit=15"));
         const auto took = duration_cast<milliseconds>(steady_clock::now() - start);
         EXPECT_EQ(r.error, c.error) << c.fault;
-        EXPECT_LT(took, kDeadline + kMargin) << c.fault;
+        EXPECT_LT(took, kHostileDeadline + kMargin) << c.fault;
+        const auto answer = nlohmann::json::parse(r.body, nullptr, false);
         if (*c.error) {
             EXPECT_EQ(r.status, 0) << c.fault;
             EXPECT_TRUE(r.body.empty()) << c.fault;
         } else {
             EXPECT_EQ(r.status, 200) << c.fault;
-            EXPECT_NE(nlohmann::json::parse(r.body, nullptr, false).value("data", nlohmann::json()), nullptr) << c.fault;
+            EXPECT_EQ(answer.is_discarded(), c.cutShort) << c.fault;
         }
+        // Still usable; but Wine reuses the connection a cut-short answer left
+        // behind, so there only the request after next is sure to get through.
+        if (c.cutShort) client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo"));
+        EXPECT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok) << c.fault;
     }
-    EXPECT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);  // still usable
+}
+
+// The same answers to the content-data call: an item comes only when the
+// whole answer did; otherwise the call fails with the client's error.
+TEST_F(BackendTest, ContentDataOverHostileAnswersGivesNoPartialItem) {
+    const std::wstring control = Url(Host(L"api.tovrel.localhost"), L"/__control/fault");
+    HttpClient::Shared().SetDeadline(kHostileDeadline);
+#ifdef _WIN32
+    // Wine reuses the connection a cut-short answer left behind and does not
+    // retry on it; each case gets a connection of its own.
+    HttpClient::Shared().SetHeader(L"Connection", L"close");
+#endif
+    for (const HostileCase& c : kHostileCases) {
+        HttpClient setter;
+        ASSERT_TRUE(setter.Post(control, R"({"path": "/api/app/content-data", "fault": ")" + std::string(c.fault) + "\"}",
+                                L"application/json").ok);
+        std::string error;
+        const auto item = GetContentData(Url(Host(L"api.tovrel.localhost"), L""), "lesson-wrapped", "key", &error);
+        EXPECT_EQ(item.has_value(), !*c.error && !c.cutShort) << c.fault;
+        EXPECT_EQ(error, c.error) << c.fault;
+        if (item) EXPECT_EQ(item->number, 7) << c.fault;
+    }
+    HttpClient setter;
+    setter.Post(control, R"({"path": "/api/app/content-data"})", L"application/json");
+    HttpClient::Shared().SetDeadline(kDefaultRequestDeadline);
 }
 
 // A handshake that stalls after the ClientHello: the deadline ends the request
@@ -498,7 +533,10 @@ TEST_F(StallingHandshakeTest, EndsAtTheDeadline) {
     EXPECT_FALSE(fresh.PreflightDone(L"127.0.0.1"));  // tried again by the next request
 }
 
-TEST_F(StallingHandshakeTest, WithTheDefaultDeadlineEndsAtTheHandshakeTimeOut) {
+#ifndef _WIN32
+// Wine's WinHTTP sets no time-out on the TLS handshake: there only the deadline
+// ends it (above); curl's connect time-out covers the handshake.
+TEST_F(StallingHandshakeTest, WithTheDefaultDeadlineEndsAtTheConnectTimeOut) {
     using namespace std::chrono;
     HttpClient client;
     client.SetHeader(L"Connection", L"close");
@@ -507,14 +545,10 @@ TEST_F(StallingHandshakeTest, WithTheDefaultDeadlineEndsAtTheHandshakeTimeOut) {
     const auto start = steady_clock::now();
     const HttpResponse r = client.Get(Url(L"127.0.0.1", L"/echo"));
     const auto took = duration_cast<seconds>(steady_clock::now() - start);
-#ifdef _WIN32
-    EXPECT_EQ(r.error.rfind("WinHttpSendRequest failed: ", 0), 0u) << r.error;
-    EXPECT_LT(took, seconds(10 + 10 + 30 + 5));  // resolve, connect, a send or receive time-out
-#else
     EXPECT_EQ(r.error, "curl send failed: 28");
-    EXPECT_LT(took, seconds(20 + 5));  // connect with its handshake
-#endif
+    EXPECT_LT(took, seconds(20 + 5));
 }
+#endif
 
 TEST(SpkiPin, MatchesTheOpensslCommandLine) {
     for (const char* name : {"test-root", "test-intermediate", "test-leaf"})
