@@ -2,6 +2,7 @@
 // reference backend (CTest fixture reference_backend).
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <cstdlib>
 
 #include "backend_fixture.h"
@@ -379,6 +380,30 @@ TEST_F(NamelessChainTest, InterceptorAndForgedChainsAreRefusedBeforeAnyRequestBy
         EXPECT_FALSE(CheckHostPinsOnPort(L"127.0.0.1", BackendPort())) << chain;
     }
     EXPECT_TRUE(reported.empty());  // 127.0.0.1 is outside the backend's domain
+}
+
+// What a refused chain still gets from the Windows edition under Wine: its
+// WinHTTP ignores the cancellation in the sending-request callback, so the
+// pre-flight's HEAD / goes out, with nothing but what WinHTTP adds itself; the
+// request behind it, with the program's headers, never does. (The Linux
+// edition sends nothing: InterceptedPinnedHostIsRefusedBeforeAnyRequestByte.)
+TEST_F(NamelessChainTest, RefusedChainGetsOnlyTheBarePreflightUnderWine) {
+    Serve("interceptor");
+    const std::size_t before = BackendLog().size();
+    HttpClient client;
+    client.SetHeader(L"X-Secret", L"must-not-leave");
+    const HttpResponse r = client.Get(Url(L"127.0.0.1", L"/echo"));
+    EXPECT_EQ(r.error, PreflightPinError(L"127.0.0.1"));
+    const auto log = BackendLog();
+    std::vector<nlohmann::json> arrived;
+    for (std::size_t i = before; i < log.size(); ++i)
+        if (log[i].value("event", "") == "request" && log[i].value("host", "") == "127.0.0.1") arrived.push_back(log[i]);
+    ASSERT_EQ(arrived.size(), 1u);
+    EXPECT_EQ(arrived[0].value("method", ""), "HEAD");
+    EXPECT_EQ(arrived[0].value("path", ""), "/");
+    std::set<std::string> names;
+    for (const auto& pair : arrived[0].at("headers")) names.insert(LowerAscii(pair.at(0).get<std::string>()));
+    EXPECT_EQ(names, (std::set<std::string>{"connection", "host", "user-agent"}));
 }
 
 TEST_F(BackendTest, HostWithoutPinsUsesTheSystemVerification) {
