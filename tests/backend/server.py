@@ -230,7 +230,7 @@ class State:
         self.handshakes = {}
         self.sni_chains = dict(DEFAULT_SNI_CHAINS)
         self.overrides = {}   # path -> (status, body text, content type)
-        self.faults = {}      # path -> fault mode answered there
+        self.faults = {}      # (host or "" for any, path) -> fault mode answered there
         self.answers = {"pins": "default", "version": "current"}
 
     def record(self, entry):
@@ -318,8 +318,9 @@ class Handler(BaseHTTPRequestHandler):
         host = self.host()
         if path.startswith("/__control/"):
             return self.control(path[len("/__control/"):], query, body)
-        if path in self.state.faults:
-            return self.fault(self.state.faults[path], query)
+        fault = self.state.faults.get((host, path)) or self.state.faults.get(("", path))
+        if fault:
+            return self.fault(fault, query)
         if path in self.state.overrides:
             status, text, ctype = self.state.overrides[path]
             return self.send(status, text, ctype)
@@ -481,12 +482,13 @@ class Handler(BaseHTTPRequestHandler):
             st.overrides[data["path"]] = (int(data.get("status", 200)), data.get("body", ""),
                                           data.get("contentType", "application/json"))
             return self.send(200, {"overrides": sorted(st.overrides)})
-        if name == "fault":       # {"path": ..., "fault": MODE}; no mode: the path answers normally again
+        if name == "fault":       # {"path": ..., "host": ..., "fault": MODE}; no mode: back to normal
+            key = (data.get("host", "").lower(), data["path"])
             if data.get("fault"):
-                st.faults[data["path"]] = data["fault"]
+                st.faults[key] = data["fault"]
             else:
-                st.faults.pop(data["path"], None)
-            return self.send(200, {"faults": st.faults})
+                st.faults.pop(key, None)
+            return self.send(200, {"faults": ["%s%s" % k for k in sorted(st.faults)]})
         if name == "reset":
             with st.lock:
                 st.faults.clear()

@@ -500,6 +500,9 @@ TEST_F(BackendTest, HostileAnswersEndWithTheirErrorInTime) {
 // whole answer did; otherwise the call fails with the client's error.
 TEST_F(BackendTest, ContentDataOverHostileAnswersGivesNoPartialItem) {
     const std::wstring control = Url(Host(L"api.tovrel.localhost"), L"/__control/fault");
+    // A host of its own, so that tests running beside this one keep their answers.
+    const std::wstring host = Host(L"faults.tovrel.localhost");
+    const std::string where = R"({"path": "/api/app/content-data", "host": ")" + ToUtf8(host) + "\"";
     HttpClient::Shared().SetDeadline(kHostileDeadline);
 #ifdef _WIN32
     // Wine reuses the connection a cut-short answer left behind and does not
@@ -508,26 +511,34 @@ TEST_F(BackendTest, ContentDataOverHostileAnswersGivesNoPartialItem) {
 #endif
     for (const HostileCase& c : kHostileCases) {
         HttpClient setter;
-        ASSERT_TRUE(setter.Post(control, R"({"path": "/api/app/content-data", "fault": ")" + std::string(c.fault) + "\"}",
-                                L"application/json").ok);
+        ASSERT_TRUE(setter.Post(control, where + R"(, "fault": ")" + c.fault + "\"}", L"application/json").ok);
         std::string error;
-        const auto item = GetContentData(Url(Host(L"api.tovrel.localhost"), L""), "lesson-wrapped", "key", &error);
+        const auto item = GetContentData(Url(host, L""), "lesson-wrapped", "key", &error);
         EXPECT_EQ(item.has_value(), !*c.error && !c.cutShort) << c.fault;
         EXPECT_EQ(error, c.error) << c.fault;
         if (item) EXPECT_EQ(item->number, 7) << c.fault;
     }
     HttpClient setter;
-    setter.Post(control, R"({"path": "/api/app/content-data"})", L"application/json");
+    setter.Post(control, where + "}", L"application/json");
     HttpClient::Shared().SetDeadline(kDefaultRequestDeadline);
 }
 
 // A handshake that stalls after the ClientHello: the deadline ends the request
-// whether the pre-flight or the request itself meets it.
+// whether the pre-flight or the request itself meets it. Under Wine only
+// addresses name other hosts, so there the nameless connections stall.
 class StallingHandshakeTest : public BackendTest {
 protected:
+#ifdef _WIN32
+    const std::wstring host = L"127.0.0.1";
     void Stall(const char* chain) {
+        Switch(std::string(R"({"": ")") + chain + R"(", "127.0.0.1": ")" + chain + "\"}");
+    }
+#else
+    const std::wstring host = L"stall.tovrel.localhost";  // only this test's name stalls
+    void Stall(const char* chain) { Switch(std::string(R"({"stall.tovrel.localhost": ")") + chain + "\"}"); }
+#endif
+    void Switch(const std::string& body) {
         HttpClient control;
-        const std::string body = std::string(R"({"": ")") + chain + R"(", "127.0.0.1": ")" + chain + "\"}";
         ASSERT_TRUE(control.Post(Url(Host(L"api.tovrel.localhost"), L"/__control/chains"), body, L"application/json").ok);
     }
     void TearDown() override {
@@ -544,18 +555,18 @@ TEST_F(StallingHandshakeTest, EndsAtTheDeadline) {
     HttpClient warm;   // has done its pre-flight; its next connection stalls
     warm.SetDeadline(kDeadline);
     warm.SetHeader(L"Connection", L"close");
-    ASSERT_TRUE(warm.Get(Url(L"127.0.0.1", L"/echo")).ok);
+    ASSERT_TRUE(warm.Get(Url(host, L"/echo")).ok);
     Stall("stall");
     for (HttpClient* client : {&fresh, &warm}) {
         const auto start = steady_clock::now();
-        const HttpResponse r = client->Get(Url(L"127.0.0.1", L"/echo"));
+        const HttpResponse r = client->Get(Url(host, L"/echo"));
         const auto took = duration_cast<milliseconds>(steady_clock::now() - start);
         EXPECT_EQ(r.error, kDeadlineError);
         EXPECT_EQ(r.status, 0);
         EXPECT_GE(took, kDeadline - milliseconds(100));
         EXPECT_LT(took, kDeadline + milliseconds(5000));
     }
-    EXPECT_FALSE(fresh.PreflightDone(L"127.0.0.1"));  // tried again by the next request
+    EXPECT_FALSE(fresh.PreflightDone(host));  // tried again by the next request
 }
 
 #ifndef _WIN32
@@ -565,10 +576,10 @@ TEST_F(StallingHandshakeTest, WithTheDefaultDeadlineEndsAtTheConnectTimeOut) {
     using namespace std::chrono;
     HttpClient client;
     client.SetHeader(L"Connection", L"close");
-    ASSERT_TRUE(client.Get(Url(L"127.0.0.1", L"/echo")).ok);  // the pre-flight is done: one stall, not two
+    ASSERT_TRUE(client.Get(Url(host, L"/echo")).ok);  // the pre-flight is done: one stall, not two
     Stall("stall");
     const auto start = steady_clock::now();
-    const HttpResponse r = client.Get(Url(L"127.0.0.1", L"/echo"));
+    const HttpResponse r = client.Get(Url(host, L"/echo"));
     const auto took = duration_cast<seconds>(steady_clock::now() - start);
     EXPECT_EQ(r.error, "curl send failed: 28");
     EXPECT_LT(took, seconds(20 + 5));
