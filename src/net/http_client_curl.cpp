@@ -64,12 +64,15 @@ void CommonOptions(CURL* curl) {
 // The whole transfer ends at the deadline (at least 1 ms from now: 0 means none to curl).
 void LimitTo(CURL* curl, Deadline deadline) {
     if (deadline == Deadline::max()) return;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(1, left.count())));
 }
 
+// curl counts whole milliseconds on a clock of its own: a time-out a hair
+// before the deadline is the deadline's.
 bool DeadlinePassed(CURLcode code, Deadline deadline) {
-    return code == CURLE_OPERATION_TIMEDOUT && std::chrono::steady_clock::now() >= deadline;
+    return code == CURLE_OPERATION_TIMEDOUT &&
+           std::chrono::steady_clock::now() + std::chrono::milliseconds(20) >= deadline;
 }
 
 // The failure text of a transfer, named after the stage it reached.
