@@ -91,6 +91,11 @@ bool WantsSecondIdentityPair(std::wstring_view lower) {
            (lower.size() >= 20 && !c.suffix20.empty() && EndsWith(lower, c.suffix20));
 }
 
+bool RedirectKeepsIdentity(std::wstring_view from, std::wstring_view to) {
+    if (IsBackendAddress(from) && !IsBackendAddress(to)) return false;
+    return !WantsSecondIdentityPair(LowerUnits(from)) || WantsSecondIdentityPair(LowerUnits(to));
+}
+
 bool FilterRequest(WebRequest& request, const FilterServices& services) {
     const FilterConstants& c = Constants();
     request.SetHeader(c.requestHeaderName, c.requestHeaderValue);

@@ -54,6 +54,13 @@ bool IsBackendAddress(std::wstring_view address);
 // True when the lower-case address matches one of the second pair's patterns.
 bool WantsSecondIdentityPair(std::wstring_view lowerAddress);
 
+// True when a redirect from one address to the next may be followed as the
+// engine does it, keeping the headers of the first hop: every identity header
+// the filter gave `from` would be given to `to` as well. False when following
+// it would carry identity to a host the filter does not give it to; the
+// target must then be requested afresh (or not at all).
+bool RedirectKeepsIdentity(std::wstring_view from, std::wstring_view to);
+
 // Runs for every request of both windows. Returns false when the request was
 // blocked (the window's own callback must then not run): a scheme the browser
 // never loads (silently), or a host failing its pins (reported).

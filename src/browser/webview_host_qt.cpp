@@ -180,7 +180,7 @@ public:
     WebViewHost::CommittedDocument committed() const { return committed_; }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         std::wstring uri = W(url.toString(QUrl::FullyEncoded));
         // No frame of either window loads file: or another scheme the program
         // does not use: with web security off it would expose the user's files.
@@ -189,6 +189,14 @@ protected:
             return false;
         }
         if (!isMainFrame) return true;
+        // The engine follows a redirect with the headers the filter gave the
+        // first hop; where they must not go along, the target is loaded afresh.
+        if (type == NavigationTypeRedirect && pendingUrl_.isValid() &&
+            !pellaro::RedirectKeepsIdentity(W(pendingUrl_.toString(QUrl::FullyEncoded)), uri)) {
+            pendingUrl_ = QUrl();
+            QTimer::singleShot(0, this, [this, url] { load(url); });
+            return false;
+        }
         // A page the program wrote itself reports as about:blank, as WebView2 does.
         const bool programPage = url.scheme() == QLatin1String("data") && stringNavigationPending;
         if (programPage) {

@@ -52,6 +52,11 @@ void HttpClient::SetHeader(const std::wstring& name, const std::wstring& value) 
 
 void HttpClient::DisablePinning() { pinningDisabled_ = true; }
 
+void HttpClient::SetDeadline(std::chrono::milliseconds limit) {
+    std::lock_guard guard(lock_);
+    deadline_ = limit;
+}
+
 HttpResponse HttpClient::Get(const std::wstring& url) { return Send(L"GET", url, std::string(), std::wstring()); }
 
 HttpResponse HttpClient::Post(const std::wstring& url, const std::string& body, const std::wstring& contentType) {
@@ -90,6 +95,11 @@ std::vector<std::wstring> HttpClient::HeaderLinesFor(const std::wstring& host, c
 HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url, const std::string& body,
                               const std::wstring& contentType) {
     HttpResponse response;
+    Deadline deadline;
+    {
+        std::lock_guard guard(lock_);
+        deadline = std::chrono::steady_clock::now() + deadline_;
+    }
     RequestTarget target;
     if (!transport_->Split(url, target)) {
         response.error = kParseUrlError;
@@ -103,7 +113,11 @@ HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url,
         handshakeCheck = [host](const ServerChain& chain) { return DecidePins(host, chain) != PinVerdict::Failed; };
 
     if (pinsApply && !PreflightDone(host)) {
-        const PreflightAttempt preflight = transport_->Preflight(target, handshakeCheck);
+        const PreflightAttempt preflight = transport_->Preflight(target, handshakeCheck, deadline);
+        if (preflight.deadlinePassed) {
+            response.error = kDeadlineError;
+            return response;
+        }
         // Only a pre-flight that went out counts as done; one that could not
         // even be opened is tried again by the next request.
         if (preflight.sent) {
@@ -127,6 +141,7 @@ HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url,
     request.body = body;
     request.hasContentType = !contentType.empty();
     request.handshakeCheck = handshakeCheck;
+    request.deadline = deadline;
     bool responseRefused = false;
     bool tooLarge = false;
     std::string received;
@@ -153,6 +168,8 @@ HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url,
         response.error = PinError(host);
     } else if (tooLarge) {
         response.error = kBodyTooLargeError;
+    } else if (result.deadlinePassed) {
+        response.error = kDeadlineError;
     } else if (!result.error.empty()) {
         response.error = result.error;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 // The program's own synchronous HTTPS client: default headers, no proxy, no
 // redirects, and trust decided by certificate pins. Failures are values.
+#include <chrono>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -17,6 +18,10 @@ namespace pellaro {
 inline constexpr std::size_t kMaxResponseBodyBytes = 32u * 1024u * 1024u;
 inline constexpr const char* kBodyTooLargeError = "Response body exceeds 32 MiB";
 inline constexpr const char* kParseUrlError = "Failed to parse URL";
+// Every request, its pre-flight included, ends by this long after it began:
+// a server that answers slowly but steadily passes each per-operation time-out.
+inline constexpr std::chrono::milliseconds kDefaultRequestDeadline{60000};
+inline constexpr const char* kDeadlineError = "Request exceeded its overall deadline";
 
 // 200 <= status <= 299.
 bool IsOkStatus(int status);
@@ -51,6 +56,8 @@ public:
 
     void SetHeader(const std::wstring& name, const std::wstring& value);
     void DisablePinning();
+    // How long one request may take in all (kDefaultRequestDeadline unless set).
+    void SetDeadline(std::chrono::milliseconds limit);
 
     HttpResponse Get(const std::wstring& url);
     HttpResponse Post(const std::wstring& url, const std::string& body, const std::wstring& contentType);
@@ -70,6 +77,7 @@ private:
     std::map<std::wstring, std::wstring> defaultHeaders_;
     std::set<std::wstring> preflightHosts_;
     bool pinningDisabled_ = false;
+    std::chrono::milliseconds deadline_ = kDefaultRequestDeadline;
 };
 
 }  // namespace pellaro

@@ -3,6 +3,8 @@
 // sequence in the TLS handshake and again when the response arrives.
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
@@ -59,6 +61,20 @@ void CommonOptions(CURL* curl) {
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 30L);
 }
 
+// The whole transfer ends at the deadline (at least 1 ms from now: 0 means none to curl).
+void LimitTo(CURL* curl, Deadline deadline) {
+    if (deadline == Deadline::max()) return;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(1, left.count())));
+}
+
+// curl counts whole milliseconds on a clock of its own: a time-out a hair
+// before the deadline is the deadline's.
+bool DeadlinePassed(CURLcode code, Deadline deadline) {
+    return code == CURLE_OPERATION_TIMEDOUT &&
+           std::chrono::steady_clock::now() + std::chrono::milliseconds(20) >= deadline;
+}
+
 // The failure text of a transfer, named after the stage it reached.
 std::string TransferError(CURL* curl, CURLcode code) {
     const std::string number = std::to_string(static_cast<unsigned>(code));
@@ -105,7 +121,8 @@ public:
         return ok;
     }
 
-    PreflightAttempt Preflight(const RequestTarget& target, const HandshakeCheckFn& handshakeCheck) override {
+    PreflightAttempt Preflight(const RequestTarget& target, const HandshakeCheckFn& handshakeCheck,
+                               Deadline deadline) override {
         std::lock_guard guard(transfer_);
         curl_easy_reset(curl_);
         CommonOptions(curl_);
@@ -116,10 +133,12 @@ public:
         curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
         curl_slist* none = curl_slist_append(nullptr, "Accept:");
         curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, none);
-        curl_easy_perform(curl_);
+        LimitTo(curl_, deadline);
+        const CURLcode code = curl_easy_perform(curl_);
         curl_slist_free_all(none);
         PreflightAttempt attempt;
         attempt.sent = true;
+        attempt.deadlinePassed = DeadlinePassed(code, deadline);
         attempt.refused = check.checked && !check.passed;
         attempt.chain = std::move(check.chain);
         return attempt;
@@ -161,12 +180,15 @@ public:
         curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, OnHeader);
         curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &transfer);
 
+        LimitTo(curl_, request.deadline);
         const CURLcode code = curl_easy_perform(curl_);
         curl_slist_free_all(headers);
 
         ExchangeResult result;
         result.refused = check.checked && !check.passed;
-        if (code != CURLE_OK) {
+        if (DeadlinePassed(code, request.deadline)) {
+            result.deadlinePassed = true;
+        } else if (code != CURLE_OK) {
             result.error = TransferError(curl_, code);
         } else {
             long status = 0;

@@ -5,7 +5,11 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "core/build_constants.h"
 #include "net/chain_winhttp.h"
@@ -14,27 +18,56 @@
 namespace pellaro {
 namespace {
 
-// Per-request state for the sending-request callback.
-struct HandshakeWatch {
-    const std::wstring* host = nullptr;
-    const HandshakeCheckFn* check = nullptr;
-    bool refused = false;
+using SessionHandle = std::shared_ptr<void>;  // closed when the last request under it has ended
+
+// One request run on a thread of its own, so that the caller can leave at the
+// deadline. Closing the request handle ends a pending call on Windows; Wine's
+// WinHTTP finishes its call first, so the caller never waits for the thread:
+// everything the thread touches is owned here, and the caller's callbacks run
+// only under the lock while the caller still waits.
+struct Job {
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+    bool abandoned = false;
+    HINTERNET request = nullptr;  // the open request, so the caller can close it at the deadline
+
+    SessionHandle session;
+    RequestTarget target;
+    std::string body;
+    ExchangeRequest spec;        // body points into the copy above
+    HandshakeCheckFn handshakeCheck;
+    bool refused = false;        // the handshake check refused the chain
+
+    // Runs fn under the lock unless the caller has left; false when it has.
+    template <typename Fn>
+    bool WhileWaited(Fn&& fn) {
+        std::lock_guard guard(lock);
+        if (abandoned) return false;
+        return fn();
+    }
+    void CloseRequest() {
+        std::lock_guard guard(lock);
+        if (request) WinHttpCloseHandle(request);
+        request = nullptr;
+    }
 };
 
 void CALLBACK OnStatus(HINTERNET request, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
-    auto* watch = reinterpret_cast<HandshakeWatch*>(context);
-    if (!watch || status != WINHTTP_CALLBACK_STATUS_SENDING_REQUEST || !*watch->check) return;
+    auto* job = reinterpret_cast<Job*>(context);
+    if (!job || status != WINHTTP_CALLBACK_STATUS_SENDING_REQUEST || !job->handshakeCheck) return;
     // The TLS session is up and nothing is sent yet: a refused chain cancels the request here.
-    if (!(*watch->check)(ChainOfRequest(request, *watch->host))) {
-        watch->refused = true;
-        WinHttpCloseHandle(request);
-    }
+    std::lock_guard guard(job->lock);
+    if (job->abandoned || job->handshakeCheck(ChainOfRequest(request, job->target.host))) return;
+    job->refused = true;
+    if (job->request) WinHttpCloseHandle(job->request);
+    job->request = nullptr;
 }
 
 // Certificate errors left to the handshake check when there is one; the
 // system's verification otherwise.
-void SetTrust(HINTERNET request, HandshakeWatch& watch) {
-    if (*watch.check) {
+void SetTrust(HINTERNET request, const Job& job) {
+    if (job.handshakeCheck) {
         WinHttpSetStatusCallback(request, OnStatus, WINHTTP_CALLBACK_FLAG_SEND_REQUEST, 0);
     } else {
         DWORD strict = 0;
@@ -42,26 +75,158 @@ void SetTrust(HINTERNET request, HandshakeWatch& watch) {
     }
 }
 
-void Close(HINTERNET& handle) {
-    if (handle) WinHttpCloseHandle(handle);
-    handle = nullptr;
+// Starts work(job) on its own thread and waits for it until the deadline.
+// False when the deadline came first: the request is closed and the thread left to end by itself.
+bool RunUntil(const std::shared_ptr<Job>& job, Deadline deadline, void (*work)(Job&)) {
+    std::thread([job, work] {
+        work(*job);
+        job->CloseRequest();
+        std::lock_guard guard(job->lock);
+        job->done = true;
+        job->ended.notify_all();
+    }).detach();
+    HINTERNET late = nullptr;
+    {
+        std::unique_lock guard(job->lock);
+        if (job->ended.wait_until(guard, deadline, [&] { return job->done; })) return true;
+        job->abandoned = true;
+        std::swap(late, job->request);
+    }
+    if (late) WinHttpCloseHandle(late);  // outside the lock: a status callback may be waiting for it
+    return false;
+}
+
+HINTERNET Open(Job& job, HINTERNET connection, const wchar_t* verb, const wchar_t* path, DWORD flags) {
+    HINTERNET request = WinHttpOpenRequest(connection, verb, path, nullptr, WINHTTP_NO_REFERER,
+                                           WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
+    std::lock_guard guard(job.lock);
+    job.request = request;
+    return request;
+}
+
+// What the pre-flight thread leaves for the caller.
+struct PreflightJob : Job {
+    PreflightAttempt attempt;
+};
+
+void RunPreflight(Job& base) {
+    auto& job = static_cast<PreflightJob&>(base);
+    HINTERNET connection = WinHttpConnect(job.session.get(), job.target.host.c_str(),
+                                          static_cast<INTERNET_PORT>(job.target.port), 0);
+    HINTERNET request = connection ? Open(job, connection, L"HEAD", L"/", WINHTTP_FLAG_SECURE) : nullptr;
+    if (request) {
+        job.attempt.sent = true;
+        SetPinnedRequestOptions(request, false);
+        if (job.handshakeCheck) WinHttpSetStatusCallback(request, OnStatus, WINHTTP_CALLBACK_FLAG_SEND_REQUEST, 0);
+        if (WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                               reinterpret_cast<DWORD_PTR>(&job)) &&
+            !job.refused)
+            WinHttpReceiveResponse(request, nullptr);
+        job.WhileWaited([&] {
+            job.attempt.refused = job.refused;
+            if (!job.refused) job.attempt.chain = ChainOfRequest(request, job.target.host);
+            return true;
+        });
+    }
+    job.CloseRequest();
+    if (connection) WinHttpCloseHandle(connection);
+}
+
+// The body as the response's framing promised it; an early end is a read failure.
+std::string ReadBody(Job& job, HINTERNET request) {
+    DWORD expected = 0;
+    DWORD size = sizeof expected;
+    const bool hasLength =
+        job.spec.verb != L"HEAD" && WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                                                        WINHTTP_HEADER_NAME_BY_INDEX, &expected, &size,
+                                                        WINHTTP_NO_HEADER_INDEX);
+    unsigned long long received = 0;
+    for (;;) {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request, &available))
+            return "WinHttpQueryDataAvailable failed: " + std::to_string(GetLastError());
+        if (available == 0) break;
+        std::string chunk(available + 1, '\0');
+        DWORD read = 0;
+        if (!WinHttpReadData(request, chunk.data(), available, &read))
+            return "WinHttpReadData failed: " + std::to_string(GetLastError());
+        received += read;
+        if (!job.WhileWaited([&] { return job.spec.bodyChunk(std::string_view(chunk.data(), read)); })) return {};
+    }
+    if (hasLength && received < expected) return "WinHttpReadData failed: " + std::to_string(ERROR_WINHTTP_CONNECTION_ERROR);
+    return {};
+}
+
+struct ExchangeJob : Job {
+    ExchangeResult result;
+};
+
+void RunExchange(Job& base) {
+    auto& job = static_cast<ExchangeJob&>(base);
+    ExchangeResult& result = job.result;
+    const RequestTarget& target = job.target;
+    const ExchangeRequest& spec = job.spec;
+    HINTERNET connection =
+        WinHttpConnect(job.session.get(), target.host.c_str(), static_cast<INTERNET_PORT>(target.port), 0);
+    if (!connection) {
+        result.error = "WinHttpConnect failed";
+        return;
+    }
+    HINTERNET request =
+        Open(job, connection, spec.verb.c_str(), target.path.c_str(), target.secure ? WINHTTP_FLAG_SECURE : 0);
+    if (!request) {
+        WinHttpCloseHandle(connection);
+        result.error = "WinHttpOpenRequest failed";
+        return;
+    }
+    SetPinnedRequestOptions(request, true);
+    SetTrust(request, job);
+    for (const std::wstring& line : spec.headerLines)
+        WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(line.size()),
+                                 WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+
+    const DWORD length = static_cast<DWORD>(spec.body.size());
+    const BOOL sent = WinHttpSendRequest(
+        request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+        spec.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(spec.body.data()), length, length,
+        reinterpret_cast<DWORD_PTR>(&job));
+    const DWORD sendError = GetLastError();
+    if (job.refused) {
+        // Closed by the handshake check. Windows cancels the send there; Wine's
+        // WinHTTP sends anyway, so the response is never read either way.
+        result.refused = true;
+    } else if (!sent) {
+        result.error = "WinHttpSendRequest failed: " + std::to_string(sendError);
+    } else if (!WinHttpReceiveResponse(request, nullptr)) {
+        result.error = "WinHttpReceiveResponse failed: " + std::to_string(GetLastError());
+    } else if (!spec.responseCheck ||
+               job.WhileWaited([&] { return spec.responseCheck(ChainOfRequest(request, target.host)); })) {
+        DWORD status = 0;
+        DWORD size = sizeof status;
+        WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+        result.status = static_cast<int>(status);
+        result.error = ReadBody(job, request);
+    }
+    job.CloseRequest();
+    WinHttpCloseHandle(connection);
 }
 
 class WinHttpTransport final : public HttpTransport {
 public:
     explicit WinHttpTransport(SessionKind kind) {
         const std::wstring agent = WideConstant(ConstantKey::userAgent);
-        session_ = WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0);
-        if (!session_) throw std::runtime_error("WinHttpOpen failed");
-        WinHttpSetTimeouts(session_, 10000, 10000, 30000, 30000);
+        HINTERNET session = WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                        WINHTTP_NO_PROXY_BYPASS, 0);
+        if (!session) throw std::runtime_error("WinHttpOpen failed");
+        session_ = SessionHandle(session, [](void* handle) { WinHttpCloseHandle(handle); });
+        WinHttpSetTimeouts(session, 10000, 10000, 30000, 30000);
         if (kind == SessionKind::Shared) {
             WINHTTP_PROXY_INFO proxy = {};
             proxy.dwAccessType = WINHTTP_ACCESS_TYPE_NO_PROXY;
-            WinHttpSetOption(session_, WINHTTP_OPTION_PROXY, &proxy, sizeof proxy);
+            WinHttpSetOption(session, WINHTTP_OPTION_PROXY, &proxy, sizeof proxy);
         }
     }
-    ~WinHttpTransport() override { WinHttpCloseHandle(session_); }
 
     bool Split(const std::wstring& url, RequestTarget& target) override {
         wchar_t hostBuffer[256] = {};
@@ -81,100 +246,35 @@ public:
         return true;
     }
 
-    PreflightAttempt Preflight(const RequestTarget& target, const HandshakeCheckFn& handshakeCheck) override {
-        PreflightAttempt attempt;
-        HINTERNET connection = WinHttpConnect(session_, target.host.c_str(), Port(target), 0);
-        HINTERNET request = connection ? WinHttpOpenRequest(connection, L"HEAD", L"/", nullptr, WINHTTP_NO_REFERER,
-                                                            WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
-                                       : nullptr;
-        if (request) {
-            attempt.sent = true;
-            SetPinnedRequestOptions(request, false);
-            HandshakeWatch watch{&target.host, &handshakeCheck};
-            if (handshakeCheck) WinHttpSetStatusCallback(request, OnStatus, WINHTTP_CALLBACK_FLAG_SEND_REQUEST, 0);
-            if (WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
-                                   reinterpret_cast<DWORD_PTR>(&watch)) &&
-                !watch.refused)
-                WinHttpReceiveResponse(request, nullptr);
-            if (watch.refused) {
-                request = nullptr;  // closed by the handshake check
-                attempt.refused = true;
-            } else {
-                attempt.chain = ChainOfRequest(request, target.host);
-            }
-            Close(request);
-        }
-        Close(connection);
-        return attempt;
+    PreflightAttempt Preflight(const RequestTarget& target, const HandshakeCheckFn& handshakeCheck,
+                               Deadline deadline) override {
+        auto job = std::make_shared<PreflightJob>();
+        job->session = session_;
+        job->target = target;
+        job->handshakeCheck = handshakeCheck;
+        if (RunUntil(job, deadline, RunPreflight)) return job->attempt;
+        PreflightAttempt late;
+        late.sent = true;
+        late.deadlinePassed = true;
+        return late;
     }
 
     ExchangeResult Exchange(const RequestTarget& target, const ExchangeRequest& spec) override {
-        ExchangeResult result;
-        HINTERNET connection = WinHttpConnect(session_, target.host.c_str(), Port(target), 0);
-        if (!connection) {
-            result.error = "WinHttpConnect failed";
-            return result;
-        }
-        HINTERNET request = WinHttpOpenRequest(connection, spec.verb.c_str(), target.path.c_str(), nullptr,
-                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                               target.secure ? WINHTTP_FLAG_SECURE : 0);
-        if (!request) {
-            Close(connection);
-            result.error = "WinHttpOpenRequest failed";
-            return result;
-        }
-        SetPinnedRequestOptions(request, true);
-        HandshakeWatch watch{&target.host, &spec.handshakeCheck};
-        SetTrust(request, watch);
-        for (const std::wstring& line : spec.headerLines)
-            WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(line.size()),
-                                     WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
-
-        const DWORD length = static_cast<DWORD>(spec.body.size());
-        const BOOL sent = WinHttpSendRequest(
-            request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-            spec.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(spec.body.data()), length, length,
-            reinterpret_cast<DWORD_PTR>(&watch));
-        const DWORD sendError = GetLastError();
-        if (watch.refused) {
-            // Closed by the handshake check. Windows cancels the send there; Wine's
-            // WinHTTP sends anyway, so the response is never read either way.
-            Close(connection);
-            result.refused = true;
-            return result;
-        }
-        if (!sent) {
-            result.error = "WinHttpSendRequest failed: " + std::to_string(sendError);
-        } else if (!WinHttpReceiveResponse(request, nullptr)) {
-            result.error = "WinHttpReceiveResponse failed: " + std::to_string(GetLastError());
-        } else if (!spec.responseCheck || spec.responseCheck(ChainOfRequest(request, target.host))) {
-            DWORD status = 0;
-            DWORD size = sizeof status;
-            WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                                WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
-            result.status = static_cast<int>(status);
-            ReadBody(request, spec);
-        }
-        Close(request);
-        Close(connection);
-        return result;
+        auto job = std::make_shared<ExchangeJob>();
+        job->session = session_;
+        job->target = target;
+        job->body = std::string(spec.body);
+        job->spec = spec;
+        job->spec.body = job->body;
+        job->handshakeCheck = spec.handshakeCheck;
+        if (RunUntil(job, spec.deadline, RunExchange)) return job->result;
+        ExchangeResult late;
+        late.deadlinePassed = true;
+        return late;
     }
 
 private:
-    static INTERNET_PORT Port(const RequestTarget& target) { return static_cast<INTERNET_PORT>(target.port); }
-
-    static void ReadBody(HINTERNET request, const ExchangeRequest& spec) {
-        for (;;) {
-            DWORD available = 0;
-            if (!WinHttpQueryDataAvailable(request, &available) || available == 0) return;
-            std::string chunk(available + 1, '\0');
-            DWORD read = 0;
-            if (!WinHttpReadData(request, chunk.data(), available, &read)) return;
-            if (!spec.bodyChunk(std::string_view(chunk.data(), read))) return;
-        }
-    }
-
-    HINTERNET session_ = nullptr;
+    SessionHandle session_;
 };
 
 }  // namespace

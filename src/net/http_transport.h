@@ -3,6 +3,7 @@
 // edition implements them on its HTTP stack (libcurl, WinHTTP): open, send,
 // read status and body, and hand over the server's chain. What is sent, what
 // counts as done and what fails is decided by the sequence (http_client.cpp).
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,10 +27,13 @@ struct RequestTarget {
 // request; empty when the platform's own verification decides.
 using HandshakeCheckFn = std::function<bool(const ServerChain&)>;
 
+using Deadline = std::chrono::steady_clock::time_point;
+
 // One HEAD "/" request to the host that shows the server's chain.
 struct PreflightAttempt {
     bool sent = false;     // a request could be opened and was handed to the network
     bool refused = false;  // the handshake check refused the chain
+    bool deadlinePassed = false;  // ended because the request's deadline passed
     ServerChain chain;     // the chain the server presented (unread when none)
 };
 
@@ -37,6 +41,7 @@ struct ExchangeRequest {
     std::wstring verb;
     std::vector<std::wstring> headerLines;  // "Name: value", in order
     std::string_view body;  // stays valid for the exchange
+    Deadline deadline = Deadline::max();  // the exchange ends with deadlinePassed once it is reached
     bool hasContentType = false;
     HandshakeCheckFn handshakeCheck;
     // Runs once when the response has arrived, before its status and body are
@@ -48,6 +53,7 @@ struct ExchangeRequest {
 
 struct ExchangeResult {
     bool refused = false;  // the handshake check refused the chain; the request was not carried
+    bool deadlinePassed = false;  // ended because the deadline passed; error is then empty
     std::string error;     // the platform's text for a transport failure; empty otherwise
     int status = 0;        // 0 when no status was read
 };
@@ -57,7 +63,8 @@ public:
     virtual ~HttpTransport() = default;
     // False when the URL cannot be split.
     virtual bool Split(const std::wstring& url, RequestTarget& target) = 0;
-    virtual PreflightAttempt Preflight(const RequestTarget& target, const HandshakeCheckFn& handshakeCheck) = 0;
+    virtual PreflightAttempt Preflight(const RequestTarget& target, const HandshakeCheckFn& handshakeCheck,
+                                       Deadline deadline) = 0;
     virtual ExchangeResult Exchange(const RequestTarget& target, const ExchangeRequest& request) = 0;
 };
 

@@ -10,6 +10,7 @@ import os
 import signal
 import socket
 import ssl
+import struct
 import sys
 import threading
 import time
@@ -25,6 +26,9 @@ CONTENT_PATH = "/api/app/content-data"
 VERSION_PATH = "/api/app/version"
 PAGE_SCRIPT_PREFIX = "/api/app/page-script/"
 BIG_BODY_BYTES = 33 * 1024 * 1024  # just over the client's 32 MiB bound
+FAULT_PREFIX = "/fault/"
+HUGE_HEADER_BYTES = 1024 * 1024
+STALL_SECONDS = 300  # how long a "stall" handshake waits after the ClientHello
 
 # Certificate chains the server can present, by name.
 CHAINS = {
@@ -69,6 +73,7 @@ PIN_ANSWERS = {
     "bad-scope": (200, [{"scope": 12, "pins": [LEAF_PIN]}]),
     "not-json": (200, "<html>maintenance</html>"),
     "error": (500, {"message": "pin service down"}),
+    "bad-utf8": (200, b'[{"scope": "bad\xff.tovrel.localhost", "pins": ["sha256/\xc3\x28' + LEAF_PIN.encode() + b'"]}]'),
 }
 
 VERSION_ANSWERS = {
@@ -90,6 +95,7 @@ VERSION_ANSWERS = {
     "not-object": (200, ["9.0"]),
     "not-json": (200, "version 9"),
     "error": (503, {"message": "maintenance"}),
+    "bad-utf8": (200, b'{"version": "9.\xff", "is_required": 1, "link": "https://www.tovrel.localhost/\xc0\xaf"}'),
 }
 
 LESSON = "https://www.tovrel.localhost/content/lesson.html"
@@ -122,6 +128,9 @@ CONTENT_ANSWERS = {
     "server-error": (500, {"message": "Internal server error"}),
     "plain-error": (502, "Bad gateway"),
     "message-number": (400, {"message": 42}),
+    "bad-utf8": (200, b'{"data": {"type": "vid\xffeo", "url": "https://www.tovrel.localhost/\xed\xa0\x80",'
+                      b' "video_url": "\xc3", "watermark": "st\xfeudent", "item_number": 7}}'),
+    "bad-utf8-message": (403, b'{"message": "Your subscription \xff has ended"}'),
     "slow": (200, {"data": ITEM}),
     "silent": None,
 }
@@ -221,6 +230,7 @@ class State:
         self.handshakes = {}
         self.sni_chains = dict(DEFAULT_SNI_CHAINS)
         self.overrides = {}   # path -> (status, body text, content type)
+        self.faults = {}      # (host or "" for any, path) -> fault mode answered there
         self.answers = {"pins": "default", "version": "current"}
 
     def record(self, entry):
@@ -275,7 +285,9 @@ class Handler(BaseHTTPRequestHandler):
 
     def send_answer(self, answer):
         status, value = answer
-        if isinstance(value, str):
+        if isinstance(value, bytes):
+            self.send(status, value)
+        elif isinstance(value, str):
             self.send(status, value, "text/plain; charset=utf-8")
         else:
             self.send(status, value)
@@ -306,6 +318,9 @@ class Handler(BaseHTTPRequestHandler):
         host = self.host()
         if path.startswith("/__control/"):
             return self.control(path[len("/__control/"):], query, body)
+        fault = self.state.faults.get((host, path)) or self.state.faults.get(("", path))
+        if fault:
+            return self.fault(fault, query)
         if path in self.state.overrides:
             status, text, ctype = self.state.overrides[path]
             return self.send(status, text, ctype)
@@ -326,6 +341,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(code, "moved to " + target, "text/plain", {"Location": target})
         if path == "/big":
             return self.send_big()
+        if path.startswith(FAULT_PREFIX):
+            return self.fault(path[len(FAULT_PREFIX):], query)
         if path == PINS_PATH:
             return self.pins(query)
         if path == CONTENT_PATH:
@@ -386,6 +403,65 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(chunk)
             sent += len(chunk)
 
+    # -- hostile answers -----------------------------------------------
+    def raw(self, data):
+        self.wfile.write(data)
+        self.wfile.flush()
+
+    def end_connection(self, reset=False):
+        """Ends the connection under the TLS session, never with a close_notify; with a RST when asked."""
+        if reset:
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.pellaro_reset = True
+        self.close_connection = True
+
+    def drip(self, data, every, limit):
+        """Sends data a few bytes at a time until done, the client leaves or the limit passes."""
+        end = time.time() + limit
+        step = max(1, int(self.query_number("bytes", 4)))
+        for i in range(0, len(data), step):
+            if time.time() > end:
+                break
+            self.raw(data[i:i + step])
+            time.sleep(every)
+
+    def query_number(self, name, default):
+        return float(self.fault_query.get(name, [default])[0])
+
+    def fault(self, mode, query):
+        self.fault_query = query
+        body = json.dumps({"data": ITEM}).encode()
+        head = lambda extra: ("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n" + extra).encode()
+        if mode == "reset-mid-body":
+            self.raw(head("Content-Length: %d\r\n\r\n" % len(body)) + body[:len(body) // 2])
+            time.sleep(0.2)
+            return self.end_connection(reset=True)
+        if mode == "short-body":
+            self.raw(head("Content-Length: %d\r\n\r\n" % len(body)) + body[:len(body) // 2])
+            return self.end_connection()
+        if mode == "broken-chunked":
+            self.raw(head("Transfer-Encoding: chunked\r\n\r\n") + b"10\r\n" + body[:16] + b"\r\nzz\r\n" + body[16:])
+            time.sleep(0.2)
+            return self.end_connection()
+        if mode == "endless-headers":
+            self.raw(b"HTTP/1.1 200 OK\r\n")
+            lines = b"".join(b"X-Filler-%d: %s\r\n" % (n, b"v" * 20) for n in range(100000))
+            self.drip(lines, self.query_number("every", 0.25), self.query_number("limit", 300))
+            return self.end_connection()
+        if mode == "drip-body":
+            self.raw(head("Content-Length: %d\r\n\r\n" % len(body)))
+            self.drip(body, self.query_number("every", 0.5), self.query_number("limit", 300))
+            return self.end_connection()
+        if mode == "no-close-notify":
+            # The body runs to the end of the connection, which ends without TLS's close_notify.
+            self.raw(head("Connection: close\r\n\r\n") + body)
+            time.sleep(0.2)
+            return self.end_connection()
+        if mode == "huge-header":
+            self.raw(head("X-Huge: %s\r\nContent-Length: %d\r\n\r\n" % ("h" * HUGE_HEADER_BYTES, len(body))) + body)
+            return
+        return self.send(404, {"message": "unknown fault " + mode})
+
     def control(self, name, query, body):
         data = json.loads(body or b"{}") if body else {}
         st = self.state
@@ -406,8 +482,16 @@ class Handler(BaseHTTPRequestHandler):
             st.overrides[data["path"]] = (int(data.get("status", 200)), data.get("body", ""),
                                           data.get("contentType", "application/json"))
             return self.send(200, {"overrides": sorted(st.overrides)})
+        if name == "fault":       # {"path": ..., "host": ..., "fault": MODE}; no mode: back to normal
+            key = (data.get("host", "").lower(), data["path"])
+            if data.get("fault"):
+                st.faults[key] = data["fault"]
+            else:
+                st.faults.pop(key, None)
+            return self.send(200, {"faults": ["%s%s" % k for k in sorted(st.faults)]})
         if name == "reset":
             with st.lock:
+                st.faults.clear()
                 st.overrides.clear()
                 st.answers = {"pins": "default", "version": "current"}
                 st.sni_chains = dict(DEFAULT_SNI_CHAINS)
@@ -423,6 +507,7 @@ class Server(ThreadingHTTPServer):
         self.state = state
         self.pdf = make_pdf()
         self.contexts = {}
+        self.stop = threading.Event()
         for name, (chain, key) in CHAINS.items():
             ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
             ctx.load_cert_chain(os.path.join(CERTS, chain), os.path.join(CERTS, key))
@@ -436,8 +521,11 @@ class Server(ThreadingHTTPServer):
         count = self.state.count_handshake(sni)
         with self.state.lock:
             chain = self.state.sni_chains.get(sni, "test")
-        sslsock.context = self.contexts[chain]
         self.state.record({"event": "handshake", "sni": sni, "chain": chain, "count": count})
+        if chain == "stall":  # the ClientHello is in; no answer follows
+            self.stop.wait(STALL_SECONDS)
+            return ssl.ALERT_DESCRIPTION_HANDSHAKE_FAILURE
+        sslsock.context = self.contexts[chain]
         return None
 
     def finish_request(self, request, client_address):
@@ -455,7 +543,8 @@ class Server(ThreadingHTTPServer):
 
     def shutdown_request(self, request):
         try:
-            request.shutdown(socket.SHUT_RDWR)
+            if not getattr(request, "pellaro_reset", False):  # a reset closes with no FIN before it
+                request.shutdown(socket.SHUT_RDWR)
         except OSError:
             pass
         request.close()
@@ -484,6 +573,7 @@ def main():
         os.replace(tmp, args.port_file)
     print("listening on %d" % port, flush=True)
     stop.wait(args.lifetime)
+    server.stop.set()
     server.shutdown()
     server.server_close()
     return 0

@@ -90,6 +90,22 @@ TEST_F(ResourceFilter, BackendIsDecidedByTheHostNotByTheAddressText) {
     }
 }
 
+TEST_F(ResourceFilter, RedirectsKeepIdentityOnlyWhereTheFilterWouldGiveIt) {
+    const std::wstring media = L"https://cdn.example/v/secure-media/a";
+    const struct { std::wstring from, to; bool keeps; } cases[] = {
+        {L"https://api." + backend + L"/r", L"https://www." + backend + L"/x", true},
+        {L"https://api." + backend + L"/r", L"https://www.example.com/x", false},
+        {L"https://api." + backend + L"/r", L"https://www.example.com/?u=" + backend, false},  // host decides
+        {L"https://www.example.com/r", L"https://api." + backend + L"/x", true},   // gains, loses nothing
+        {L"https://www.example.com/r", L"https://other.example/x", true},
+        {media, L"https://cdn.example/v/secure-media/b", true},
+        {media, L"https://cdn.example/plain", false},                              // the second pair
+        {L"https://api." + backend + L"/secure-media/x", L"https://www." + backend + L"/plain", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RedirectKeepsIdentity(c.from, c.to), c.keeps) << c.from << L" -> " << c.to;
+}
+
 TEST_F(ResourceFilter, PinCheckCoversSecureSocketsAndTrailingDots) {
     blockedHost = L"strict." + backend;
     for (const auto& address : {L"wss://strict." + backend + L"/socket", L"https://strict." + backend + L"./x",

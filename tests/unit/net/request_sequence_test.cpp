@@ -38,6 +38,8 @@ public:
     bool exchangeHadHandshakeCheck = false;
     bool exchangeHadResponseCheck = false;
     std::size_t chunksTaken = 0;
+    Deadline preflightDeadline;
+    Deadline exchangeDeadline;
 
     bool Split(const std::wstring& url, RequestTarget& target) override {
         if (url == L"unsplittable") return false;
@@ -47,13 +49,16 @@ public:
         target.secure = secure;
         return true;
     }
-    PreflightAttempt Preflight(const RequestTarget&, const HandshakeCheckFn& handshakeCheck) override {
+    PreflightAttempt Preflight(const RequestTarget&, const HandshakeCheckFn& handshakeCheck,
+                               Deadline deadline) override {
         ++preflights;
+        preflightDeadline = deadline;
         preflightHadHandshakeCheck = static_cast<bool>(handshakeCheck);
         return preflight;
     }
     ExchangeResult Exchange(const RequestTarget&, const ExchangeRequest& request) override {
         ++exchanges;
+        exchangeDeadline = request.deadline;
         exchangeHadHandshakeCheck = static_cast<bool>(request.handshakeCheck);
         exchangeHadResponseCheck = static_cast<bool>(request.responseCheck);
         if (exchange.refused || !exchange.error.empty()) return exchange;
@@ -184,6 +189,38 @@ TEST_F(RequestSequenceTest, ExchangeFailuresAndTheirTexts) {
     EXPECT_FALSE(r.ok);
 
     EXPECT_EQ(client->Get(L"unsplittable").error, kParseUrlError);
+}
+
+TEST_F(RequestSequenceTest, OneDeadlineCoversThePreflightAndTheRequest) {
+    using namespace std::chrono;
+    client->SetDeadline(seconds(7));
+    transport->preflight.sent = true;
+    transport->preflight.chain = ChainWithPin("PIN-A");
+    const auto before = steady_clock::now();
+    ASSERT_TRUE(client->Get(kPinned).ok);
+    EXPECT_EQ(transport->preflightDeadline, transport->exchangeDeadline);  // not restarted after the pre-flight
+    EXPECT_GE(transport->exchangeDeadline, before + seconds(7));
+    EXPECT_LE(transport->exchangeDeadline, steady_clock::now() + seconds(7));
+
+    // Passed in the pre-flight: nothing more is sent and the pre-flight is tried again.
+    SetUp();
+    transport->preflight.sent = true;
+    transport->preflight.deadlinePassed = true;
+    HttpResponse r = client->Get(kPinned);
+    EXPECT_EQ(r.error, kDeadlineError);
+    EXPECT_EQ(transport->exchanges, 0);
+    EXPECT_FALSE(client->PreflightDone(kPinned));
+    EXPECT_TRUE(reported.empty());  // a slow server is no pin failure
+
+    // Passed while the body came: what came is dropped.
+    transport->preflight.deadlinePassed = false;
+    transport->preflight.chain = ChainWithPin("PIN-A");
+    transport->exchange.deadlinePassed = true;
+    r = client->Get(kPinned);
+    EXPECT_EQ(r.error, kDeadlineError);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.body.empty());
+    EXPECT_GT(transport->chunksTaken, 0u);
 }
 
 TEST_F(RequestSequenceTest, BodyOverTheBoundStopsTheReading) {
