@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "browser/host_status.h"
+#include "browser/identity_headers.h"
 #include "browser/navigation_policy.h"
 #include "core/build_constants.h"
 #include "core/text.h"
@@ -66,6 +68,17 @@ pellaro::PermissionKind KindOf(COREWEBVIEW2_PERMISSION_KIND kind) {
     }
 }
 
+std::vector<std::wstring> StrayIdentityIn(ICoreWebView2HttpRequestHeaders* headers, const std::wstring& address) {
+    return pellaro::StrayIdentityHeaders(address, [headers](const std::wstring& name) {
+        BOOL contains = FALSE;
+        return SUCCEEDED(headers->Contains(name.c_str(), &contains)) && contains;
+    });
+}
+
+void RemoveStrayIdentity(ICoreWebView2HttpRequestHeaders* headers, const std::wstring& address) {
+    for (const auto& name : StrayIdentityIn(headers, address)) headers->RemoveHeader(name.c_str());
+}
+
 // One attempt's progress, shared by Initialize and the two completion handlers.
 struct AttemptState {
     bool done = false;
@@ -102,6 +115,7 @@ struct WebViewHost::Impl {
     void OnControllerCreated(HRESULT hr, ICoreWebView2Controller* created, AttemptState& state);
     void SetupEventHandlers();
     void OnResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
+    bool RestartWithoutStrayIdentity(ICoreWebView2NavigationStartingEventArgs* args, const std::wstring& address);
 };
 
 WebViewHost::WebViewHost() : impl_(std::make_unique<Impl>()) {
@@ -183,6 +197,7 @@ void WebViewHost::Impl::SetupEventHandlers() {
                     args->put_Cancel(TRUE);
                     return S_OK;
                 }
+                if ((*self)->RestartWithoutStrayIdentity(args, address)) return S_OK;
                 (*self)->starting = {address, (*self)->programPageRequested};
                 (*self)->programPageRequested = false;
                 return S_OK;
@@ -198,8 +213,14 @@ void WebViewHost::Impl::SetupEventHandlers() {
                     if (!self || !args || !(*self)->host->onWebMessage) return S_OK;
                     LPWSTR text = nullptr;
                     std::wstring message;
-                    if (SUCCEEDED(args->TryGetWebMessageAsString(&text)) && text) message = TakeString(text);
-                    if (message.empty() && SUCCEEDED(args->get_WebMessageAsJson(&text))) message = TakeString(text);
+                    // A posted string as it is (also an empty one); any other value as its JSON text.
+                    if (SUCCEEDED(args->TryGetWebMessageAsString(&text))) {
+                        message = TakeString(text);
+                    } else {
+                        if (text) CoTaskMemFree(text);
+                        text = nullptr;
+                        if (SUCCEEDED(args->get_WebMessageAsJson(&text))) message = TakeString(text);
+                    }
                     (*self)->host->onWebMessage(message);
                     return S_OK;
                 })
@@ -271,15 +292,20 @@ void WebViewHost::Impl::SetupEventHandlers() {
         &token);
 }
 
-// The filter's decision copied back: a synthetic answer for a blocked request,
-// otherwise the headers it and the window's callback set.
+// Identity headers the request may not carry (an engine following a redirect
+// keeps the first request's headers) are removed first; then the filter's
+// decision is copied back: a synthetic answer for a blocked request, otherwise
+// the headers it and the window's callback set.
 void WebViewHost::Impl::OnResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args) {
     ComPtr<ICoreWebView2WebResourceRequest> request;
     if (FAILED(args->get_Request(&request)) || !request) return;
+    ComPtr<ICoreWebView2HttpRequestHeaders> headers;
+    if (FAILED(request->get_Headers(&headers)) || !headers) return;
     LPWSTR uri = nullptr;
     request->get_Uri(&uri);
     pellaro::WebRequest filtered;
     filtered.address = TakeString(uri);
+    RemoveStrayIdentity(headers.Get(), filtered.address);
     if (!pellaro::FilterRequest(filtered, host->filterServices)) {
         ComPtr<ICoreWebView2WebResourceResponse> response;
         if (environment && SUCCEEDED(environment->CreateWebResourceResponse(
@@ -289,10 +315,24 @@ void WebViewHost::Impl::OnResourceRequested(ICoreWebView2WebResourceRequestedEve
         return;
     }
     if (host->onWebResourceRequested) host->onWebResourceRequested(filtered.address, filtered);
-    if (filtered.headers.empty()) return;
-    ComPtr<ICoreWebView2HttpRequestHeaders> headers;
-    if (FAILED(request->get_Headers(&headers)) || !headers) return;
     for (const auto& [name, value] : filtered.headers) headers->SetHeader(name.c_str(), value.c_str());
+}
+
+// A top-level navigation redirected to an address that may not see the
+// identity headers it still carries: the engine lets no header be changed
+// here, so the redirect is cancelled before its request leaves and the
+// address opened afresh, without them.
+bool WebViewHost::Impl::RestartWithoutStrayIdentity(ICoreWebView2NavigationStartingEventArgs* args,
+                                                    const std::wstring& address) {
+    BOOL redirected = FALSE;
+    if (FAILED(args->get_IsRedirected(&redirected)) || !redirected) return false;
+    ComPtr<ICoreWebView2HttpRequestHeaders> headers;
+    if (FAILED(args->get_RequestHeaders(&headers)) || !headers) return false;
+    if (StrayIdentityIn(headers.Get(), address).empty()) return false;
+    args->put_Cancel(TRUE);
+    pellaro::DebugLine("Redirect restarted without identity headers: " + pellaro::ToUtf8(address));
+    if (webView) webView->Navigate(address.c_str());
+    return true;
 }
 
 bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& userDataFolder, int maxAttempts) {
@@ -549,6 +589,8 @@ void WebViewHost::LockDownSettings() {
     settings->put_IsZoomControlEnabled(FALSE);
     ComPtr<ICoreWebView2Settings3> settings3;
     if (SUCCEEDED(settings.As(&settings3))) settings3->put_AreBrowserAcceleratorKeysEnabled(FALSE);
+    ComPtr<ICoreWebView2Settings7> settings7;
+    if (SUCCEEDED(settings.As(&settings7))) settings7->put_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS_NONE);
 }
 
 void WebViewHost::PostWebMessageAsJson(const std::wstring& json) {

@@ -21,6 +21,11 @@ bool Accepted(const WebView::WebViewHost& host, const ContentDescriptor& content
     return false;
 }
 
+void AskToPrint(WebView::WebViewHost& host) {
+    DebugLine("Print requested by the page");
+    host.ShowSystemPrintDialog();
+}
+
 }  // namespace
 
 void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress,
@@ -29,7 +34,7 @@ void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstrin
     host.onWebMessage = [h, actions, homeAddress, content](const std::wstring& message) {
         if (!Accepted(*h, *content)) return;
         switch (HomeMessageAction(message)) {
-            case HomeAction::Print: h->ShowSystemPrintDialog(); break;
+            case HomeAction::Print: AskToPrint(*h); break;
             case HomeAction::GoHome: h->Navigate(homeAddress); break;
             case HomeAction::GoBack: h->GoBack(); break;
             case HomeAction::Reload: h->Reload(); break;
@@ -70,7 +75,7 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
     host.onWebMessage = [h, actions, shown](const std::wstring& message) {
         if (!Accepted(*h, *shown)) return;
         switch (PlayerMessageAction(message)) {
-            case PlayerAction::Print: h->ShowSystemPrintDialog(); break;
+            case PlayerAction::Print: AskToPrint(*h); break;
             case PlayerAction::ToggleFullscreen: Run(actions.toggleFullscreen); break;
             case PlayerAction::ShowOnce:
                 // Start-up timing keys on this line.

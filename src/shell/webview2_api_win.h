@@ -259,6 +259,23 @@ struct ICoreWebView2Settings3 : ICoreWebView2Settings {
     virtual HRESULT STDMETHODCALLTYPE put_AreBrowserAcceleratorKeysEnabled(BOOL value) = 0;
 };
 
+// Settings4 adds password and form autofill, Settings5 pinch zoom, Settings6
+// swipe navigation; Settings7 the PDF viewer's toolbar.
+enum COREWEBVIEW2_PDF_TOOLBAR_ITEMS : int { COREWEBVIEW2_PDF_TOOLBAR_ITEMS_NONE = 0 };
+PELLARO_WV2_IID(ICoreWebView2Settings7, 0x488dc902, 0x35ef, 0x42d2, 0xbc, 0x7d, 0x94, 0xb6, 0x5c, 0x4b, 0xc4, 0x9c)
+struct ICoreWebView2Settings7 : ICoreWebView2Settings3 {
+    PELLARO_WV2_SLOT(get_IsPasswordAutosaveEnabled)
+    PELLARO_WV2_SLOT(put_IsPasswordAutosaveEnabled)
+    PELLARO_WV2_SLOT(get_IsGeneralAutofillEnabled)
+    PELLARO_WV2_SLOT(put_IsGeneralAutofillEnabled)
+    PELLARO_WV2_SLOT(get_IsPinchZoomEnabled)
+    PELLARO_WV2_SLOT(put_IsPinchZoomEnabled)
+    PELLARO_WV2_SLOT(get_IsSwipeNavigationEnabled)
+    PELLARO_WV2_SLOT(put_IsSwipeNavigationEnabled)
+    virtual HRESULT STDMETHODCALLTYPE get_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS value) = 0;
+};
+
 // ---- Printing -----------------------------------------------------------------
 
 PELLARO_WV2_IID(ICoreWebView2PrintSettings, 0x377f3721, 0xc74e, 0x48ca, 0x8d, 0xb1, 0xdf, 0x68, 0xe5, 0x1d, 0x60, 0xe2)

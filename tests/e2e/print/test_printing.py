@@ -34,7 +34,7 @@ REQUEST_KEY = "ctrl+p"
 TIMEOUT = 120  # generous: a loaded 2-core machine starts Chromium slowly
 
 # The messages both editions post, from the table the Windows tests read too.
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared_cases",
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared",
                        "print_results.json"), encoding="utf-8") as _table:
     _MESSAGES = {case["id"]: case["message"] for case in json.load(_table)["cases"]}
 CANCELLED = _MESSAGES["cancelled"]

@@ -1,4 +1,4 @@
-// The shared table of print results (tests/shared_cases/print_results.json),
+// The shared table of print results (tests/shared/print_results.json),
 // which the Windows edition's end-to-end test under Wine reads as well: every
 // case through the request flow and the completion mapping this edition uses.
 #include <gtest/gtest.h>

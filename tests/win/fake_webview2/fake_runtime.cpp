@@ -135,6 +135,14 @@ struct Headers : ICoreWebView2HttpRequestHeaders {
     }
 };
 
+// Headers a script puts on a request before the program sees it: [[name, value], ...].
+void SetHeaders(Headers* headers, const Json& list) {
+    if (!list.is_array()) return;
+    for (const Json& pair : list)
+        if (pair.is_array() && pair.size() == 2 && pair[0].is_string() && pair[1].is_string())
+            headers->SetHeader(Wide(pair[0].get<std::string>()).c_str(), Wide(pair[1].get<std::string>()).c_str());
+}
+
 struct Request : ICoreWebView2WebResourceRequest {
     FAKE_REFCOUNT("")
     std::wstring uri, method = L"GET";
@@ -385,12 +393,13 @@ struct BrowserProcess {
 
 // ---- Settings ----------------------------------------------------------------
 
-struct Settings : ICoreWebView2Settings3 {
+struct Settings : ICoreWebView2Settings7 {
     FAKE_REFCOUNT("")
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (riid == IID_IUnknown || riid == IID_ICoreWebView2Settings ||
-            (riid == IID_ICoreWebView2Settings3 && !Omitted("ICoreWebView2Settings3"))) {
-            *out = static_cast<ICoreWebView2Settings3*>(this);
+            (riid == IID_ICoreWebView2Settings3 && !Omitted("ICoreWebView2Settings3")) ||
+            (riid == IID_ICoreWebView2Settings7 && !Omitted("ICoreWebView2Settings7"))) {
+            *out = static_cast<ICoreWebView2Settings7*>(this);
             AddRef();
             return S_OK;
         }
@@ -434,6 +443,16 @@ struct Settings : ICoreWebView2Settings3 {
     HRESULT STDMETHODCALLTYPE get_AreBrowserAcceleratorKeysEnabled(BOOL* v) override { return Get(9, v); }
     HRESULT STDMETHODCALLTYPE put_AreBrowserAcceleratorKeysEnabled(BOOL v) override {
         return Put("put_AreBrowserAcceleratorKeysEnabled", 9, v);
+    }
+    int hiddenPdfToolbarItems = -1;
+    HRESULT STDMETHODCALLTYPE get_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS* v) override {
+        *v = static_cast<COREWEBVIEW2_PDF_TOOLBAR_ITEMS>(hiddenPdfToolbarItems);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS v) override {
+        hiddenPdfToolbarItems = v;
+        Record({{"call", "Settings.put_HiddenPdfToolbarItems"}, {"value", static_cast<int>(v)}});
+        return S_OK;
     }
 };
 
@@ -500,14 +519,22 @@ struct WebView : ICoreWebView2_22 {
         ComPtr<WebView> self(this);
         Later([self, uri, id] { self->RaiseNavigation(uri, id); });
     }
-    void RaiseNavigation(const std::wstring& uri, UINT64 id) {
+    // A scripted navigation may come as a redirect still carrying earlier headers.
+    void RaiseNavigation(const std::wstring& uri, UINT64 id, const Json& scripted = Json::object()) {
         if (closed) return;
         ComPtr<NavigationStartingArgs> args;
         args = Adopt(new NavigationStartingArgs);
         args->uri = uri;
         args->id = id;
+        args->redirected = scripted.value("redirected", false);
+        if (scripted.contains("headers")) {
+            args->headers = Adopt(new Headers);
+            SetHeaders(args->headers.Get(), scripted["headers"]);
+        }
         navigationStarting.Raise(this, args.Get());
-        Record({{"event", "NavigationStarting"}, {"uri", Narrow(uri.c_str())}, {"cancel", args->cancel != FALSE}});
+        Json line{{"event", "NavigationStarting"}, {"uri", Narrow(uri.c_str())}, {"cancel", args->cancel != FALSE}};
+        if (args->redirected) line["redirected"] = true;
+        Record(line);
         if (args->cancel) return;
         history.push_back(uri);
         if (view) {  // what a screenshot shows in place of the page
@@ -672,7 +699,7 @@ void WebView::RaiseScripted(const Json& event) {
     const std::string kind = event.value("event", "");
     const std::wstring uri = Wide(event.value("uri", ""));
     if (kind == "NavigationStarting") {
-        RaiseNavigation(uri, ++navigationId);
+        RaiseNavigation(uri, ++navigationId, event);
     } else if (kind == "NavigationCompleted") {
         RaiseCompleted(event.value("success", true), event.value("status", 0), navigationId);
     } else if (kind == "NewWindowRequested") {
@@ -703,6 +730,7 @@ void WebView::RaiseScripted(const Json& event) {
         ComPtr<ResourceArgs> args;
         args = Adopt(new ResourceArgs);
         args->request->uri = uri;
+        SetHeaders(args->request->headers.Get(), event.value("headers", Json::array()));
         args->context = event.value("context", 0);
         webResourceRequested.Raise(this, args.Get());
         Json line{{"event", kind}, {"uri", Narrow(uri.c_str())}, {"headers", args->request->headers->ToJson()}};
@@ -710,6 +738,10 @@ void WebView::RaiseScripted(const Json& event) {
             int status = 0;
             args->response->get_StatusCode(&status);
             line["responseStatus"] = status;
+            LPWSTR reason = nullptr;
+            args->response->get_ReasonPhrase(&reason);
+            line["responseReason"] = Narrow(reason);
+            CoTaskMemFree(reason);
         }
         Record(line);
     } else if (kind == "BrowserProcessExited") {

@@ -3,7 +3,7 @@
 recording runtime: the printer picker answered as a user would (Enter or
 Escape), then what the program asked of the runtime (from its log) and the one
 printResult message the page received. The cases and their exact messages come
-from tests/shared_cases/print_results.json, which the Linux edition's tests read
+from tests/shared/print_results.json, which the Linux edition's tests read
 too.
 
 Environment: as host_e2e_test.py, plus PRINT_RESULT_CASES (Unix path).
