@@ -35,8 +35,10 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 
 #include "core/build_constants.h"
+#include "browser/engine_warmup_qt.h"
 #include "browser/host_status.h"
 #include "browser/navigation_policy.h"
 #include "browser/scheme_policy.h"
@@ -48,27 +50,6 @@ namespace {
 
 QString Q(const std::wstring& text) { return QString::fromStdWString(text); }
 std::wstring W(const QString& text) { return text.toStdWString(); }
-
-// Inherited settings must not change how the engine runs: cleared at every
-// start. The engine reads its switches once, when the first profile starts.
-void PrepareEngineEnvironment() {
-    for (const char* name : {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_USER_DATA_FOLDER",
-                             "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
-                             "WEBVIEW2_CHANNEL_SEARCH_KIND", "WEBVIEW2_RELEASE_CHANNELS",
-                             "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_REMOTE_DEBUGGING",
-                             "QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_DICTIONARIES_PATH",
-                             "QTWEBENGINEPROCESS_PATH"})
-        unsetenv(name);
-    std::string switches;
-    for (const auto& s : pellaro::ConstantList(pellaro::ConstantKey::browserSwitches))
-        switches += (switches.empty() ? "" : " ") + s;
-    switches += " --disable-web-security --disable-site-isolation-trials";
-    setenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.c_str(), 1);
-    setenv("WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", switches.c_str(), 1);
-    // Chromium cannot start its sandbox as root (containers, CI); an ordinary
-    // user keeps the sandbox.
-    if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-}
 
 // The object pages reach through the web channel.
 class PageBridge : public QObject {
@@ -244,6 +225,7 @@ private:
 struct WebViewHost::Impl {
     QPointer<QWidget> parent;
     QWebEngineProfile* profile = nullptr;  // environment
+    QWebEnginePage* warmPage = nullptr;    // the warm-up's hidden page, until ours has loaded
     QWebEngineView* view = nullptr;        // controller
     PolicyPage* page = nullptr;            // web view
     HostInterceptor* interceptor = nullptr;
@@ -258,6 +240,7 @@ struct WebViewHost::Impl {
 
     // The steps of one start, in order.
     void CreateProfile(const QString& folder, WebViewHost& host);
+    void AdoptProfile(const WarmedEngine& engine, WebViewHost& host);
     void CreateView(WebViewHost& host);
     void ConnectBridge(WebViewHost& host);
     void ConnectPolicies(WebViewHost& self);
@@ -272,14 +255,6 @@ WebViewHost::~WebViewHost() {
 
 namespace {
 
-bool WriteTest(const QString& folder) {
-    QFile probe(QDir(folder).filePath(QString::fromWCharArray(kWriteTestName)));
-    const bool ok = probe.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (ok) probe.close();
-    probe.remove();
-    return ok;
-}
-
 std::int32_t FromErrno(int error) { return ResultFromOsError(static_cast<unsigned>(error)); }
 
 }  // namespace
@@ -287,11 +262,17 @@ std::int32_t FromErrno(int error) { return ResultFromOsError(static_cast<unsigne
 // Environment: a named, disk-backed profile under the attempt's folder, every
 // request of it through the resource filter.
 void WebViewHost::Impl::CreateProfile(const QString& folder, WebViewHost& host) {
-    profile = new QWebEngineProfile(QStringLiteral("Pellaro"));
-    profile->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("Storage")));
-    profile->setCachePath(QDir(folder).filePath(QStringLiteral("Cache")));
-    profile->setHttpUserAgent(profile->httpUserAgent() + QLatin1Char(' ') +
-                              QString::fromStdString(pellaro::Constant(pellaro::ConstantKey::userAgent)));
+    profile = CreateEngineProfile(folder);
+    interceptor = new HostInterceptor(host);
+    profile->setUrlRequestInterceptor(interceptor);
+}
+
+// The warmed engine's profile instead of a new one. Its hidden page lives on
+// until this host's first page has loaded, so the engine keeps its helper
+// processes meanwhile.
+void WebViewHost::Impl::AdoptProfile(const WarmedEngine& engine, WebViewHost& host) {
+    profile = engine.profile;
+    warmPage = engine.page;
     interceptor = new HostInterceptor(host);
     profile->setUrlRequestInterceptor(interceptor);
 }
@@ -333,6 +314,7 @@ void WebViewHost::Impl::ConnectBridge(WebViewHost& host) {
 // certificate errors, new windows and permissions.
 void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
     QObject::connect(page, &QWebEnginePage::loadFinished, view, [&self](bool ok) {
+        if (QWebEnginePage* warm = std::exchange(self.impl_->warmPage, nullptr)) warm->deleteLater();
         if (self.onNavigationCompleted) self.onNavigationCompleted(ok, ok ? 0 : 1);
     });
     QObject::connect(page, &QWebEnginePage::certificateError, view,
@@ -388,7 +370,10 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
         return false;
     }
 
-    PrepareEngineEnvironment();
+    // A warmed engine has its environment already; changing it now would race
+    // the engine's threads.
+    std::optional<WarmedEngine> warmed = TakeWarmedEngine(userDataFolder + kEvergreenSuffix);
+    if (!warmed) PrepareEngineEnvironment();
     const std::wstring runtimeKind = L"Evergreen";
     const std::wstring version = pellaro::FromUtf8(qWebEngineChromiumVersion());
     const std::wstring baseFolder = userDataFolder + kEvergreenSuffix;
@@ -398,21 +383,16 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
 
     for (int attempt = 0; attempt < std::max(1, maxAttempts); ++attempt) {
         const std::wstring folder = AttemptFolder(baseFolder, attemptTag, attempt);
-        const QString qFolder = Q(folder);
-        if (!QDir().mkpath(qFolder)) {
-            failures.Record(FromErrno(errno), L"CreateUserDataFolder", folder);
-            continue;
+        if (attempt == 0 && warmed) {
+            d.AdoptProfile(*warmed, *this);  // the first attempt's folder, ready and named to the engine
+        } else {
+            const QString qFolder = Q(folder);
+            if (const auto problem = PrepareProfileFolder(qFolder)) {
+                failures.Record(FromErrno(problem->error), problem->stage, folder);
+                continue;
+            }
+            d.CreateProfile(qFolder, *this);
         }
-        if (!WriteTest(qFolder)) {
-            failures.Record(FromErrno(errno), L"UserDataFolderWriteTest", folder);
-            continue;
-        }
-        if (setenv("WEBVIEW2_USER_DATA_FOLDER", qFolder.toLocal8Bit().constData(), 1) != 0) {
-            failures.Record(FromErrno(errno), L"SetUserDataFolderOverride", folder);
-            continue;
-        }
-
-        d.CreateProfile(qFolder, *this);
         d.CreateView(*this);
         if (!d.page || !d.view) {
             failures.Record(ResultCode(HostError::Failed), L"GetCoreWebView2", folder);
@@ -449,6 +429,8 @@ void WebViewHost::Close(int timeoutMs) {
     }
     delete d.page;
     d.page = nullptr;
+    delete d.warmPage;
+    d.warmPage = nullptr;
     delete d.view;
     d.view = nullptr;
     delete d.bridge;

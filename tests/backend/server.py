@@ -289,6 +289,7 @@ class Handler(BaseHTTPRequestHandler):
             "method": self.command,
             "host": self.host(),
             "sni": getattr(self.connection, "pellaro_sni", None),
+            "peer": self.client_address[1] if isinstance(self.client_address, tuple) else None,
             "path": self.path,
             "headers": [[k, v] for k, v in self.headers.items()],
             "body": body.decode("utf-8", "replace"),
@@ -437,7 +438,11 @@ class Server(ThreadingHTTPServer):
         with self.state.lock:
             chain = self.state.sni_chains.get(sni, "test")
         sslsock.context = self.contexts[chain]
-        self.state.record({"event": "handshake", "sni": sni, "chain": chain, "count": count})
+        try:
+            peer = sslsock.getpeername()[1]  # ties the handshake to its connection's requests
+        except OSError:
+            peer = None
+        self.state.record({"event": "handshake", "sni": sni, "chain": chain, "count": count, "peer": peer})
         return None
 
     def finish_request(self, request, client_address):
