@@ -35,7 +35,6 @@
 
 #include <cstdlib>
 #include <mutex>
-#include <utility>
 
 #include "core/build_constants.h"
 #include "browser/engine_warmup_qt.h"
@@ -225,7 +224,6 @@ private:
 struct WebViewHost::Impl {
     QPointer<QWidget> parent;
     QWebEngineProfile* profile = nullptr;  // environment
-    QWebEnginePage* warmPage = nullptr;    // the warm-up's hidden page, until ours has loaded
     QWebEngineView* view = nullptr;        // controller
     PolicyPage* page = nullptr;            // web view
     HostInterceptor* interceptor = nullptr;
@@ -267,12 +265,11 @@ void WebViewHost::Impl::CreateProfile(const QString& folder, WebViewHost& host) 
     profile->setUrlRequestInterceptor(interceptor);
 }
 
-// The warmed engine's profile instead of a new one. Its hidden page lives on
-// until this host's first page has loaded, so the engine keeps its helper
-// processes meanwhile.
+// The warmed engine's profile instead of a new one. Its hidden page goes, and
+// with it that page's renderer process; the engine itself keeps running.
 void WebViewHost::Impl::AdoptProfile(const WarmedEngine& engine, WebViewHost& host) {
     profile = engine.profile;
-    warmPage = engine.page;
+    delete engine.page;
     interceptor = new HostInterceptor(host);
     profile->setUrlRequestInterceptor(interceptor);
 }
@@ -314,7 +311,6 @@ void WebViewHost::Impl::ConnectBridge(WebViewHost& host) {
 // certificate errors, new windows and permissions.
 void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
     QObject::connect(page, &QWebEnginePage::loadFinished, view, [&self](bool ok) {
-        if (QWebEnginePage* warm = std::exchange(self.impl_->warmPage, nullptr)) warm->deleteLater();
         if (self.onNavigationCompleted) self.onNavigationCompleted(ok, ok ? 0 : 1);
     });
     QObject::connect(page, &QWebEnginePage::certificateError, view,
@@ -429,8 +425,6 @@ void WebViewHost::Close(int timeoutMs) {
     }
     delete d.page;
     d.page = nullptr;
-    delete d.warmPage;
-    d.warmPage = nullptr;
     delete d.view;
     d.view = nullptr;
     delete d.bridge;
