@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "browser/engine_warmup_win.h"
 #include "browser/host_status.h"
 #include "browser/navigation_policy.h"
 #include "core/build_constants.h"
@@ -403,7 +404,7 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
                 return S_OK;
             });
 
-        const HRESULT call = CreateCoreWebView2EnvironmentWithOptions(
+        const HRESULT call = CreateEnvironmentOrTakeWarmed(
             browserFolder.empty() ? nullptr : browserFolder.c_str(), folder.c_str(), options.Get(),
             environmentHandler.Get());
         if (FAILED(call)) {
