@@ -21,11 +21,13 @@ constexpr double kUnreadableVersion = 3.0;
 // What the run has set up, released when it ends. Members are destroyed in
 // reverse order, which is the shutdown order: browser hosts closed, pre-exit
 // hook cleared, graphics shut down, instance lock closed, platform shut down.
-// The splash, while still up, is the windows' to close.
+// The splash, while still up, is the windows' to close. A warmed browser
+// engine no window took over goes first, also on an early exit: it has
+// processes of its own.
 struct ShutdownScope {
-    ScopeGuard platform, lock, graphics, hook, hosts, splash;
+    ScopeGuard platform, lock, graphics, hook, hosts, splash, warmBrowser;
 
-    // Early exits leave everything to the end of the process.
+    // Early exits leave everything else to the end of the process.
     void LeaveToProcessExit() {
         for (ScopeGuard* guard : {&splash, &hosts, &hook, &graphics, &lock, &platform}) guard->Dismiss();
     }
@@ -84,19 +86,27 @@ public:
             return 1;
         }
 
+        // The engine starts while the network steps run; every early exit
+        // from here on disposes of it.
+        scope.warmBrowser = steps_.warmBrowser();
+
         Log("Step 7: Initializing SSL pinning defaults");
         steps_.installDefaultPins();
-        Log("Step 7: Loading dynamic pins synchronously");
-        try {
-            steps_.loadDynamicPins();
-            Log("Step 7: Dynamic pins loaded OK");
-        } catch (...) {
-            Log("Step 7: Dynamic pins FAILED (exception)");
-        }
-
-        Log("Step 7B: Checking app version...");
         version_ = VersionNumber(App().versionText);
-        const UpdateOffer offer = steps_.checkVersion(version_, std::wstring());
+        // One trip to the worker for both calls: the engine's start may hold
+        // the user-interface thread between them.
+        UpdateOffer offer;
+        steps_.runInBackground([&] {
+            Log("Step 7: Loading dynamic pins synchronously");
+            try {
+                steps_.loadDynamicPins();
+                Log("Step 7: Dynamic pins loaded OK");
+            } catch (...) {
+                Log("Step 7: Dynamic pins FAILED (exception)");
+            }
+            Log("Step 7B: Checking app version...");
+            offer = steps_.checkVersion(version_, std::wstring());
+        });
         Log(std::string("Step 7B: Version check done. hasUpdate=") + (offer.hasUpdate ? "1" : "0"));
         if (offer.hasUpdate && UpdatePromptEndsRun(offer)) {
             scope.LeaveToProcessExit();
@@ -135,9 +145,13 @@ private:
     int PlayerRoad(const std::wstring& argument) {
         steps_.createPlayerFrame();  // a missing frame makes the player window fail below
 
-        const LinkResult link = steps_.resolveLink(argument);
+        LinkResult link;
+        UpdateOffer offer;
+        steps_.runInBackground([&] {
+            link = steps_.resolveLink(argument);
+            if (link.Resolved()) offer = steps_.checkVersion(version_, link.content.baseAddress);
+        });
         if (link.Resolved()) {
-            const UpdateOffer offer = steps_.checkVersion(version_, link.content.baseAddress);
             if (offer.hasUpdate && UpdatePromptEndsRun(offer)) return 0;
             return steps_.createPlayerWindow(link.content) ? kContinue : 1;
         }

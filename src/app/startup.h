@@ -34,6 +34,12 @@ struct StartupSteps {
     Required<bool()> platformSupported;                       // Windows 10 or later / a display
     Required<std::wstring()> deviceIdentifier;
     Required<bool()> runtimeGate;                             // tells the user itself
+    // Starts the browser engine while the network steps run; the first
+    // window's host takes it over. The guard disposes of an engine no host took.
+    Required<ScopeGuard()> warmBrowser;
+    // Runs `work` on another thread while this one keeps handling its events;
+    // returns when it is done and rethrows what it threw.
+    Required<void(const std::function<void()>& work)> runInBackground;
     Required<void()> installDefaultPins;
     Required<bool()> loadDynamicPins;                         // may throw
     Required<UpdateOffer(double currentVersion, const std::wstring& baseAddress)> checkVersion;

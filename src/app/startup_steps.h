@@ -21,6 +21,9 @@ std::optional<ScopeGuard> GraphicsStartup();
 void OpenAddress(const std::wstring& address);
 // Runs until the last window ends it; returns the quit code.
 int RunMessageLoop();
+// Starts the browser engine ahead of the first window, whose host takes it
+// over; the guard disposes of it when no host did.
+ScopeGuard WarmBrowserEngine();
 
 // The browser hosts of this edition's windows, for the windows' hooks.
 struct EditionBrowsers {

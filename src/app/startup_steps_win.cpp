@@ -4,6 +4,7 @@
 #include <gdiplus.h>
 
 #include "app/startup_steps.h"
+#include "browser/engine_warmup.h"
 
 namespace pellaro {
 
@@ -32,13 +33,19 @@ int RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+ScopeGuard WarmBrowserEngine() {
+    WebView::StartEngineWarmUp(BrowserUserDataFolder());
+    return ScopeGuard(WebView::DisposeEngineWarmUp);
+}
+
 EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services) {
     services.print = PrintToPhysicalPrinter;
     return EditionBrowsers{
         .home = [services](NativeWindow window) { return StartHomeBrowser(window, services); },
         .player = [services](NativeWindow window,
                              const ContentDescriptor& content) { return StartPlayerBrowser(window, content, services); },
-        .destroy = DestroyWindowBrowsers,
+        // Also a warmed engine no window took, before the diagnostic dialog ends the process.
+        .destroy = [] { DestroyWindowBrowsers(); WebView::DisposeEngineWarmUp(); },
         .exists = WindowBrowserExists,
         .windowMessages = BrowserWindowMessages(),
     };

@@ -1,7 +1,9 @@
 #include "app/startup_wiring.h"
 
+#include <map>
 #include <memory>
 
+#include "app/background_work.h"
 #include "app/pre_exit_teardown.h"
 #include "app/startup_steps.h"
 #include "browser/browser_services.h"
@@ -36,7 +38,8 @@ void WireHooks() {
     // failures of the academy's own hosts at once, hosts the browser blocked
     // after their short delay.
     SetConnectionFailureNotice(ShowDiagnosticNotice);
-    SetPinFailureReporter(ReportPinFailure);
+    // The network steps run on a worker; the notice is a window.
+    SetPinFailureReporter([](const std::wstring& host) { RunOnUserInterfaceThread([&] { ReportPinFailure(host); }); });
 
     BrowserWindowServices services;
     services.closeSplash = CloseSplash;
@@ -74,11 +77,20 @@ StartupSteps WireProgram(NativeInstance instance) {
         .platformSupported = PlatformSupported,
         .deviceIdentifier = DeviceIdentifier,
         .runtimeGate = RuntimeGate,
+        .warmBrowser = WarmBrowserEngine,
+        .runInBackground = RunWhilePumping,
         .installDefaultPins = InstallDefaultPins,
         .loadDynamicPins = [] { return LoadDynamicPins(); },
+        // A link whose base address leads to the address already asked
+        // gets that answer again instead of a second request.
         .checkVersion =
-            [](double currentVersion, const std::wstring& baseAddress) {
-                const VersionInfo info = CheckVersion(currentVersion, baseAddress);
+            [asked = std::make_shared<std::map<std::wstring, VersionInfo>>()](double currentVersion,
+                                                                           const std::wstring& baseAddress) {
+                const std::wstring address = VersionCheckAddress(baseAddress);
+                auto known = asked->find(address);
+                if (known == asked->end())
+                    known = asked->emplace(address, CheckVersion(currentVersion, baseAddress)).first;
+                const VersionInfo& info = known->second;
                 return UpdateOffer{info.hasUpdate, info.isRequired, info.link};
             },
         .openAddress = OpenAddress,

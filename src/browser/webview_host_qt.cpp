@@ -37,6 +37,7 @@
 #include <mutex>
 
 #include "core/build_constants.h"
+#include "browser/engine_warmup_qt.h"
 #include "browser/host_status.h"
 #include "browser/navigation_policy.h"
 #include "browser/scheme_policy.h"
@@ -48,27 +49,6 @@ namespace {
 
 QString Q(const std::wstring& text) { return QString::fromStdWString(text); }
 std::wstring W(const QString& text) { return text.toStdWString(); }
-
-// Inherited settings must not change how the engine runs: cleared at every
-// start. The engine reads its switches once, when the first profile starts.
-void PrepareEngineEnvironment() {
-    for (const char* name : {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_USER_DATA_FOLDER",
-                             "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
-                             "WEBVIEW2_CHANNEL_SEARCH_KIND", "WEBVIEW2_RELEASE_CHANNELS",
-                             "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_REMOTE_DEBUGGING",
-                             "QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_DICTIONARIES_PATH",
-                             "QTWEBENGINEPROCESS_PATH"})
-        unsetenv(name);
-    std::string switches;
-    for (const auto& s : pellaro::ConstantList(pellaro::ConstantKey::browserSwitches))
-        switches += (switches.empty() ? "" : " ") + s;
-    switches += " --disable-web-security --disable-site-isolation-trials";
-    setenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.c_str(), 1);
-    setenv("WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", switches.c_str(), 1);
-    // Chromium cannot start its sandbox as root (containers, CI); an ordinary
-    // user keeps the sandbox.
-    if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-}
 
 // The object pages reach through the web channel.
 class PageBridge : public QObject {
@@ -266,6 +246,7 @@ struct WebViewHost::Impl {
 
     // The steps of one start, in order.
     void CreateProfile(const QString& folder, WebViewHost& host);
+    void AdoptProfile(const WarmedEngine& engine, WebViewHost& host);
     void CreateView(WebViewHost& host);
     void ConnectBridge(WebViewHost& host);
     void ConnectPolicies(WebViewHost& self);
@@ -280,14 +261,6 @@ WebViewHost::~WebViewHost() {
 
 namespace {
 
-bool WriteTest(const QString& folder) {
-    QFile probe(QDir(folder).filePath(QString::fromWCharArray(kWriteTestName)));
-    const bool ok = probe.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (ok) probe.close();
-    probe.remove();
-    return ok;
-}
-
 std::int32_t FromErrno(int error) { return ResultFromOsError(static_cast<unsigned>(error)); }
 
 }  // namespace
@@ -295,11 +268,16 @@ std::int32_t FromErrno(int error) { return ResultFromOsError(static_cast<unsigne
 // Environment: a named, disk-backed profile under the attempt's folder, every
 // request of it through the resource filter.
 void WebViewHost::Impl::CreateProfile(const QString& folder, WebViewHost& host) {
-    profile = new QWebEngineProfile(QStringLiteral("Pellaro"));
-    profile->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("Storage")));
-    profile->setCachePath(QDir(folder).filePath(QStringLiteral("Cache")));
-    profile->setHttpUserAgent(profile->httpUserAgent() + QLatin1Char(' ') +
-                              QString::fromStdString(pellaro::Constant(pellaro::ConstantKey::userAgent)));
+    profile = CreateEngineProfile(folder);
+    interceptor = new HostInterceptor(host);
+    profile->setUrlRequestInterceptor(interceptor);
+}
+
+// The warmed engine's profile instead of a new one. Its hidden page goes, and
+// with it that page's renderer process; the engine itself keeps running.
+void WebViewHost::Impl::AdoptProfile(const WarmedEngine& engine, WebViewHost& host) {
+    profile = engine.profile;
+    delete engine.page;
     interceptor = new HostInterceptor(host);
     profile->setUrlRequestInterceptor(interceptor);
 }
@@ -396,7 +374,10 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
         return false;
     }
 
-    PrepareEngineEnvironment();
+    // A warmed engine has its environment already; changing it now would race
+    // the engine's threads.
+    std::optional<WarmedEngine> warmed = TakeWarmedEngine(userDataFolder + kEvergreenSuffix);
+    if (!warmed) PrepareEngineEnvironment();
     const std::wstring runtimeKind = L"Evergreen";
     const std::wstring version = pellaro::FromUtf8(qWebEngineChromiumVersion());
     const std::wstring baseFolder = userDataFolder + kEvergreenSuffix;
@@ -406,21 +387,16 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
 
     for (int attempt = 0; attempt < std::max(1, maxAttempts); ++attempt) {
         const std::wstring folder = AttemptFolder(baseFolder, attemptTag, attempt);
-        const QString qFolder = Q(folder);
-        if (!QDir().mkpath(qFolder)) {
-            failures.Record(FromErrno(errno), L"CreateUserDataFolder", folder);
-            continue;
+        if (attempt == 0 && warmed) {
+            d.AdoptProfile(*warmed, *this);  // the first attempt's folder, ready and named to the engine
+        } else {
+            const QString qFolder = Q(folder);
+            if (const auto problem = PrepareProfileFolder(qFolder)) {
+                failures.Record(FromErrno(problem->error), problem->stage, folder);
+                continue;
+            }
+            d.CreateProfile(qFolder, *this);
         }
-        if (!WriteTest(qFolder)) {
-            failures.Record(FromErrno(errno), L"UserDataFolderWriteTest", folder);
-            continue;
-        }
-        if (setenv("WEBVIEW2_USER_DATA_FOLDER", qFolder.toLocal8Bit().constData(), 1) != 0) {
-            failures.Record(FromErrno(errno), L"SetUserDataFolderOverride", folder);
-            continue;
-        }
-
-        d.CreateProfile(qFolder, *this);
         d.CreateView(*this);
         if (!d.page || !d.view) {
             failures.Record(ResultCode(HostError::Failed), L"GetCoreWebView2", folder);

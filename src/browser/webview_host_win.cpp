@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "browser/engine_warmup_win.h"
 #include "browser/host_status.h"
 #include "browser/identity_headers.h"
 #include "browser/navigation_policy.h"
@@ -443,7 +444,7 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
                 return S_OK;
             });
 
-        const HRESULT call = CreateCoreWebView2EnvironmentWithOptions(
+        const HRESULT call = CreateEnvironmentOrTakeWarmed(
             browserFolder.empty() ? nullptr : browserFolder.c_str(), folder.c_str(), options.Get(),
             environmentHandler.Get());
         if (FAILED(call)) {

@@ -65,15 +65,17 @@ VersionInfo DecideVersion(double currentVersion, const std::string& body) {
 
 VersionInfo CheckVersion(double currentVersion, const std::wstring& baseAddress) {
     try {
-        const std::wstring base = NormalizeBaseUrl(baseAddress);
-        const std::wstring url = base.empty() ? WideConstant(ConstantKey::versionUrl)
-                                              : base + WideConstant(ConstantKey::versionPath);
-        const HttpResponse response = HttpClient::Shared().Get(url);
+        const HttpResponse response = HttpClient::Shared().Get(VersionCheckAddress(baseAddress));
         if (!response.ok) return VersionInfo();
         return DecideVersion(currentVersion, response.body);
     } catch (const std::exception&) {
         return VersionInfo();
     }
+}
+
+std::wstring VersionCheckAddress(const std::wstring& baseAddress) {
+    const std::wstring base = NormalizeBaseUrl(baseAddress);
+    return base.empty() ? WideConstant(ConstantKey::versionUrl) : base + WideConstant(ConstantKey::versionPath);
 }
 
 }  // namespace pellaro

@@ -12,6 +12,9 @@ struct VersionInfo {
 
 // Never throws; any failure gives the empty result (no update).
 VersionInfo CheckVersion(double currentVersion, const std::wstring& baseAddress);
+// The address CheckVersion asks: the built-in version address for an empty
+// base address, else the base address with the version path.
+std::wstring VersionCheckAddress(const std::wstring& baseAddress);
 
 }  // namespace pellaro
 

@@ -301,6 +301,7 @@ class Handler(BaseHTTPRequestHandler):
             "method": self.command,
             "host": self.host(),
             "sni": getattr(self.connection, "pellaro_sni", None),
+            "peer": self.client_address[1] if isinstance(self.client_address, tuple) else None,
             "path": self.path,
             "headers": [[k, v] for k, v in self.headers.items()],
             "body": body.decode("utf-8", "replace"),
@@ -521,7 +522,11 @@ class Server(ThreadingHTTPServer):
         count = self.state.count_handshake(sni)
         with self.state.lock:
             chain = self.state.sni_chains.get(sni, "test")
-        self.state.record({"event": "handshake", "sni": sni, "chain": chain, "count": count})
+        try:
+            peer = sslsock.getpeername()[1]  # ties the handshake to its connection's requests
+        except OSError:
+            peer = None
+        self.state.record({"event": "handshake", "sni": sni, "chain": chain, "count": count, "peer": peer})
         if chain == "stall":  # the ClientHello is in; no answer follows
             self.stop.wait(STALL_SECONDS)
             return ssl.ALERT_DESCRIPTION_HANDSHAKE_FAILURE

@@ -35,6 +35,7 @@ struct FakeSystem {
     std::deque<MessageAnswer> answers;
 
     std::vector<std::string> calls;
+    std::vector<std::string> backgroundCalls;  // made inside runInBackground
     std::vector<std::string> log;
     std::vector<MessageBoxSpec> boxes;
     std::vector<std::wstring> opened;
@@ -63,6 +64,12 @@ struct FakeSystem {
             .platformSupported = [this] { calls.push_back("osVersionNumber"); return osVersion >= 10; },
             .deviceIdentifier = [this] { calls.push_back("deviceIdentifier"); return deviceId; },
             .runtimeGate = [this] { calls.push_back("runtimeGate"); return runtime; },
+            .warmBrowser = [call, undo] { call("warmBrowser")(); return undo("disposeWarmBrowser"); },
+            .runInBackground = [this](const std::function<void()>& work) {
+                const size_t before = calls.size();
+                work();
+                backgroundCalls.insert(backgroundCalls.end(), calls.begin() + static_cast<long>(before), calls.end());
+            },
             .installDefaultPins = call("installDefaultPins"),
             .loadDynamicPins = [this] {
                 calls.push_back("loadDynamicPins");
@@ -120,6 +127,8 @@ struct FakeSystem {
         return RunStartup(StartupInput{raw, first}, Steps());
     }
 
+    long Count(const std::string& call) const { return std::count(calls.begin(), calls.end(), call); }
+
     bool Logged(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
 };
 
@@ -131,10 +140,10 @@ TEST(Startup, HomeRoadRunsEveryStepInOrder) {
     f.quitCode = 7;
     EXPECT_EQ(f.Run(L"", L""), 7);
     EXPECT_EQ(f.calls, (Calls{"initCom", "installPreExitHook", "startGraphics", "takeInstanceLock", "showSplash",
-                              "osVersionNumber", "deviceIdentifier", "runtimeGate", "installDefaultPins",
+                              "osVersionNumber", "deviceIdentifier", "runtimeGate", "warmBrowser", "installDefaultPins",
                               "loadDynamicPins", "checkVersion", "registerScheme", "createInitScreen",
-                              "runMessageLoop", "destroyBrowserHosts", "clearPreExitHook", "shutdownGraphics",
-                              "releaseInstanceLock", "uninitCom"}));
+                              "runMessageLoop", "disposeWarmBrowser", "destroyBrowserHosts", "clearPreExitHook",
+                              "shutdownGraphics", "releaseInstanceLock", "uninitCom"}));
     EXPECT_EQ(f.lockKey, L"Tovrel Academy|init");
     EXPECT_TRUE(f.Logged("Instance mutex: Local\\PellaroPlayer.WebView2.a6d765550882317d"));
     const std::vector<std::string> progress = {
@@ -160,12 +169,24 @@ TEST(Startup, PlayerRoadResolvesTheLinkThenChecksTheVersionAgain) {
     EXPECT_EQ(f.parsedLink, L"TOVRELAPP:abc");  // passed on in its own case
     const Calls road(std::find(f.calls.begin(), f.calls.end(), "createPlayerFrame"), f.calls.end());
     EXPECT_EQ(road, (Calls{"createPlayerFrame", "parseSchemeArgs", "checkVersion", "createPlayerWindow",
-                           "runMessageLoop", "destroyBrowserHosts", "clearPreExitHook", "shutdownGraphics",
-                           "releaseInstanceLock", "uninitCom"}));
+                           "runMessageLoop", "disposeWarmBrowser", "destroyBrowserHosts", "clearPreExitHook",
+                           "shutdownGraphics", "releaseInstanceLock", "uninitCom"}));
     ASSERT_EQ(f.versionChecks.size(), 2u);
     EXPECT_DOUBLE_EQ(f.versionChecks[1].first, 4.12);
     EXPECT_EQ(f.versionChecks[1].second, L"https://link.example/");
     EXPECT_TRUE(f.Logged("Step 9: hasSchemeArgs=1"));
+}
+
+// Only the network steps leave the user-interface thread; prompts, windows
+// and the engine's warm-up stay on it, and the warm-up starts before them.
+TEST(Startup, NetworkStepsRunInTheBackgroundWhileTheEngineWarms) {
+    FakeSystem f;
+    EXPECT_EQ(f.Run(kLink, kLink), 0);
+    EXPECT_EQ(f.backgroundCalls, (Calls{"loadDynamicPins", "checkVersion", "parseSchemeArgs", "checkVersion"}));
+    const auto warm = std::find(f.calls.begin(), f.calls.end(), "warmBrowser");
+    EXPECT_LT(warm - f.calls.begin(), std::find(f.calls.begin(), f.calls.end(), "loadDynamicPins") - f.calls.begin());
+    EXPECT_EQ(f.Count("warmBrowser"), 1);
+    EXPECT_EQ(f.Count("disposeWarmBrowser"), 1);
 }
 
 TEST(Startup, CommandLineDecidesRoadAndKey) {
@@ -226,9 +247,9 @@ TEST(Startup, FailedGatesEndWithTheirMessageAndCode) {
         {"no runtime", [](FakeSystem& f) { f.runtime = false; }, 1, L"", L"", MessageIcon::None, {"runtimeGate"}},
         {"home window failed", [](FakeSystem& f) { f.initScreen = false; }, 1,
          L"Failed to create the application window.", L"Tovrel Academy - Startup Error", MessageIcon::Error,
-         {"createInitScreen", "messageBox"}},
+         {"createInitScreen", "messageBox", "disposeWarmBrowser"}},
         {"home browser failed", [](FakeSystem& f) { f.initScreen = false, f.homeHost = true; }, 1, L"", L"",
-         MessageIcon::None, {"registerScheme", "createInitScreen"}},
+         MessageIcon::None, {"registerScheme", "createInitScreen", "disposeWarmBrowser"}},
     };
     for (const auto& c : cases) {
         FakeSystem f;
@@ -246,6 +267,7 @@ TEST(Startup, FailedGatesEndWithTheirMessageAndCode) {
         ASSERT_GE(f.calls.size(), c.lastCalls.size()) << c.name;
         EXPECT_EQ(Calls(f.calls.end() - static_cast<long>(c.lastCalls.size()), f.calls.end()), c.lastCalls) << c.name;
         EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "runMessageLoop"), 0) << c.name;
+        EXPECT_EQ(f.Count("warmBrowser"), f.Count("disposeWarmBrowser")) << c.name;
     }
 }
 
@@ -297,6 +319,8 @@ TEST(Startup, UpdatePromptAnswers) {
         EXPECT_EQ(f.Run(L"", L""), c.exitCode) << c.name;
         EXPECT_EQ(f.opened, c.opened) << c.name;
         EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "createInitScreen"), c.continues ? 1 : 0) << c.name;
+        EXPECT_EQ(f.Count("disposeWarmBrowser"), 1) << c.name;
+        if (!c.continues) EXPECT_EQ(f.calls.back(), "disposeWarmBrowser") << c.name;
         EXPECT_TRUE(f.Logged(c.offer.hasUpdate ? "Step 7B: Version check done. hasUpdate=1"
                                                : "Step 7B: Version check done. hasUpdate=0")) << c.name;
         if (!c.offer.hasUpdate) {
@@ -324,7 +348,7 @@ TEST(Startup, UpdateOfferedAfterTheLinkEndsTheRunBeforeThePlayer) {
     f.secondOffer = {true, true, L""};
     f.answers = {MessageAnswer::Cancel};
     EXPECT_EQ(f.Run(kLink, kLink), 0);
-    EXPECT_EQ(f.calls.back(), "messageBox");
+    EXPECT_EQ(Calls(f.calls.end() - 2, f.calls.end()), (Calls{"messageBox", "disposeWarmBrowser"}));
     EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "createPlayerWindow"), 0);
 }
 
@@ -351,6 +375,7 @@ TEST(Startup, FailedLinks) {
         EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "createPlayerWindow"), 0);
         EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "runMessageLoop"), 0);
         EXPECT_EQ(f.versionChecks.size(), 1u);
+        EXPECT_EQ(f.calls.back(), "disposeWarmBrowser") << c.error;
         if (c.dialog) {
             EXPECT_TRUE(f.boxes.empty()) << c.error;
             EXPECT_EQ(f.dialogTitle, L"Link Error - خطأ في الرابط");
@@ -375,7 +400,7 @@ TEST(Startup, PlayerWindowFailureEndsWithOne) {
     FakeSystem f;
     f.playerWindow = false;
     EXPECT_EQ(f.Run(kLink, kLink), 1);
-    EXPECT_EQ(f.calls.back(), "createPlayerWindow");
+    EXPECT_EQ(Calls(f.calls.end() - 2, f.calls.end()), (Calls{"createPlayerWindow", "disposeWarmBrowser"}));
     EXPECT_TRUE(f.boxes.empty());
 }
 
@@ -396,7 +421,7 @@ TEST(Startup, ADiagnosticDialogThatReturnsStillEndsTheRunWithOne) {
     f.parseOk = false;
     f.parseError = "bad";
     EXPECT_EQ(f.Run(kLink, kLink), 1);
-    EXPECT_EQ(f.calls.back(), "showDiagnosticDialogAndExit");
+    EXPECT_EQ(Calls(f.calls.end() - 2, f.calls.end()), (Calls{"showDiagnosticDialogAndExit", "disposeWarmBrowser"}));
 }
 
 TEST(Startup, ThePlayerWindowGetsTheResolvedDescriptor) {

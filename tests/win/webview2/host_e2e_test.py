@@ -11,8 +11,10 @@ import json
 import os
 import pathlib
 import shutil
+import socket
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -182,6 +184,44 @@ class LinkRoad(unittest.TestCase):
         self.assertTrue(run.first("call", "WebView.AddScriptToExecuteOnDocumentCreated"))
         run.close_window("Tovrel AcademyWindow")
         self.assertEqual(run.exit_code(), 0)
+        # The environment made while the link was resolved is the window's: one start only.
+        creations = [line for line in run.calls() if line.get("call") == "CreateWebViewEnvironmentWithOptionsInternal"]
+        self.assertEqual(len(creations), 1, creations)
+
+    def test_environment_is_created_before_link_resolution_ends(self):
+        # The link's backend accepts the connection and never answers, so the
+        # link resolution is still under way while the log is read.
+        server = socket.socket()
+        server.bind(("127.0.0.1", 0))
+        server.listen(8)
+        held = []
+        self.addCleanup(lambda: [connection.close() for connection in held + [server]])
+
+        def hold():
+            while True:
+                try:
+                    held.append(server.accept()[0])
+                except OSError:
+                    return
+        threading.Thread(target=hold, daemon=True).start()
+        base = "https://127.0.0.1:%d" % server.getsockname()[1]
+        sealed = wine(PELLARO_CLI, "link", "seal", "key-1", "lesson-1", base)
+        run = Run(self, argument=sealed.stdout.decode().strip().splitlines()[-1], debug_lines=True)
+
+        deadline = time.time() + 60
+        while time.time() < deadline and not held and run.process.poll() is None:
+            time.sleep(0.2)
+        self.assertTrue(held, "the link's backend call never came")
+        debug = run.debug.read_text(errors="replace")
+        self.assertIn("ParseSchemeArgs called", debug)
+        completed = run.wait_for("call", "EnvironmentCompleted", seconds=20)
+        self.assertEqual(completed["result"], "0x00000000")
+        debug = run.debug.read_text(errors="replace")
+        self.assertNotIn("ParseSchemeArgs succeeded", debug)
+        self.assertNotIn("ParseSchemeArgs failed", debug)
+        # The window's host comes only after the link: no controller yet.
+        self.assertIsNone(run.first("call", "Environment.CreateCoreWebView2Controller"))
+        self.assertIn("Browser engine warm-up: starting", debug)
 
 
 class PageAndWindowEvents(unittest.TestCase):

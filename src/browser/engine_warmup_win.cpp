@@ -1,0 +1,170 @@
+// The engine warmed by creating the WebView2 environment early: the runtime
+// starts its browser process while the start-up's network steps run, and the
+// window's host creates its controller from that environment. The folders,
+// variables and options are the ones the host's first attempt would use.
+#include "browser/engine_warmup.h"
+#include "browser/engine_warmup_win.h"
+
+#include <string>
+
+#include "browser/host_status.h"
+#include "core/build_constants.h"
+#include "platform/debug_log.h"
+#include "platform/program_path.h"
+#include "shell/webview2_com_win.h"
+#include "shell/webview2_loader_win.h"
+
+namespace WebView {
+namespace {
+
+using pellaro::ComPtr;
+using Completed = ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler;
+
+constexpr const wchar_t* kInheritedVariables[] = {
+    L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",  L"WEBVIEW2_USER_DATA_FOLDER",
+    L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
+    L"WEBVIEW2_CHANNEL_SEARCH_KIND",        L"WEBVIEW2_RELEASE_CHANNELS",
+};
+
+// Touched on the user-interface thread only.
+struct WarmEnvironment {
+    bool active = false;
+    std::wstring browserFolder;  // empty: the installed runtime
+    std::wstring userDataFolder;
+    HRESULT callResult = E_PENDING;
+    bool completed = false;
+    HRESULT completion = E_PENDING;
+    ComPtr<ICoreWebView2Environment> environment;
+    ComPtr<Completed> waiting;  // the host's handler, when it came before the environment
+};
+
+WarmEnvironment& Slot() {
+    static auto* slot = new WarmEnvironment;  // never destroyed: no COM release after CoUninitialize
+    return *slot;
+}
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A fixed runtime beside the program wins over the installed one, as in the host.
+std::wstring FixedRuntimeFolder() {
+    const std::wstring program = pellaro::ProgramPath();
+    const auto cut = program.find_last_of(L'\\');
+    const std::wstring folder =
+        (cut == std::wstring::npos ? std::wstring() : program.substr(0, cut)) + L"\\WebView2Runtime";
+    LPWSTR reported = nullptr;
+    const bool usable = IsDirectory(folder) && IsFile(folder + L"\\msedgewebview2.exe") &&
+                        SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(folder.c_str(), &reported)) &&
+                        reported && *reported;
+    if (reported) CoTaskMemFree(reported);
+    return usable ? folder : std::wstring();
+}
+
+std::wstring BrowserArguments() {
+    std::wstring arguments;
+    for (const auto& item : pellaro::WideConstantList(pellaro::ConstantKey::browserSwitches))
+        arguments += (arguments.empty() ? L"" : L" ") + item;
+    return arguments + L" --disable-web-security --disable-site-isolation-trials";
+}
+
+// The folder exists and takes a file, as the host checks before its first attempt.
+bool FolderReady(const std::wstring& folder) {
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    const std::wstring probe = folder + L"\\" + kWriteTestName;
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+void OnCreated(HRESULT hr, ICoreWebView2Environment* created) {
+    WarmEnvironment& slot = Slot();
+    if (!slot.active || slot.completed) return;  // disposed of meanwhile: the runtime's reference goes
+    slot.completed = true;
+    slot.completion = FAILED(hr) || !created ? (FAILED(hr) ? hr : E_FAIL) : S_OK;
+    slot.environment = created;
+    pellaro::DebugLine(SUCCEEDED(slot.completion) ? "Browser engine warm-up: environment created"
+                                                  : "Browser engine warm-up: environment failed");
+    if (!slot.waiting) return;
+    const ComPtr<Completed> handler = slot.waiting;
+    const ComPtr<ICoreWebView2Environment> environment = slot.environment;
+    const HRESULT result = slot.completion;
+    slot = WarmEnvironment{};
+    handler->Invoke(result, environment.Get());
+}
+
+}  // namespace
+
+void StartEngineWarmUp(const std::wstring& userDataFolder) {
+    WarmEnvironment& slot = Slot();
+    if (slot.active) return;
+    for (const wchar_t* name : kInheritedVariables) SetEnvironmentVariableW(name, nullptr);
+    const std::wstring browserFolder = FixedRuntimeFolder();
+    const std::wstring folder = userDataFolder + (browserFolder.empty() ? kEvergreenSuffix : kFixedSuffix);
+    // Where the host would fail, it reports the failure itself.
+    if (!FolderReady(folder) || !SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", folder.c_str()) ||
+        (!browserFolder.empty() &&
+         !SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", browserFolder.c_str()))) {
+        pellaro::DebugLine("Browser engine warm-up skipped: the data folder is not ready");
+        return;
+    }
+    const std::wstring arguments = BrowserArguments();
+    SetEnvironmentVariableW(L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", arguments.c_str());
+    auto options = pellaro::EnvironmentOptions::Create();
+    options->put_AdditionalBrowserArguments(arguments.c_str());
+
+    slot = WarmEnvironment{};
+    slot.active = true;
+    slot.browserFolder = browserFolder;
+    slot.userDataFolder = folder;
+    auto handler = pellaro::MakeHandler<Completed>(IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+                                                   [](HRESULT hr, ICoreWebView2Environment* created) {
+                                                       OnCreated(hr, created);
+                                                       return S_OK;
+                                                   });
+    pellaro::DebugLine("Browser engine warm-up: starting");
+    slot.callResult = CreateCoreWebView2EnvironmentWithOptions(browserFolder.empty() ? nullptr : browserFolder.c_str(),
+                                                               folder.c_str(), options.Get(), handler.Get());
+}
+
+void DisposeEngineWarmUp() {
+    WarmEnvironment& slot = Slot();
+    if (!slot.active) return;
+    slot = WarmEnvironment{};  // the environment's last reference: its browser process ends
+    pellaro::DebugLine("Browser engine warm-up: disposed of");
+}
+
+HRESULT CreateEnvironmentOrTakeWarmed(PCWSTR browserFolder, PCWSTR userDataFolder,
+                                      ICoreWebView2EnvironmentOptions* options, Completed* handler) {
+    WarmEnvironment& slot = Slot();
+    const std::wstring browser = browserFolder ? browserFolder : L"";
+    const std::wstring data = userDataFolder ? userDataFolder : L"";
+    if (!slot.active || slot.browserFolder != browser || slot.userDataFolder != data)
+        return CreateCoreWebView2EnvironmentWithOptions(browserFolder, userDataFolder, options, handler);
+    pellaro::DebugLine("Browser engine warm-up: taken over by the window");
+    if (FAILED(slot.callResult)) {
+        const HRESULT call = slot.callResult;
+        slot = WarmEnvironment{};
+        return call;
+    }
+    if (!handler) return E_POINTER;
+    if (!slot.completed) {
+        slot.waiting = handler;
+        return S_OK;
+    }
+    const ComPtr<ICoreWebView2Environment> environment = slot.environment;
+    const HRESULT result = slot.completion;
+    slot = WarmEnvironment{};
+    handler->Invoke(result, environment.Get());
+    return S_OK;
+}
+
+}  // namespace WebView
