@@ -4,13 +4,12 @@
 // variables and options are the ones the host's first attempt would use.
 #include "browser/engine_warmup.h"
 #include "browser/engine_warmup_win.h"
+#include "browser/webview2_runtime_win.h"
 
 #include <string>
 
 #include "browser/host_status.h"
-#include "core/build_constants.h"
 #include "platform/debug_log.h"
-#include "platform/program_path.h"
 #include "shell/webview2_com_win.h"
 #include "shell/webview2_loader_win.h"
 
@@ -41,37 +40,6 @@ struct WarmEnvironment {
 WarmEnvironment& Slot() {
     static auto* slot = new WarmEnvironment;  // never destroyed: no COM release after CoUninitialize
     return *slot;
-}
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A fixed runtime beside the program wins over the installed one, as in the host.
-std::wstring FixedRuntimeFolder() {
-    const std::wstring program = pellaro::ProgramPath();
-    const auto cut = program.find_last_of(L'\\');
-    const std::wstring folder =
-        (cut == std::wstring::npos ? std::wstring() : program.substr(0, cut)) + L"\\WebView2Runtime";
-    LPWSTR reported = nullptr;
-    const bool usable = IsDirectory(folder) && IsFile(folder + L"\\msedgewebview2.exe") &&
-                        SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(folder.c_str(), &reported)) &&
-                        reported && *reported;
-    if (reported) CoTaskMemFree(reported);
-    return usable ? folder : std::wstring();
-}
-
-std::wstring BrowserArguments() {
-    std::wstring arguments;
-    for (const auto& item : pellaro::WideConstantList(pellaro::ConstantKey::browserSwitches))
-        arguments += (arguments.empty() ? L"" : L" ") + item;
-    return arguments + L" --disable-web-security --disable-site-isolation-trials";
 }
 
 // The folder exists and takes a file, as the host checks before its first attempt.
@@ -107,7 +75,7 @@ void StartEngineWarmUp(const std::wstring& userDataFolder) {
     WarmEnvironment& slot = Slot();
     if (slot.active) return;
     for (const wchar_t* name : kInheritedVariables) SetEnvironmentVariableW(name, nullptr);
-    const std::wstring browserFolder = FixedRuntimeFolder();
+    const std::wstring browserFolder = FindFixedRuntime().folder;
     const std::wstring folder = userDataFolder + (browserFolder.empty() ? kEvergreenSuffix : kFixedSuffix);
     // Where the host would fail, it reports the failure itself.
     if (!FolderReady(folder) || !SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", folder.c_str()) ||

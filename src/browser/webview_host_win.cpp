@@ -15,10 +15,9 @@
 #include "browser/host_status.h"
 #include "browser/identity_headers.h"
 #include "browser/navigation_policy.h"
-#include "core/build_constants.h"
+#include "browser/webview2_runtime_win.h"
 #include "core/text.h"
 #include "platform/debug_log.h"
-#include "platform/program_path.h"
 #include "shell/webview2_com_win.h"
 #include "shell/webview2_loader_win.h"
 
@@ -41,22 +40,6 @@ std::wstring TakeString(LPWSTR text) {
     std::wstring out = text ? text : L"";
     if (text) CoTaskMemFree(text);
     return out;
-}
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring BrowserArguments() {
-    std::wstring arguments;
-    for (const auto& item : pellaro::WideConstantList(pellaro::ConstantKey::browserSwitches))
-        arguments += (arguments.empty() ? L"" : L" ") + item;
-    return arguments + L" --disable-web-security --disable-site-isolation-trials";
 }
 
 pellaro::PermissionKind KindOf(COREWEBVIEW2_PERMISSION_KIND kind) {
@@ -356,20 +339,12 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
     std::wstring runtimeKind = L"Evergreen";
     std::wstring version;
     std::wstring browserFolder;
-    const std::wstring program = pellaro::ProgramPath();
-    const auto cut = program.find_last_of(L'\\');
-    const std::wstring fixedFolder = (cut == std::wstring::npos ? std::wstring() : program.substr(0, cut)) +
-                                     L"\\WebView2Runtime";
-    LPWSTR reported = nullptr;
-    if (IsDirectory(fixedFolder) && IsFile(fixedFolder + L"\\msedgewebview2.exe") &&
-        SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(fixedFolder.c_str(), &reported)) && reported &&
-        *reported) {
-        browserFolder = fixedFolder;
-        version = TakeString(reported);
+    if (const FixedRuntime fixed = FindFixedRuntime(); !fixed.folder.empty()) {
+        browserFolder = fixed.folder;
+        version = fixed.version;
         runtimeKind = L"Fixed";
     } else {
-        if (reported) CoTaskMemFree(reported);
-        reported = nullptr;
+        LPWSTR reported = nullptr;
         if (SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(nullptr, &reported))) version = TakeString(reported);
         else if (reported) CoTaskMemFree(reported);
     }

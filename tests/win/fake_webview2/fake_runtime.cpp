@@ -544,10 +544,19 @@ struct WebView : ICoreWebView2_22 {
         if (Script().value("completeNavigations", true)) RaiseCompleted(true, 0, id);
         if (!scriptedEventsSent) {
             scriptedEventsSent = true;
-            ComPtr<WebView> self(this);
-            for (const Json& event : Script().value("events", Json::array()))
-                Later([self, event] { self->RaiseScripted(event); });
+            RaiseScriptedFrom(0);
         }
+    }
+    // One scripted event at a time: the next is queued once the program's
+    // handlers of this one returned, as when a modal dialog holds a handler.
+    void RaiseScriptedFrom(std::size_t index) {
+        const Json events = Script().value("events", Json::array());
+        if (index >= events.size()) return;
+        ComPtr<WebView> self(this);
+        Later([self, event = events[index], index] {
+            self->RaiseScripted(event);
+            self->RaiseScriptedFrom(index + 1);
+        });
     }
     void RaiseCompleted(bool success, int status, UINT64 id) {
         ComPtr<NavigationCompletedArgs> args;

@@ -45,6 +45,24 @@ def wine(*args, timeout=60, env=None):
     return subprocess.run(["wine", *map(str, args)], env=wine_env(env), capture_output=True, timeout=timeout)
 
 
+def answer_printer_picker(key, log_tail):
+    """Answers the next printer picker with the key (enter or escape); returns
+    the names it listed. log_tail() says what the runtime did, for failures."""
+    # Output through a file, not a pipe: a Wine service the probe happens to
+    # start would inherit a pipe and keep it open long after the probe ended.
+    with tempfile.TemporaryFile() as out:
+        try:
+            probe = subprocess.run(["wine", str(WIN_PROBE), "picker", key, "60000"], env=wine_env(),
+                                   stdout=out, stderr=subprocess.DEVNULL, timeout=120)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"the picker probe did not end; log ends: {log_tail()}")
+        out.seek(0)
+        listed = out.read().decode("utf-8").replace("\r\n", "\n").splitlines()
+    if probe.returncode != 0:
+        raise AssertionError(f"no printer picker appeared; log ends: {log_tail()}")
+    return listed
+
+
 def registry(*args):
     wine("reg", *args, timeout=60)
 

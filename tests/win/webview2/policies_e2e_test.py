@@ -46,7 +46,7 @@ if __name__ == "__main__":
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(SOURCE / "tests" / "e2e" / "browser"))
 from harness import Backend  # noqa: E402
-from host_e2e_test import PELLARO_CLI, Run, wine, windows_path  # noqa: E402
+from host_e2e_test import PELLARO_CLI, Run, answer_printer_picker, wine, windows_path  # noqa: E402
 
 SCRIPTS_DRIVER = pathlib.Path(os.environ["SCRIPTS_DRIVER"])
 CASES = json.loads((SOURCE / "tests" / "shared" / "browser_cases.json").read_text(encoding="utf-8"))
@@ -91,6 +91,10 @@ def builders_output(content):
 
 def headers_of(line):
     return {name.lower(): value for name, value in line["headers"]}
+
+
+with open(os.path.join(SOURCE, "tests", "shared", "print_results.json"), encoding="utf-8") as _table:
+    PRINT_CANCELLED = next(c["message"] for c in json.load(_table)["cases"] if c["id"] == "cancelled")
 
 
 def debug_count(run, text):
@@ -164,8 +168,17 @@ class SharedBridgeCases(unittest.TestCase):
 
     def check_window(self, window, run):
         cases = [c for c in CASES["bridge"] if c["window"] == window]
-        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "WebMessageReceived"]) == len(cases),
-                   "every message delivered")
+
+        def delivered():
+            return len([l for l in run.calls() if l.get("event") == "WebMessageReceived"])
+
+        # A print opens the printer picker, whose handler returns (and is
+        # logged) only once the picker is answered: Escape, as a person would.
+        for index, case in enumerate(cases):
+            if case["action"] == "print":
+                wait_until(lambda: delivered() >= index, "the messages before a print delivered")
+                answer_printer_picker("escape", lambda: run.calls()[-6:])
+        wait_until(lambda: delivered() == len(cases), "every message delivered")
         time.sleep(1)  # debug lines written inside the last handler
         calls = run.calls()
         marks = [i for i, l in enumerate(calls) if l.get("event") == "WebMessageReceived"]
@@ -184,7 +197,9 @@ class SharedBridgeCases(unittest.TestCase):
                     self.assertEqual(seen, ["WebView.Reload"])
                 elif action == "toggleFullscreen":
                     self.assertIn("Controller.put_Bounds", seen)
-                else:  # print, showOnce and none touch nothing here; their debug lines are counted below
+                elif action == "print":  # the picker answered with Escape; the print line is counted below
+                    self.assertEqual([l.get("json") for l in done], [PRINT_CANCELLED])
+                else:  # showOnce and none touch nothing here; their debug lines are counted below
                     self.assertEqual(seen, [])
             start = end
         self.assertEqual(debug_count(run, "Print requested by the page"),

@@ -10,14 +10,12 @@ Environment: as host_e2e_test.py, plus PRINT_RESULT_CASES (Unix path).
 """
 import json
 import os
-import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from host_e2e_test import PELLARO_CLI, WIN_PROBE, Run, registry, wine, wine_env  # noqa: E402
+from host_e2e_test import PELLARO_CLI, Run, answer_printer_picker, registry, wine  # noqa: E402
 
 with open(os.environ["PRINT_RESULT_CASES"], encoding="utf-8") as table:
     CASES = json.load(table)["cases"]
@@ -53,19 +51,7 @@ def runtime_script(case, events):
 class PrintRun(Run):
     def pick(self, key):
         """Answers the next printer picker with the key; returns the names it listed."""
-        # Output through a file, not a pipe: a Wine service the probe happens to
-        # start would inherit a pipe and keep it open long after the probe ended.
-        with tempfile.TemporaryFile() as out:
-            try:
-                probe = subprocess.run(["wine", str(WIN_PROBE), "picker", key, "60000"], env=wine_env(),
-                                       stdout=out, stderr=subprocess.DEVNULL, timeout=120)
-            except subprocess.TimeoutExpired:
-                raise AssertionError(f"the picker probe did not end; log ends: {self.calls()[-6:]}")
-            out.seek(0)
-            listed = out.read().decode("utf-8").replace("\r\n", "\n").splitlines()
-        if probe.returncode != 0:
-            raise AssertionError(f"no printer picker appeared; log ends: {self.calls()[-6:]}")
-        return listed
+        return answer_printer_picker(key, lambda: self.calls()[-6:])
 
     def named(self, name):
         return [line for line in self.calls() if line.get("call") == name or line.get("event") == name]
