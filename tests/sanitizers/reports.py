@@ -4,11 +4,14 @@ so a report from a program that a test only starts, stops or kills still
 counts. `clear` empties the folder before the tests, `check` fails after them
 when a report shows a fault of ours, and prints every report.
 
-A report is ours unless it is only indirect leaks none of whose frames lies in
-this tree: such blocks hang off direct leaks the suppression list already
-gave to a system library, and their allocating caller, in code built without
-frame pointers, is beyond the fast unwinder. Our code keeps its frame
-pointers, so a block of ours (a leaked cycle too) shows a frame in the tree.
+A report is ours unless it is only indirect leaks none of whose frames is a
+function of this tree (a frame symbolized to one of its source files): such
+blocks hang off direct leaks the suppression list already gave to a system
+library, and their allocating caller, in code built without frame pointers,
+is beyond the fast unwinder, which then reports an address in no function
+(inside whichever module lies there, ours included). Our code keeps its frame
+pointers and its line tables, so a block of ours (a leaked cycle too) shows a
+frame with a source file of the tree.
 Usage: reports.py clear|check FOLDER"""
 import os
 import re
@@ -33,6 +36,27 @@ def leak_blocks(text):
     return [b for b in blocks if b[0]]
 
 
+SOURCE_OF_FRAME = re.compile(r" in .+? (\S+):\d+(?::\d+)?$")
+TREE_FOLDERS = ("src/", "tests/", "tools/", "bench/")
+
+
+def frame_is_ours(frame, tree):
+    """A frame symbolized to a source file of the tree; paths are absolute or,
+    with the build's prefix maps, relative to a build folder."""
+    source = SOURCE_OF_FRAME.search(frame.strip())
+    if not source:
+        return False
+    path = source.group(1)
+    if path.startswith(tree + "/"):
+        return True
+    if path.startswith("/"):
+        return False
+    while path.startswith("../"):
+        path = path[3:]
+    # The sanitizer runtime's own frames are relative too (its build's paths).
+    return path.startswith(TREE_FOLDERS) and os.path.isfile(os.path.join(tree, path))
+
+
 def is_ours(text, tree=TREE):
     if "LeakSanitizer" not in text:
         return True  # an address error or undefined behaviour, wherever it is
@@ -40,7 +64,7 @@ def is_ours(text, tree=TREE):
     if not blocks:
         return True
     for kind, frames in blocks:
-        if kind == "Direct" or any(tree in frame for frame in frames):
+        if kind == "Direct" or any(frame_is_ours(frame, tree) for frame in frames):
             return True
     return False
 
@@ -55,7 +79,7 @@ def main(action, folder):
     for name in reports:
         with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as f:
             text = f.read()
-        verdict = "OURS" if is_ours(text) else "system library (indirect, no frame of ours)"
+        verdict = "OURS" if is_ours(text) else "system library (indirect, no function of ours)"
         ours += verdict == "OURS"
         print("=== %s: %s\n%s" % (name, verdict, text))
     print("%d sanitizer report(s) in %s, %d of ours" % (len(reports), folder, ours))

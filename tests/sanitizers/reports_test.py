@@ -7,8 +7,8 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reports  # noqa: E402
 
-TREE = "/src/pellaro"
-ALLOC = "    #0 0x7fb1dfab83b7 in __interceptor_calloc asan_malloc_linux.cpp:77\n"
+TREE = reports.TREE
+ALLOC = "    #0 0x7fb1dfab83b7 in __interceptor_calloc ../../../../src/libsanitizer/asan/asan_malloc_linux.cpp:77\n"
 
 
 def leak(kind, *frames):
@@ -26,8 +26,11 @@ class Verdicts(unittest.TestCase):
         ("untraceable indirect leaks", report(leak("Indirect", "0x7fb1cad8ecb3  (/usr/lib/libubsan.so.1+0xc9cb3)"),
                                               leak("Indirect", "0x7fb1cad8ec8f  (/usr/lib/libfoo.so+0x1)")), False),
         ("a direct leak anywhere", report(leak("Direct", "0x1 in FcPatternCreate (/usr/lib/libfontconfig.so.1+0x1)")), True),
-        ("an indirect leak from our code", report(leak("Indirect", "0x7 in Make() /src/pellaro/src/browser/x.cpp:3")), True),
-        ("a leaked cycle in our binary", report(leak("Indirect", "0x7  (/src/pellaro/build/linux-asan/tovrelapp+0x99)")), True),
+        ("an indirect leak from our code", report(leak("Indirect", "0x7 in Make() " + TREE + "/src/browser/x.cpp:3")), True),
+        ("a leaked cycle, build-relative path", report(leak("Indirect", "0x5 in QWidget::QWidget() (/lib/libQt6Widgets.so.6+0x1)",
+                                                            "0x7 in CreateWindow ../../src/browser/app_windows_qt.cpp:19")), True),
+        ("a frame in no function of our binary", report(leak("Indirect", "0x7f66  (" + TREE + "/build/linux-asan/tovrelapp+0x258ecb3)")), False),
+        ("a system header's inline code", report(leak("Indirect", "0x9 in std::vector<int>::push_back /usr/include/c++/12/bits/stl_vector.h:1287")), False),
         ("an address error", "==p==1==ERROR: AddressSanitizer: heap-use-after-free on address 0x1\n", True),
         ("undefined behaviour", "x.cpp:3:5: runtime error: signed integer overflow\n", True),
     ]

@@ -113,6 +113,11 @@ protected:
         return PlayerHost();
     }
     AppWindow* Window(const std::string& window) { return window == "home" ? HomeWindow() : PlayerFrame(); }
+    // The window and its browser go before the next case opens another.
+    void Close(const std::string& window) {
+        DestroyBrowserHosts();
+        delete Window(window);
+    }
 
     QTemporaryDir data_;
     int prints_ = 0;
@@ -138,7 +143,7 @@ TEST_F(SharedCases, EachWindowCarriesTheSharedScriptsAndShowsItsFirstPage) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return page->requestedUrl() == address; }, kDeadlineMs))
                 << page->requestedUrl().toString().toStdString();
         }
-        DestroyBrowserHosts();
+        Close(window);
     }
 }
 
@@ -174,7 +179,7 @@ TEST_F(SharedCases, EachMessageDoesItsWindowsAction) {
             if (window == "home") EXPECT_EQ(HomeMessageAction(text), home.at(action));
             else EXPECT_EQ(PlayerMessageAction(text), player.at(action));
         }
-        DestroyBrowserHosts();
+        Close(window);
     }
 }
 
