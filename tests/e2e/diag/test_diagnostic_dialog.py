@@ -16,7 +16,11 @@ import tempfile
 import urllib.parse
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from waiting import wait_until  # noqa: E402
+from waiting import WAIT, wait_until  # noqa: E402
+
+# A web view starting in a fresh process: twice the ordinary wait (more in the
+# sanitizer build, whose WAIT is larger).
+WEB_VIEW_WAIT = 2 * WAIT
 
 LINK_TITLE = "Link Error - \u062e\u0637\u0623 \u0641\u064a \u0627\u0644\u0631\u0627\u0628\u0637"
 LINK_MESSAGE = ("Failed to process the content link.\n"
@@ -163,7 +167,7 @@ def follow_fatal_notice(env, player, cli, dialog_name, code=None, screenshots=No
     process ends with 1, the dialog (titled like `dialog_name`, a regular
     expression) outlives it and keeps the code. Returns (code, dialog window)."""
     started = started if started is not None else set()
-    notice = wait_until(lambda: find_window(env, "^Security Alert$"), "the countdown notice", 90)
+    notice = wait_until(lambda: find_window(env, "^Security Alert$"), "the countdown notice", WEB_VIEW_WAIT)
     if code is None:
         code = wait_until(lambda: (clipboard(env) or "").strip() or None, "a code on the clipboard", 20)
     _, _, width, height = geometry(env, notice)
@@ -172,8 +176,8 @@ def follow_fatal_notice(env, player, cli, dialog_name, code=None, screenshots=No
     assert player.poll() is None, "the player ended before the countdown was over"
     screenshot(env, screenshots, "countdown%s.png" % tag)
 
-    assert player.wait(timeout=90) == 1, "exit code %s" % player.returncode
-    dialog = wait_until(lambda: find_window(env, dialog_name), "the HTML dialog", 90)
+    assert player.wait(timeout=WEB_VIEW_WAIT) == 1, "exit code %s" % player.returncode
+    dialog = wait_until(lambda: find_window(env, dialog_name), "the HTML dialog", WEB_VIEW_WAIT)
     _, _, width, height = geometry(env, dialog)
     assert (width, height) == (700, 580), (width, height)
     started.add(int(run(["xdotool", "getwindowpid", dialog], env).stdout.strip()))
@@ -219,7 +223,7 @@ def check_run(args, display, from_worker=False):
             row = rows[close_at[1]]
             copy_xs = [x for x in range(close_at[0]) if row[x] == ACCENT]
             return (close_at, copy_xs) if copy_xs else None
-        close_at, copy_xs = wait_until(buttons, "the page to paint its Close and Copy buttons", 60)
+        close_at, copy_xs = wait_until(buttons, "the page to paint its Close and Copy buttons", WEB_VIEW_WAIT)
         screenshot(env, args.screenshots, "dialog.png")
         assert close_at, "no Close button found"
         assert copy_xs, "no Copy button found"
