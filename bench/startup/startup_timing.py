@@ -14,7 +14,6 @@ import argparse
 import json
 import os
 import shutil
-import socket
 import statistics
 import subprocess
 import sys
@@ -31,17 +30,8 @@ LESSON = "https://www.tovrel.localhost/content/lesson.html"  # what the lesson i
 PLAYER_LINE = "Player page loaded"
 BARE_LINE = "loadFinished ok"
 
-
-def port_443_free():
-    probe = socket.socket()
-    try:
-        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        probe.bind(("127.0.0.1", 443))
-        return True
-    except OSError:
-        return False
-    finally:
-        probe.close()
+sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
+from program_run import port_443_free  # noqa: E402
 
 
 def wait_for_file(path, process, timeout):

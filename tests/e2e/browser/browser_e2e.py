@@ -2,7 +2,6 @@
 """End to end: the browser host with the program's policies against the
 reference backend, under Xvfb. Assertions use the backend's request log, the
 reports test pages post back, and the driver's debug lines."""
-import json
 import os
 import socket
 import sys
@@ -10,16 +9,9 @@ import threading
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Session, WaitTimeout, page  # noqa: E402
+from harness import Session, WaitTimeout, header, page  # noqa: E402
 
 WWW = "www.tovrel.localhost"
-
-
-def header(entry, name):
-    for key, value in entry["headers"]:
-        if key.lower() == name.lower():
-            return value
-    return None
 
 
 class BrowserEndToEnd(unittest.TestCase):

@@ -4,7 +4,6 @@ import json
 import os
 import re
 import shutil
-import socket
 import ssl
 import subprocess
 import sys
@@ -14,11 +13,20 @@ import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from waiting import WAIT, WaitTimeout, wait_until  # noqa: E402,F401
+from program_run import ProgramRun, port_443_free  # noqa: E402,F401
 
 SOURCE_DIR = os.environ.get("PELLARO_SOURCE_DIR",
                             os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")))
 BACKEND = os.environ.get("PELLARO_BACKEND_SERVER", os.path.join(SOURCE_DIR, "tests", "backend", "server.py"))
 DRIVER = os.environ.get("PELLARO_BROWSER_DRIVER", "")
+
+
+def header(entry, name):
+    """A header of a logged request, by name in any case; None when absent."""
+    for key, value in entry["headers"]:
+        if key.lower() == name.lower():
+            return value
+    return None
 
 
 class Backend:

@@ -6,63 +6,17 @@ when this build's program does not host the browser yet."""
 import json
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Backend, Display, WaitTimeout, wait_until  # noqa: E402
+from harness import Backend, Display, ProgramRun, WaitTimeout, header, port_443_free, wait_until  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")
 SKIP = 77
-
-
-def header(entry, name):
-    for key, value in entry["headers"]:
-        if key.lower() == name.lower():
-            return value
-    return None
-
-
-def port_443_free():
-    probe = socket.socket()
-    try:
-        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        probe.bind(("127.0.0.1", 443))
-        return True
-    except OSError:
-        return False
-    finally:
-        probe.close()
-
-
-class Program:
-    def __init__(self, display, root, args):
-        env = dict(os.environ, DISPLAY=display.name, HOME=os.path.join(root, "home"),
-                   XDG_DATA_HOME=os.path.join(root, "data"), XDG_RUNTIME_DIR=os.path.join(root, "run"))
-        os.makedirs(env["HOME"], exist_ok=True)
-        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
-        self.log = open(os.path.join(root, "program.log"), "wb")
-        self.path = self.log.name
-        self.proc = subprocess.Popen([PROGRAM] + args, env=env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=self.log)
-
-    def text(self):
-        with open(self.path, "rb") as f:
-            return f.read().decode("utf-8", "replace")
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(15)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        self.log.close()
 
 
 class ProgramEndToEnd(unittest.TestCase):
@@ -80,7 +34,7 @@ class ProgramEndToEnd(unittest.TestCase):
         shutil.rmtree(self.root, ignore_errors=True)
 
     def start(self, *args):
-        self.program = Program(self.display, self.root, list(args))
+        self.program = ProgramRun(PROGRAM, self.display, self.root, args)
         try:
             wait_until(lambda: "WebView2 initialized" in self.program.text() or self.program.proc.poll() is not None,
                        "the program's browser to start")

@@ -8,18 +8,16 @@ says what left the machine. Exits 77 (skipped) when port 443 cannot be had."""
 import json
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "print"))
-from harness import Backend, Display, SOURCE_DIR, wait_until, WAIT  # noqa: E402
+from harness import Backend, Display, ProgramRun, SOURCE_DIR, header, port_443_free, wait_until, WAIT  # noqa: E402,E501
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")
@@ -42,25 +40,6 @@ def page(body_script, body=""):
             "<script>%s%s</script></body></html>" % (body, REPORT_JS, body_script))
 
 
-def header(entry, name):
-    for key, value in entry["headers"]:
-        if key.lower() == name.lower():
-            return value
-    return None
-
-
-def port_443_free():
-    probe = socket.socket()
-    try:
-        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        probe.bind(("127.0.0.1", 443))
-        return True
-    except OSError:
-        return False
-    finally:
-        probe.close()
-
-
 def trusting_home(root):
     """A HOME whose NSS database trusts the backend's test root, so the engine
     loads third-party test hosts the way it loads real ones."""
@@ -71,37 +50,6 @@ def trusting_home(root):
     subprocess.run(["certutil", "-d", "sql:" + nssdb, "-A", "-t", "C,,", "-n", "pellaro-test-root", "-i",
                     TEST_ROOT], check=True, capture_output=True)
     return home
-
-
-class Program:
-    def __init__(self, display, root, home, args, env=None):
-        folder = tempfile.mkdtemp(prefix="run-", dir=root)
-        # The program's own client trusts the test root too, as it would a
-        # third party's real certificate.
-        self.env = dict(os.environ, DISPLAY=display.name, HOME=home, QT_QPA_PLATFORM="xcb",
-                        PELLARO_TEST_CA_FILE=TEST_ROOT,
-                        XDG_DATA_HOME=os.path.join(folder, "data"), XDG_CACHE_HOME=os.path.join(folder, "cache"),
-                        XDG_CONFIG_HOME=os.path.join(folder, "config"), XDG_RUNTIME_DIR=os.path.join(folder, "run"))
-        self.env.update(env or {})
-        os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700)
-        self.path = os.path.join(folder, "program.log")
-        self.log = open(self.path, "wb")
-        self.proc = subprocess.Popen([PROGRAM] + args, env=self.env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=self.log)
-
-    def text(self):
-        with open(self.path, "rb") as f:
-            return f.read().decode("utf-8", "replace")
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(15)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        self.log.close()
 
 
 class SecurityEndToEnd(unittest.TestCase):
@@ -128,7 +76,10 @@ class SecurityEndToEnd(unittest.TestCase):
         self.display.stop()
 
     def start(self, *args, env=None):
-        self.program = Program(self.display, self.root, self.home, list(args), env)
+        # The program's own client trusts the test root too, as it would a
+        # third party's real certificate.
+        self.program = ProgramRun(PROGRAM, self.display, self.root, args, home=self.home,
+                                  env=dict({"PELLARO_TEST_CA_FILE": TEST_ROOT}, **(env or {})))
 
     def requests(self):
         """Requests of this case only."""

@@ -6,7 +6,6 @@ page's print button and the printer picker against a private CUPS server.
 Exits 77 (skipped) only when port 443 cannot be had."""
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import hashlib
@@ -18,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "browser"))
 import test_printing  # noqa: E402
-from harness import Backend, SOURCE_DIR, wait_until  # noqa: E402
+from harness import Backend, SOURCE_DIR, port_443_free, wait_until  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")
@@ -26,18 +25,6 @@ SKIP = 77
 PDF_PATH = "/content/sample.pdf"
 BUTTON_BLUE = (33, 150, 243)  # the print button's fill
 VIEWER_TOOLBAR = (50, 54, 57)  # the PDF viewer's toolbar, shown once the document is laid out
-
-
-def port_443_free():
-    probe = socket.socket()
-    try:
-        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        probe.bind(("127.0.0.1", 443))
-        return True
-    except OSError:
-        return False
-    finally:
-        probe.close()
 
 
 def capture(test, wid, *args):
