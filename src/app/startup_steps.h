@@ -2,13 +2,10 @@
 // The start-up pieces that differ between the editions. Each edition defines
 // every one of them (startup_steps_qt.cpp, startup_steps_win.cpp): one left
 // out fails to link. The program's wiring puts them into StartupSteps.
-#include <functional>
 #include <optional>
 #include <string>
 
 #include "app/scope_guard.h"
-#include "browser/app_windows.h"
-#include "browser/browser_windows.h"
 
 namespace pellaro {
 
@@ -21,19 +18,5 @@ std::optional<ScopeGuard> GraphicsStartup();
 void OpenAddress(const std::wstring& address);
 // Runs until the last window ends it; returns the quit code.
 int RunMessageLoop();
-// Starts the browser engine ahead of the first window, whose host takes it
-// over; the guard disposes of it when no host did.
-ScopeGuard WarmBrowserEngine();
-
-// The browser hosts of this edition's windows, for the windows' hooks.
-struct EditionBrowsers {
-    BrowserStarter home;
-    PlayerBrowserStarter player;
-    std::function<void()> destroy;
-    std::function<bool()> exists;
-    WindowMessageHandler windowMessages;  // empty: the windows' default handling
-};
-// `services` as the program fills them; the edition adds how pages print.
-EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services);
 
 }  // namespace pellaro

@@ -4,7 +4,6 @@
 #include <gdiplus.h>
 
 #include "app/startup_steps.h"
-#include "browser/engine_warmup.h"
 
 namespace pellaro {
 
@@ -31,24 +30,6 @@ int RunMessageLoop() {
         DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
-}
-
-ScopeGuard WarmBrowserEngine() {
-    WebView::StartEngineWarmUp(BrowserUserDataFolder());
-    return ScopeGuard(WebView::DisposeEngineWarmUp);
-}
-
-EditionBrowsers MakeEditionBrowsers(BrowserWindowServices services) {
-    services.print = PrintToPhysicalPrinter;
-    return EditionBrowsers{
-        .home = [services](NativeWindow window) { return StartHomeBrowser(window, services); },
-        .player = [services](NativeWindow window,
-                             const ContentDescriptor& content) { return StartPlayerBrowser(window, content, services); },
-        // Also a warmed engine no window took, before the diagnostic dialog ends the process.
-        .destroy = [] { DestroyWindowBrowsers(); WebView::DisposeEngineWarmUp(); },
-        .exists = WindowBrowserExists,
-        .windowMessages = BrowserWindowMessages(),
-    };
 }
 
 }  // namespace pellaro

@@ -6,7 +6,10 @@
 #include "app/background_work.h"
 #include "app/pre_exit_teardown.h"
 #include "app/startup_steps.h"
+#include "browser/app_windows.h"
 #include "browser/browser_services.h"
+#include "browser/browser_windows.h"
+#include "browser/engine_warmup.h"
 #include "core/app_record.h"
 #include "core/build_constants.h"
 #include "core/pre_exit_hook.h"
@@ -45,12 +48,25 @@ void WireHooks() {
     services.closeSplash = CloseSplash;
     services.filterServices = [] { return DefaultFilterServices(ReportBlockedHost); };
     services.homeAddress = WideConstant(ConstantKey::homeAddress);
-    EditionBrowsers browsers = MakeEditionBrowsers(std::move(services));
-    SetHomeBrowserStarter(std::move(browsers.home));
-    SetPlayerBrowserStarter(std::move(browsers.player));
-    SetBrowserHostsDestroyer(std::move(browsers.destroy));
-    SetBrowserHostProbe(std::move(browsers.exists));
-    SetWindowMessageHandler(std::move(browsers.windowMessages));
+    services.print = PrintToPhysicalPrinter;
+    SetHomeBrowserStarter([services](NativeWindow window) { return StartHomeBrowser(window, services); });
+    SetPlayerBrowserStarter([services](NativeWindow window, const ContentDescriptor& content) {
+        return StartPlayerBrowser(window, content, services);
+    });
+    // Also a warmed engine no window took, before the diagnostic dialog ends the process.
+    SetBrowserHostsDestroyer([] {
+        DestroyWindowBrowsers();
+        WebView::DisposeEngineWarmUp();
+    });
+    SetBrowserHostProbe(WindowBrowserExists);
+    SetWindowMessageHandler(BrowserWindowMessages());
+}
+
+// The engine starts ahead of the first window, whose host takes it over; the
+// guard disposes of it when no host did.
+ScopeGuard WarmBrowserEngine() {
+    WebView::StartEngineWarmUp(BrowserUserDataFolder());
+    return ScopeGuard(WebView::DisposeEngineWarmUp);
 }
 
 }  // namespace
