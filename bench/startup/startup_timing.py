@@ -31,7 +31,9 @@ PLAYER_LINE = "Player page loaded"
 BARE_LINE = "loadFinished ok"
 
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
-from program_run import port_443_free  # noqa: E402
+sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e", "browser"))
+from harness import Display  # noqa: E402
+from program_run import port_443_free, stop_process  # noqa: E402
 
 
 def wait_for_file(path, process, timeout):
@@ -41,31 +43,6 @@ def wait_for_file(path, process, timeout):
             return True
         time.sleep(0.05)
     return os.path.exists(path)
-
-
-def start_display():
-    read_end, write_end = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
-                             "-nolisten", "tcp"], pass_fds=(write_end,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        number = pipe.readline().strip()
-    if not number:
-        proc.terminate()
-        proc.wait()
-        raise RuntimeError("Xvfb did not start")
-    return proc, ":" + number
-
-
-def stop(proc, timeout=15):
-    if proc.poll() is None:
-        proc.terminate()
-        try:
-            proc.wait(timeout)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
 
 
 # The player's own debug lines that mark its steps, in start-up order: the
@@ -155,7 +132,7 @@ def timed_run(command, env, steps, timeout):
     reader = threading.Thread(target=read, daemon=True)
     reader.start()
     done.wait(timeout)
-    stop(proc)
+    stop_process(proc, 15)
     reader.join(10)
     proc.stderr.close()
     if final not in times:
@@ -264,7 +241,7 @@ def main():
         if not wait_for_file(port_file, backend, 30):
             print("not run: the backend did not start on port 443")
             return 0
-        display, display_name = start_display()
+        display = Display()
         link = subprocess.run([args.cli, "link", "seal", "startup-timing-key", args.content_id,
                                "https://api.tovrel.localhost"], capture_output=True, text=True,
                               check=True).stdout.strip()
@@ -275,12 +252,12 @@ def main():
             # Alternating spreads the machine's load over both.
             root = tempfile.mkdtemp(prefix="player-", dir=work)
             begin = time.time()
-            player = timed_run([args.program, link], fresh_env(base, root, display_name), PLAYER_STEPS,
+            player = timed_run([args.program, link], fresh_env(base, root, display.name), PLAYER_STEPS,
                                args.timeout)
             time.sleep(0.5)  # the last requests of the run reach the log
             traffic.append(own_client_traffic(read_backend_log(log_path), begin, time.time()))
             root = tempfile.mkdtemp(prefix="bare-", dir=work)
-            env = fresh_env(base, root, display_name)
+            env = fresh_env(base, root, display.name)
             bare = timed_run([args.bare, LESSON, os.path.join(root, "profile")], env, BARE_STEPS, args.timeout)
             player_time = player[0].get(PLAYER_STEPS[-1][0])
             bare_time = bare[0].get(BARE_STEPS[-1][0])
@@ -332,8 +309,8 @@ def main():
         return 0
     finally:
         if display:
-            stop(display)
-        stop(backend)
+            display.stop()
+        stop_process(backend, 15)
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -20,6 +20,17 @@ def port_443_free():
         probe.close()
 
 
+def stop_process(proc, grace):
+    """Ends a process the tests started: asked first, killed after `grace` seconds."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(grace)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
 class ProgramRun:
     """One run of the program on a display, with folders of its own under
     `root` (a HOME too unless `home` is given) and its stderr in a log file."""
@@ -43,11 +54,5 @@ class ProgramRun:
             return f.read().decode("utf-8", "replace")
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(15)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        stop_process(self.proc, 15)
         self.log.close()

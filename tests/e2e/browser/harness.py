@@ -13,7 +13,7 @@ import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from waiting import WAIT, WaitTimeout, wait_until  # noqa: E402,F401
-from program_run import ProgramRun, port_443_free  # noqa: E402,F401
+from program_run import ProgramRun, port_443_free, stop_process  # noqa: E402,F401
 
 SOURCE_DIR = os.environ.get("PELLARO_SOURCE_DIR",
                             os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")))
@@ -89,13 +89,7 @@ class Backend:
                           seen=lambda: ["%s%s" % (r["host"], r["path"]) for r in self.requests()])
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        stop_process(self.proc, 10)
 
 
 class Display:
@@ -125,9 +119,7 @@ class Display:
         return self.run("import", "-window", "root", path).returncode == 0
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            self.proc.wait(10)
+        stop_process(self.proc, 10)
 
 
 class Driver:
@@ -177,13 +169,7 @@ class Driver:
         return wait_until(find, "a visible window of the driver", WAIT)
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(15)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        stop_process(self.proc, 15)
         self.reader.join(5)
         self.proc.stderr.close()
 
