@@ -5,6 +5,7 @@
 #include <winhttp.h>
 
 #include <string>
+#include <vector>
 
 #include "net/pin_validation.h"
 
@@ -13,8 +14,10 @@ namespace pellaro {
 // The options every request and pre-flight gets: option 98, no redirects, and
 // certificate errors left to the pins (security flags 0x3300).
 void SetPinnedRequestOptions(HINTERNET request, bool withRedirectPolicy);
-// The chain of the request's server certificate, as the pin validation sees it.
-ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host);
+// The chain of the request's server certificate, as the pin validation sees it;
+// with `summaries`, each certificate's names and pin as well, server's first.
+ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host,
+                           std::vector<CertificateSummary>* summaries = nullptr);
 // ValidatePins on an open request: the chain, the decision and the notice.
 bool ValidatePins(HINTERNET request, const std::wstring& host);
 

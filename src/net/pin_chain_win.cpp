@@ -84,7 +84,7 @@ void SetPinnedRequestOptions(HINTERNET request, bool withRedirectPolicy) {
     WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
 }
 
-ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host) {
+ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host, std::vector<CertificateSummary>* summaries) {
     ServerChain result;
     PCCERT_CONTEXT cert = nullptr;
     DWORD size = sizeof cert;
@@ -98,7 +98,10 @@ ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host) {
         const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
         for (DWORD i = 0; i < simple->cElement; ++i) {
             PCCERT_CONTEXT element = simple->rgpElement[i]->pCertContext;
-            result.elements.push_back({PinOf(element), DisplayName(element, CERT_NAME_ISSUER_FLAG)});
+            const std::string pin = PinOf(element);
+            const std::wstring issuer = DisplayName(element, CERT_NAME_ISSUER_FLAG);
+            result.elements.push_back({pin, issuer});
+            if (summaries) summaries->push_back({DisplayName(element, 0), issuer, pin});
         }
         result.wellFormed = WellFormed(chain, host);
     }
@@ -141,28 +144,11 @@ ChainInspection InspectServerChain(const std::wstring& host, int port) {
             result.error = "WinHttpSendRequest failed: " + std::to_string(GetLastError());
         else
             WinHttpReceiveResponse(request, nullptr);
-        PCCERT_CONTEXT cert = nullptr;
-        DWORD size = sizeof cert;
-        if (WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &cert, &size) && cert) {
-            CERT_CHAIN_PARA para = {};
-            para.cbSize = sizeof para;
-            PCCERT_CHAIN_CONTEXT chain = nullptr;
-            if (CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, 0, nullptr, &chain) && chain &&
-                chain->cChain > 0) {
-                const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
-                for (DWORD i = 0; i < simple->cElement; ++i) {
-                    PCCERT_CONTEXT element = simple->rgpElement[i]->pCertContext;
-                    result.certificates.push_back(
-                        {DisplayName(element, 0), DisplayName(element, CERT_NAME_ISSUER_FLAG), PinOf(element)});
-                }
-            }
-            if (chain) CertFreeCertificateChain(chain);
-            CertFreeCertificateContext(cert);
-            result.chain = ChainOfRequest(request, host);
+        result.chain = ChainOfRequest(request, host, &result.certificates);
+        if (result.chain.read)
             result.error.clear();
-        } else if (result.error.empty()) {
+        else if (result.error.empty())
             result.error = "no certificate";
-        }
         WinHttpCloseHandle(request);
     }
     if (connection) WinHttpCloseHandle(connection);

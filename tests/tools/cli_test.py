@@ -3,10 +3,11 @@
 error only), failures (exit 1) and successes (exit 0), text beyond ASCII.
 
 usage: cli_test.py CLI                         the Linux tool's contract
-       cli_test.py CLI --wine RUNNER --linux LINUX_CLI
+       cli_test.py CLI --wine RUNNER --linux LINUX_CLI [--backend DIR]
            the Windows tool under Wine: every answer compared with the Linux
            tool's for the same arguments; links and codes made by one edition
-           opened by the other; the console.
+           opened by the other; the console; with the reference backend's
+           fixture folder, the chain both read from its server.
 """
 import argparse
 import os
@@ -141,6 +142,24 @@ def editions(windows, linux, check):
               "a diagnostic code made by one edition decodes alike in both: %r" % answers)
 
 
+def chain_lines(out):
+    """What `pins` decided about a server: each certificate's pin, the entry, the
+    chain and the verdict (names are each platform's own rendering)."""
+    return [line.strip() for line in out.splitlines()
+            if line.strip().startswith(("pin: ", "entry: ", "chain: ", "verdict: "))]
+
+
+def same_chain(windows, linux, backend_dir, check):
+    """Both editions read the same chain from the reference backend's server."""
+    with open(os.path.join(backend_dir, "port")) as f:
+        address = "https://127.0.0.1:%s/" % f.read().strip()
+    answers = [tool.run("pins", address)[:2] for tool in (windows, linux)]
+    lines = [chain_lines(out) for _, out in answers]
+    check(answers[0][0] == answers[1][0] == 0 and lines[0] == lines[1] and
+          len([line for line in lines[0] if line.startswith("pin: ")]) == 3,
+          "the editions read the backend's chain differently:\n%s\n%s" % (answers[0][1], answers[1][1]))
+
+
 def console(windows, check):
     """On a console (a terminal behind Wine) the text shows as the pipe gets it."""
     if not shutil.which("script"):
@@ -159,6 +178,7 @@ def main():
     parser.add_argument("cli")
     parser.add_argument("--wine")
     parser.add_argument("--linux")
+    parser.add_argument("--backend")
     options = parser.parse_args()
     check = Checks()
     tool = Tool(options.cli, options.wine)
@@ -170,6 +190,8 @@ def main():
         console(tool, check)
         if options.linux and os.path.exists(options.linux):
             editions(tool, Tool(options.linux), check)
+            if options.backend:
+                same_chain(tool, Tool(options.linux), options.backend, check)
         else:
             check(False, "the Linux tool to compare with is missing: %s (build the linux preset first)"
                   % options.linux)
