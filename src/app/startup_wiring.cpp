@@ -6,7 +6,6 @@
 #include "app/background_work.h"
 #include "app/pre_exit_teardown.h"
 #include "app/startup_steps.h"
-#include "browser/app_windows.h"
 #include "browser/browser_services.h"
 #include "browser/browser_windows.h"
 #include "browser/engine_warmup.h"
@@ -49,17 +48,8 @@ void WireHooks() {
     services.filterServices = [] { return DefaultFilterServices(ReportBlockedHost); };
     services.homeAddress = WideConstant(ConstantKey::homeAddress);
     services.print = PrintToPhysicalPrinter;
-    SetHomeBrowserStarter([services](NativeWindow window) { return StartHomeBrowser(window, services); });
-    SetPlayerBrowserStarter([services](NativeWindow window, const ContentDescriptor& content) {
-        return StartPlayerBrowser(window, content, services);
-    });
     // Also a warmed engine no window took, before the diagnostic dialog ends the process.
-    SetBrowserHostsDestroyer([] {
-        DestroyWindowBrowsers();
-        WebView::DisposeEngineWarmUp();
-    });
-    SetBrowserHostProbe(WindowBrowserExists);
-    SetWindowMessageHandler(BrowserWindowMessages());
+    WireWindowBrowsers(services, WebView::DisposeEngineWarmUp);
 }
 
 // The engine starts ahead of the first window, whose host takes it over; the

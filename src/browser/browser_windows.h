@@ -21,6 +21,10 @@ struct BrowserWindowServices {
     std::wstring homeAddress;
 };
 
+// Gives the application windows these hosts: the starters with `services`,
+// the hosts' destroyer (then `afterDestroy`), the probe and the message handler.
+void WireWindowBrowsers(const BrowserWindowServices& services, std::function<void()> afterDestroy = {});
+
 // The home window's host: the home policies, then the home address. The home
 // window keeps a descriptor of its own, whose base address follows the site.
 bool StartHomeBrowser(NativeWindow window, const BrowserWindowServices& services);

@@ -94,12 +94,7 @@ protected:
         services.filterServices = [] { return DefaultFilterServices(nullptr); };
         services.print = [this](WebView::WebViewHost&, const ContentDescriptor&) { ++prints_; };
         services.homeAddress = WideConstant(ConstantKey::homeAddress);
-        SetHomeBrowserStarter([services](NativeWindow w) { return StartHomeBrowser(w, services); });
-        SetPlayerBrowserStarter([services](NativeWindow w, const ContentDescriptor& c) {
-            return StartPlayerBrowser(w, c, services);
-        });
-        SetBrowserHostsDestroyer(DestroyWindowBrowsers);
-        SetBrowserHostProbe(WindowBrowserExists);
+        WireWindowBrowsers(services);
     }
     void TearDown() override { DestroyBrowserHosts(); }
 
