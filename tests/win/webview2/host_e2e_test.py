@@ -6,6 +6,7 @@ read in the boxes it showed, and how it ended.
 Environment: TOVRELAPP, PELLARO_CLI, FAKE_RUNTIME, WIN_PROBE (Unix paths), WINEPREFIX.
 The cases run one after another: the program allows one instance per prefix.
 """
+import base64
 import getpass
 import json
 import os
@@ -354,6 +355,39 @@ class Failures(unittest.TestCase):
                                       f"lastUserData={data_folder('Fixed')}"), text)
         self.assertEqual(run.exit_code(), 1)
         self.assertIsNone(run.first("call", "CreateWebViewEnvironmentWithOptionsInternal"))
+
+
+def tampered(link):
+    """The link with one hexadecimal digit of its first MAC changed."""
+    parts = link.split(":")
+    for i, part in enumerate(parts[1:], start=1):
+        envelope = json.loads(base64.b64decode(part))
+        if envelope.get("mac"):
+            mac = envelope["mac"]
+            envelope["mac"] = ("1" if mac[0] != "1" else "2") + mac[1:]
+            parts[i] = base64.b64encode(json.dumps(envelope, separators=(",", ":")).encode()).decode()
+            return ":".join(parts)
+    raise AssertionError("no sealed field with a MAC in " + link)
+
+
+class EarlyExit(unittest.TestCase):
+    def test_refused_link_disposes_of_the_warmed_engine(self):
+        sealed = wine(PELLARO_CLI, "link", "seal", "key-1", "lesson-1", "https://www.tovrel.localhost")
+        run = Run(self, argument=tampered(sealed.stdout.decode().strip().splitlines()[-1]), debug_lines=True)
+        # The notice counts down ten seconds, then the program ends by itself.
+        code = run.exit_code(seconds=120)
+        debug = run.debug.read_text(errors="replace")
+        self.assertEqual(code, 1, debug[-3000:])
+        self.assertIn("ParseSchemeArgs exception: MAC verification failed", debug)
+        self.assertIn("Browser engine warm-up: disposed of", debug)
+        calls = run.calls()
+        created = [i for i, line in enumerate(calls) if line.get("call") == "CreateWebViewEnvironmentWithOptionsInternal"]
+        destroyed = [i for i, line in enumerate(calls) if line == {"call": "Destroyed", "object": "Environment"}]
+        # The warmed environment was made once and let go of before the end; no window took it.
+        self.assertEqual(len(created), 1, calls)
+        self.assertEqual(len(destroyed), 1, calls)
+        self.assertLess(created[0], destroyed[0])
+        self.assertIsNone(run.first("call", "Environment.CreateCoreWebView2Controller"))
 
 
 class QuitDuringStart(unittest.TestCase):
