@@ -44,6 +44,9 @@ WarmEnvironment& Slot() {
 
 // The folder exists and takes a file, as the host checks before its first attempt.
 bool FolderReady(const std::wstring& folder) {
+    // On a first start nothing has made the program's own folder yet.
+    const std::size_t parentEnd = folder.find_last_of(L'\\');
+    if (parentEnd != std::wstring::npos) CreateDirectoryW(folder.substr(0, parentEnd).c_str(), nullptr);
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     const std::wstring probe = folder + L"\\" + kWriteTestName;
     HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
