@@ -63,7 +63,13 @@ public slots:
             pellaro::DebugLine("Page message ignored: longer than the bridge reads");
             return;
         }
-        if (onMessage) onMessage(W(text));
+        // Handled from Qt's own event loop, in order, not inside the engine's
+        // delivery: a modal dialog a message opens (the printer picker) then
+        // keeps receiving the page's messages, as WebView2's does; inside the
+        // engine's task they would wait until it closed.
+        QTimer::singleShot(0, this, [this, message = W(text)] {
+            if (onMessage) onMessage(message);
+        });
     }
 signals:
     void hostMessage(const QString& json);
