@@ -23,6 +23,7 @@
 #include "browser/scheme_policy.h"
 #include "browser/webview2_runtime_win.h"
 #include "core/text.h"
+#include "core/url_host.h"
 #include "platform/debug_log.h"
 #include "shell/webview2_com_win.h"
 #include "shell/webview2_loader_win.h"
