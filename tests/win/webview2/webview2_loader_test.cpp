@@ -214,6 +214,8 @@ TEST_F(LoaderTest, RefusesWithExactCodes) {
 TEST_F(LoaderTest, ClientLibraryDependenciesComeOnlyFromItsFolderAndTheSystem) {
     const std::wstring runtime = folder_ + L"\\WebView2Runtime";
     PutRuntime(runtime, true, kNeedsDependencyLibrary);
+    const std::wstring besideLibrary = runtime + L"\\EBWebView\\x64\\" + kPlantedDependencyName;
+    DeleteFileW(besideLibrary.c_str());  // a folder an earlier run left behind
     const std::wstring current = folder_ + L"\\current", onPath = folder_ + L"\\on-path";
     for (const std::wstring& planted : {current, onPath}) {
         CreateDirectoryW(planted.c_str(), nullptr);
@@ -237,8 +239,7 @@ TEST_F(LoaderTest, ClientLibraryDependenciesComeOnlyFromItsFolderAndTheSystem) {
 
     // Beside the client library, the same library is found: the library loads
     // (and, lacking the creation function, is refused for that).
-    ASSERT_TRUE(CopyFileW(kPlantedDependency.c_str(),
-                          (runtime + L"\\EBWebView\\x64\\" + kPlantedDependencyName).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(kPlantedDependency.c_str(), besideLibrary.c_str(), FALSE));
     EXPECT_EQ(Create(runtime.c_str(), completed, environment), pellaro::kMissingRuntimeExport);
     EXPECT_EQ(completed, E_PENDING);
 }
