@@ -11,6 +11,7 @@ import getpass
 import json
 import os
 import pathlib
+import re
 import shutil
 import socket
 import subprocess
@@ -90,8 +91,8 @@ class Run:
                      "PELLARO_FAKE_WEBVIEW2_SCRIPT": windows_path(script_file)}
         variables.update(env or {})
         self.debug = self.folder / "debug.txt"
-        if debug_lines:  # the program's debug lines, as Wine reports them
-            variables["WINEDEBUG"] = "-all,+debugstr"
+        if debug_lines:  # the program's debug lines, as Wine reports them (and any channel `env` adds)
+            variables["WINEDEBUG"] = "-all,+debugstr" + variables.pop("WINEDEBUG_EXTRA", "")
         with open(self.debug, "wb") as sink:
             command = ["wine", str(self.folder / "Tovrelapp.exe")] + ([argument] if argument else [])
             self.process = subprocess.Popen(command, env=wine_env(variables), cwd=cwd,
@@ -385,8 +386,12 @@ class EarlyExit(unittest.TestCase):
         self.addCleanup(shutil.rmtree, current, True)
         shutil.copy(PLANTED_PROGRAM, current / "mshta.exe")
         sealed = wine(PELLARO_CLI, "link", "seal", "key-1", "lesson-1", "https://www.tovrel.localhost")
+        # Wine would run its own helper for any file of that name; "native first"
+        # lets a planted file run as itself if it is ever chosen.
+        # Wine's process trace names every program the player starts.
         run = Run(self, argument=tampered(sealed.stdout.decode().strip().splitlines()[-1]), debug_lines=True,
-                  cwd=current, plant={"mshta.exe": PLANTED_PROGRAM})
+                  cwd=current, plant={"mshta.exe": PLANTED_PROGRAM},
+                  env={"WINEDLLOVERRIDES": "mscoree,mshtml=;mshta.exe=n,b", "WINEDEBUG_EXTRA": ",+process"})
         # The notice counts down ten seconds, then the program ends by itself.
         code = run.exit_code(seconds=120)
         debug = run.debug.read_text(errors="replace")
@@ -402,7 +407,9 @@ class EarlyExit(unittest.TestCase):
         self.assertLess(created[0], destroyed[0])
         self.assertIsNone(run.first("call", "Environment.CreateCoreWebView2Controller"))
         self.assertIn("Diagnostic dialog: ", debug)
-        self.assertNotIn("could not start the dialog process", debug)  # the system's helper started
+        self.assertNotIn("could not start the dialog process", debug)
+        started = re.findall(r'NtCreateUserProcess L"([^"]*mshta\.exe)" image', debug)
+        self.assertEqual([path.lower() for path in started], [r"\\??\\c:\\windows\\system32\\mshta.exe"])
         ran = sorted(str(p) for p in list(current.glob("*.ran")) + list(run.folder.glob("*.ran")))
         self.assertEqual(ran, [], "a planted helper ran")
 
