@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "browser/engine_switches.h"
 #include "browser/host_status.h"
 #include "core/build_constants.h"
 #include "core/text.h"
@@ -65,10 +66,7 @@ void PrepareEngineEnvironment() {
                              "QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_DICTIONARIES_PATH",
                              "QTWEBENGINEPROCESS_PATH"})
         unsetenv(name);
-    std::string switches;
-    for (const auto& s : pellaro::ConstantList(pellaro::ConstantKey::browserSwitches))
-        switches += (switches.empty() ? "" : " ") + s;
-    switches += " --disable-web-security --disable-site-isolation-trials";
+    const std::string switches = pellaro::EngineSwitches();
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.c_str(), 1);
     setenv("WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", switches.c_str(), 1);
     // Chromium cannot start its sandbox as root (containers, CI); an ordinary

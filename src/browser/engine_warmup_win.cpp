@@ -19,12 +19,6 @@ namespace {
 using pellaro::ComPtr;
 using Completed = ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler;
 
-constexpr const wchar_t* kInheritedVariables[] = {
-    L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",  L"WEBVIEW2_USER_DATA_FOLDER",
-    L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
-    L"WEBVIEW2_CHANNEL_SEARCH_KIND",        L"WEBVIEW2_RELEASE_CHANNELS",
-};
-
 // Touched on the user-interface thread only.
 struct WarmEnvironment {
     bool active = false;
@@ -57,6 +51,7 @@ bool FolderReady(const std::wstring& folder) {
 }
 
 void OnCreated(HRESULT hr, ICoreWebView2Environment* created) {
+    ClearEngineVariables();  // the environment exists (or failed): nothing later inherits them
     WarmEnvironment& slot = Slot();
     if (!slot.active || slot.completed) return;  // disposed of meanwhile: the runtime's reference goes
     slot.completed = true;
@@ -77,13 +72,14 @@ void OnCreated(HRESULT hr, ICoreWebView2Environment* created) {
 void StartEngineWarmUp(const std::wstring& userDataFolder) {
     WarmEnvironment& slot = Slot();
     if (slot.active) return;
-    for (const wchar_t* name : kInheritedVariables) SetEnvironmentVariableW(name, nullptr);
+    ClearEngineVariables();
     const std::wstring browserFolder = FindFixedRuntime().folder;
     const std::wstring folder = userDataFolder + (browserFolder.empty() ? kEvergreenSuffix : kFixedSuffix);
     // Where the host would fail, it reports the failure itself.
     if (!FolderReady(folder) || !SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", folder.c_str()) ||
         (!browserFolder.empty() &&
          !SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", browserFolder.c_str()))) {
+        ClearEngineVariables();
         pellaro::DebugLine("Browser engine warm-up skipped: the data folder is not ready");
         return;
     }
@@ -104,6 +100,7 @@ void StartEngineWarmUp(const std::wstring& userDataFolder) {
     pellaro::DebugLine("Browser engine warm-up: starting");
     slot.callResult = CreateCoreWebView2EnvironmentWithOptions(browserFolder.empty() ? nullptr : browserFolder.c_str(),
                                                                folder.c_str(), options.Get(), handler.Get());
+    if (FAILED(slot.callResult)) ClearEngineVariables();
 }
 
 void DisposeEngineWarmUp() {

@@ -13,8 +13,7 @@ bool BridgeAcceptsMessage(std::wstring_view documentAddress, bool programPage, c
     const std::wstring scheme = UrlScheme(documentAddress);
     if (scheme != L"https" && scheme != L"http") return false;
     const std::wstring host = UrlHost(documentAddress);
-    return IsBackendHost(host) || IsAllowedHost(host) || IsSameSite(host, UrlHost(content.contentUrl)) ||
-           IsSameSite(host, UrlHost(content.baseAddress));
+    return IsBackendHost(host) || IsItemSite(host, content);
 }
 
 bool IsPrintRequest(std::wstring_view message) {

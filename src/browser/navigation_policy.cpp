@@ -1,5 +1,6 @@
 #include "browser/navigation_policy.h"
 
+#include "core/backend_host.h"
 #include "core/build_constants.h"
 #include "links/media_url.h"
 #include "core/text.h"
@@ -115,15 +116,23 @@ bool ObserveHomeNavigation(std::wstring_view target, ContentDescriptor& content)
     return true;
 }
 
-PermissionAnswer DecidePermission(PermissionKind kind) {
-    switch (kind) {
-        case PermissionKind::Microphone:
-        case PermissionKind::Camera:
-        case PermissionKind::Notifications:
-            return PermissionAnswer::Allow;
-        default:
-            return PermissionAnswer::Default;
-    }
+bool IsItemSite(std::wstring_view host, const ContentDescriptor& content) {
+    const std::wstring itemHost = ExtractHost(content.contentUrl);
+    if (host.empty() || itemHost.empty()) return false;
+    if (IsAllowedHost(itemHost)) return host == itemHost || IsUnder(host, itemHost);
+    return IsSameSite(host, itemHost);
+}
+
+PermissionAnswer DecidePermission(PermissionKind kind, std::wstring_view requestingAddress,
+                                  const ContentDescriptor& content) {
+    if (kind != PermissionKind::Microphone && kind != PermissionKind::Camera && kind != PermissionKind::Notifications)
+        return PermissionAnswer::Deny;
+    const std::wstring scheme = UrlScheme(requestingAddress);
+    if (scheme != L"https" && scheme != L"http") return PermissionAnswer::Deny;
+    const std::wstring host = ExtractHost(requestingAddress);
+    const bool trusted = IsBackendHost(host) || IsMeetingAddress(std::wstring(requestingAddress)) ||
+                         IsItemSite(host, content);
+    return trusted ? PermissionAnswer::Allow : PermissionAnswer::Deny;
 }
 
 }  // namespace pellaro

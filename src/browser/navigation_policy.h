@@ -26,10 +26,19 @@ bool PlayerNavigationAllowed(std::wstring_view target, const ContentDescriptor& 
 // baseAddress (never the tenant chooser). Returns true when it changed.
 bool ObserveHomeNavigation(std::wstring_view target, ContentDescriptor& content);
 
-// Page permission requests: a few are granted outright, the rest get the
-// browser's own default handling.
+// The item's own site, as far as trust goes (the message bridge, page
+// permissions): the same site as the item's address; when the item sits on a
+// shared host of the allowed list (a CDN or storage service anyone can publish
+// on), only its own host and the hosts under it. False without an item.
+bool IsItemSite(std::wstring_view host, const ContentDescriptor& content);
+
+// Page permission requests, by the address (origin) of the page or frame that
+// asks: microphone, camera and notifications for an http(s) page on a backend
+// host, the meeting service or the item's own site; every other request is
+// refused outright, never left to a prompt.
 enum class PermissionKind { Microphone, Camera, Notifications, Geolocation, Other };
-enum class PermissionAnswer { Allow, Default };
-PermissionAnswer DecidePermission(PermissionKind kind);
+enum class PermissionAnswer { Allow, Deny };
+PermissionAnswer DecidePermission(PermissionKind kind, std::wstring_view requestingAddress,
+                                  const ContentDescriptor& content);
 
 }  // namespace pellaro

@@ -3,7 +3,11 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "core/build_constants.h"
+#include <string_view>
+#include <vector>
+
+#include "browser/engine_switches.h"
+#include "core/text.h"
 #include "platform/program_path.h"
 #include "shell/webview2_loader_win.h"
 
@@ -36,11 +40,22 @@ FixedRuntime FindFixedRuntime() {
     return found;
 }
 
-std::wstring BrowserArguments() {
-    std::wstring arguments;
-    for (const auto& item : pellaro::WideConstantList(pellaro::ConstantKey::browserSwitches))
-        arguments += (arguments.empty() ? L"" : L" ") + item;
-    return arguments + L" --disable-web-security --disable-site-isolation-trials";
+std::wstring BrowserArguments() { return pellaro::FromUtf8(pellaro::EngineSwitches()); }
+
+void ClearEngineVariables() {
+    // Names first, then removal: the block must not change while it is read.
+    std::vector<std::wstring> names;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+            const std::wstring_view text(entry);
+            const auto equals = text.find(L'=', 1);  // "=C:" style entries start with "="
+            if (equals != std::wstring_view::npos &&
+                pellaro::LowerUnits(text.substr(0, equals)).rfind(L"webview2_", 0) == 0)
+                names.emplace_back(text.substr(0, equals));
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    for (const auto& name : names) SetEnvironmentVariableW(name.c_str(), nullptr);
 }
 
 }  // namespace WebView

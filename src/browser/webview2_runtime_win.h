@@ -14,7 +14,13 @@ struct FixedRuntime {
 };
 FixedRuntime FindFixedRuntime();
 
-// The profile's browser switches plus the two the program always needs.
+// The engine's switches (EngineSwitches).
 std::wstring BrowserArguments();
+
+// Removes every WEBVIEW2_* variable the runtime reads from this process. At a
+// start, an inherited one steers nothing; once the environment exists (or
+// failed), the program's own go too, so no program started later (the
+// diagnostic dialog, a program an engine page might launch) inherits them.
+void ClearEngineVariables();
 
 }  // namespace WebView

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "browser/host_status.h"
+#include "browser/navigation_policy.h"
 #include "browser/resource_filter.h"
 
 namespace WebView {
@@ -27,6 +28,9 @@ public:
     std::function<void(bool success, int status)> onNavigationCompleted;
     // The page asked to print (a message or Control+P); the window decides how.
     std::function<void()> onPrintRequested;
+    // A page or frame at `origin` asks for a permission; without an answer it is refused.
+    std::function<pellaro::PermissionAnswer(pellaro::PermissionKind kind, const std::wstring& origin)>
+        onPermissionRequested;
 
     // Pin check, block report and identity values used for every request and
     // for Navigate; the program binds the real services.
@@ -55,7 +59,8 @@ public:
     void Navigate(const std::wstring& url);
     // Runs the script at the creation of every later document, in every frame.
     void AddScriptToExecuteOnDocumentCreated(const std::wstring& script);
-    // Developer tools, context menu, status bar, zoom and accelerator keys off.
+    // Developer tools, context menu, status bar, zoom and the browser's
+    // accelerator keys off, the PDF viewer's own Print hidden.
     void LockDownSettings();
     // Delivers a JSON value to the page's 'message' listeners.
     void PostWebMessageAsJson(const std::wstring& json);

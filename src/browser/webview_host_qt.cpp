@@ -39,6 +39,7 @@
 #include "core/build_constants.h"
 #include "browser/engine_warmup_qt.h"
 #include "browser/host_status.h"
+#include "browser/message_bridge.h"
 #include "browser/navigation_policy.h"
 #include "browser/scheme_policy.h"
 #include "platform/debug_log.h"
@@ -57,7 +58,18 @@ public:
     std::function<void(const std::wstring&)> onMessage;
 public slots:
     void postMessage(const QString& text) {
-        if (onMessage) onMessage(W(text));
+        // QString counts UTF-16 units, as the Windows edition does.
+        if (!pellaro::IsWebMessageWithinLimit(static_cast<std::size_t>(text.size()))) {
+            pellaro::DebugLine("Page message ignored: longer than the bridge reads");
+            return;
+        }
+        // Handled from Qt's own event loop, in order, not inside the engine's
+        // delivery: a modal dialog a message opens (the printer picker) then
+        // keeps receiving the page's messages, as WebView2's does; inside the
+        // engine's task they would wait until it closed.
+        QTimer::singleShot(0, this, [this, message = W(text)] {
+            if (onMessage) onMessage(message);
+        });
     }
 signals:
     void hostMessage(const QString& json);
@@ -162,9 +174,13 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         std::wstring uri = W(url.toString(QUrl::FullyEncoded));
-        // No frame of either window loads file: or another scheme the program
-        // does not use: with web security off it would expose the user's files.
-        if (!pellaro::IsSchemeAllowedInBrowser(uri)) {
+        // A page the program wrote itself arrives as data:.
+        const bool programPage = isMainFrame && url.scheme() == QLatin1String("data") && stringNavigationPending;
+        // No frame of either window navigates to file:, another program's
+        // scheme or an engine page: with web security off a file: frame would
+        // expose the user's files, and other schemes start other programs.
+        const auto place = isMainFrame ? pellaro::NavigationPlace::Window : pellaro::NavigationPlace::Frame;
+        if (!pellaro::IsNavigationSchemeAllowed(uri, place, programPage)) {
             pellaro::DebugLine("Navigation refused: scheme " + url.scheme().toStdString() + " is not loaded");
             return false;
         }
@@ -178,7 +194,6 @@ protected:
             return false;
         }
         // A page the program wrote itself reports as about:blank, as WebView2 does.
-        const bool programPage = url.scheme() == QLatin1String("data") && stringNavigationPending;
         if (programPage) {
             stringNavigationPending = false;
             uri = L"about:blank";
@@ -352,8 +367,10 @@ void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
                              case QWebEnginePage::Geolocation: kind = PermissionKind::Geolocation; break;
                              default: break;
                          }
-                         // Without a prompt of its own, the engine's default is a refusal.
-                         const bool allow = pellaro::DecidePermission(kind) == pellaro::PermissionAnswer::Allow;
+                         // The window's policy answers by the asking origin; no answer is a refusal.
+                         const auto& decide = self.onPermissionRequested;
+                         const bool allow = decide && decide(kind, W(origin.toString(QUrl::FullyEncoded))) ==
+                                                          pellaro::PermissionAnswer::Allow;
                          self.impl_->page->setFeaturePermission(origin, feature,
                                                            allow ? QWebEnginePage::PermissionGrantedByUser
                                                                  : QWebEnginePage::PermissionDeniedByUser);

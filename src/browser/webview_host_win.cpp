@@ -8,15 +8,22 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "browser/accelerator_keys.h"
 #include "browser/engine_warmup_win.h"
 #include "browser/host_status.h"
 #include "browser/identity_headers.h"
+#include "browser/message_bridge.h"
 #include "browser/navigation_policy.h"
+#include "browser/scheme_policy.h"
 #include "browser/webview2_runtime_win.h"
 #include "core/text.h"
+#include "core/url_host.h"
 #include "platform/debug_log.h"
 #include "shell/webview2_com_win.h"
 #include "shell/webview2_loader_win.h"
@@ -26,13 +33,6 @@ namespace {
 
 using pellaro::ComPtr;
 using pellaro::MakeHandler;
-
-// Settings a parent process could leave behind to steer the runtime.
-constexpr const wchar_t* kInheritedVariables[] = {
-    L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",  L"WEBVIEW2_USER_DATA_FOLDER",
-    L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
-    L"WEBVIEW2_CHANNEL_SEARCH_KIND",        L"WEBVIEW2_RELEASE_CHANNELS",
-};
 
 std::int32_t FromLastError() { return ResultFromOsError(GetLastError()); }
 
@@ -50,6 +50,60 @@ pellaro::PermissionKind KindOf(COREWEBVIEW2_PERMISSION_KIND kind) {
         case COREWEBVIEW2_PERMISSION_KIND_GEOLOCATION: return pellaro::PermissionKind::Geolocation;
         default: return pellaro::PermissionKind::Other;
     }
+}
+
+// The scheme rule, logged as on Linux when it refuses.
+bool SchemeAllowed(const std::wstring& address, pellaro::NavigationPlace place, bool programPage = false) {
+    if (pellaro::IsNavigationSchemeAllowed(address, place, programPage)) return true;
+    pellaro::DebugLine("Navigation refused: scheme " + pellaro::ToUtf8(pellaro::UrlScheme(address)) + " is not loaded");
+    return false;
+}
+
+// A posted string as it is (also an empty one), any other value as its JSON
+// text; nothing when it is longer than the bridge reads.
+std::optional<std::wstring> MessageText(ICoreWebView2WebMessageReceivedEventArgs* args) {
+    LPWSTR text = nullptr;
+    if (FAILED(args->TryGetWebMessageAsString(&text))) {
+        if (text) CoTaskMemFree(text);
+        text = nullptr;
+        if (FAILED(args->get_WebMessageAsJson(&text))) {
+            if (text) CoTaskMemFree(text);
+            return std::nullopt;
+        }
+    }
+    if (text && !pellaro::IsWebMessageWithinLimit(wcslen(text))) {
+        CoTaskMemFree(text);
+        pellaro::DebugLine("Page message ignored: longer than the bridge reads");
+        return std::nullopt;
+    }
+    return TakeString(text);
+}
+
+// Runs `task` from the thread's message loop, once the event being handled
+// has returned (a thread timer: no window of its own needed).
+void RunSoon(std::function<void()> task) {
+    static std::map<UINT_PTR, std::function<void()>> tasks;
+    const UINT_PTR id = SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        const auto found = tasks.find(timer);
+        if (found == tasks.end()) return;
+        const std::function<void()> due = std::move(found->second);
+        tasks.erase(found);
+        due();
+    });
+    if (id) tasks[id] = std::move(task);
+}
+
+// The modifiers held while the engine reports a key chord.
+pellaro::KeyChord ChordOf(ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
+    UINT key = 0;
+    args->get_VirtualKey(&key);
+    pellaro::KeyChord chord;
+    chord.virtualKey = key;
+    chord.control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    chord.shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    chord.alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
+    return chord;
 }
 
 std::vector<std::wstring> StrayIdentityIn(ICoreWebView2HttpRequestHeaders* headers, const std::wstring& address) {
@@ -81,6 +135,7 @@ struct WebViewHost::Impl {
     HANDLE browserExited = nullptr;
     EventRegistrationToken exitToken{};
     bool exitRegistered = false;
+    bool acceleratorsWatched = false;
     bool closed = false;
     // The top document: the one starting, and the last the engine completed.
     bool programPageRequested = false;
@@ -98,6 +153,8 @@ struct WebViewHost::Impl {
     void RegisterBrowserProcessExitHandler();
     void OnControllerCreated(HRESULT hr, ICoreWebView2Controller* created, AttemptState& state);
     void SetupEventHandlers();
+    void SetupSchemeHandlers();
+    void SwallowBrowserAccelerators();
     void OnResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
     bool RestartWithoutStrayIdentity(ICoreWebView2NavigationStartingEventArgs* args, const std::wstring& address);
 };
@@ -175,6 +232,11 @@ void WebViewHost::Impl::SetupEventHandlers() {
                 LPWSTR uri = nullptr;
                 args->get_Uri(&uri);
                 const std::wstring address = TakeString(uri);
+                // Only web schemes navigate, in both windows; the program's own page passes.
+                if (!SchemeAllowed(address, pellaro::NavigationPlace::Window, (*self)->programPageRequested)) {
+                    args->put_Cancel(TRUE);
+                    return S_OK;
+                }
                 bool cancel = false;
                 if ((*self)->host->onNavigationStarting) (*self)->host->onNavigationStarting(address, cancel);
                 if (cancel) {
@@ -195,17 +257,7 @@ void WebViewHost::Impl::SetupEventHandlers() {
                 [weak](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
                     auto self = weak.lock();
                     if (!self || !args || !(*self)->host->onWebMessage) return S_OK;
-                    LPWSTR text = nullptr;
-                    std::wstring message;
-                    // A posted string as it is (also an empty one); any other value as its JSON text.
-                    if (SUCCEEDED(args->TryGetWebMessageAsString(&text))) {
-                        message = TakeString(text);
-                    } else {
-                        if (text) CoTaskMemFree(text);
-                        text = nullptr;
-                        if (SUCCEEDED(args->get_WebMessageAsJson(&text))) message = TakeString(text);
-                    }
-                    (*self)->host->onWebMessage(message);
+                    if (const auto message = MessageText(args)) (*self)->host->onWebMessage(*message);
                     return S_OK;
                 })
                 .Get(),
@@ -228,21 +280,28 @@ void WebViewHost::Impl::SetupEventHandlers() {
             })
             .Get(),
         &token);
-    // Permissions: the navigation policy answers; without a prompt the runtime refuses.
+    // Permissions: the window's policy answers by the asking page's origin;
+    // what it does not allow is refused, never left to the runtime's prompt.
     webView->add_PermissionRequested(
         MakeHandler<ICoreWebView2PermissionRequestedEventHandler>(
             IID_ICoreWebView2PermissionRequestedEventHandler,
-            [](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
-                if (!args) return S_OK;
+            [weak](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
+                auto self = weak.lock();
+                if (!self || !args) return S_OK;
                 COREWEBVIEW2_PERMISSION_KIND kind = COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
                 args->get_PermissionKind(&kind);
-                const bool allow = pellaro::DecidePermission(KindOf(kind)) == pellaro::PermissionAnswer::Allow;
-                args->put_State(allow ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DEFAULT);
+                LPWSTR uri = nullptr;
+                args->get_Uri(&uri);
+                const std::wstring origin = TakeString(uri);
+                const auto& decide = (*self)->host->onPermissionRequested;
+                const bool allow = decide && decide(KindOf(kind), origin) == pellaro::PermissionAnswer::Allow;
+                args->put_State(allow ? COREWEBVIEW2_PERMISSION_STATE_ALLOW : COREWEBVIEW2_PERMISSION_STATE_DENY);
                 return S_OK;
             })
             .Get(),
         &token);
-    // New windows open in the same view, where the navigation check still applies.
+    // New windows open in the same view, where the navigation check still
+    // applies; an address of another scheme opens nothing at all.
     webView->add_NewWindowRequested(
         MakeHandler<ICoreWebView2NewWindowRequestedEventHandler>(
             IID_ICoreWebView2NewWindowRequestedEventHandler,
@@ -253,11 +312,13 @@ void WebViewHost::Impl::SetupEventHandlers() {
                 args->get_Uri(&uri);
                 const std::wstring address = TakeString(uri);
                 args->put_Handled(TRUE);
-                if (!address.empty() && (*self)->webView) (*self)->webView->Navigate(address.c_str());
+                if (address.empty() || !SchemeAllowed(address, pellaro::NavigationPlace::Window)) return S_OK;
+                if ((*self)->webView) (*self)->webView->Navigate(address.c_str());
                 return S_OK;
             })
             .Get(),
         &token);
+    SetupSchemeHandlers();
     ComPtr<ICoreWebView2_22> webView22;
     if (SUCCEEDED(webView.As(&webView22)))
         webView22->AddWebResourceRequestedFilterWithRequestSourceKinds(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL,
@@ -274,6 +335,71 @@ void WebViewHost::Impl::SetupEventHandlers() {
             })
             .Get(),
         &token);
+}
+
+// Frames navigate under the same scheme rule as the top document, and no
+// address is ever handed to another program (where the runtime can tell).
+void WebViewHost::Impl::SetupSchemeHandlers() {
+    EventRegistrationToken token{};
+    webView->add_FrameNavigationStarting(
+        MakeHandler<ICoreWebView2NavigationStartingEventHandler>(
+            IID_ICoreWebView2NavigationStartingEventHandler,
+            [](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+                if (!args) return S_OK;
+                LPWSTR uri = nullptr;
+                args->get_Uri(&uri);
+                if (!SchemeAllowed(TakeString(uri), pellaro::NavigationPlace::Frame)) args->put_Cancel(TRUE);
+                return S_OK;
+            })
+            .Get(),
+        &token);
+    ComPtr<ICoreWebView2_18> webView18;
+    if (FAILED(webView.As(&webView18))) return;
+    webView18->add_LaunchingExternalUriScheme(
+        MakeHandler<ICoreWebView2LaunchingExternalUriSchemeEventHandler>(
+            IID_ICoreWebView2LaunchingExternalUriSchemeEventHandler,
+            [](ICoreWebView2*, ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) {
+                if (!args) return S_OK;
+                LPWSTR uri = nullptr;
+                args->get_Uri(&uri);
+                if (!SchemeAllowed(TakeString(uri), pellaro::NavigationPlace::Window)) args->put_Cancel(TRUE);
+                return S_OK;
+            })
+            .Get(),
+        &token);
+}
+
+// A runtime without the accelerator-key setting: the controller's key event
+// swallows the browser's own chords before the engine acts on them; Control+P
+// starts the program's print flow instead, as the page scripts would.
+void WebViewHost::Impl::SwallowBrowserAccelerators() {
+    if (acceleratorsWatched || !controller) return;
+    std::weak_ptr<Impl*> weak = alive;
+    EventRegistrationToken token{};
+    acceleratorsWatched = SUCCEEDED(controller->add_AcceleratorKeyPressed(
+        MakeHandler<ICoreWebView2AcceleratorKeyPressedEventHandler>(
+            IID_ICoreWebView2AcceleratorKeyPressedEventHandler,
+            [weak](ICoreWebView2Controller*, ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
+                auto self = weak.lock();
+                if (!self || !args) return S_OK;
+                const pellaro::AcceleratorVerdict verdict = pellaro::BrowserAcceleratorVerdict(ChordOf(args));
+                if (verdict == pellaro::AcceleratorVerdict::PassOn) return S_OK;
+                args->put_Handled(TRUE);
+                COREWEBVIEW2_KEY_EVENT_KIND kind = COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP;
+                args->get_KeyEventKind(&kind);
+                COREWEBVIEW2_PHYSICAL_KEY_STATUS status{};
+                args->get_PhysicalKeyStatus(&status);
+                const bool firstPress = kind == COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN && !status.WasKeyDown;
+                if (verdict == pellaro::AcceleratorVerdict::Print && firstPress) {
+                    // The picker is modal: it opens after this event, not inside it.
+                    RunSoon([weak] {
+                        if (auto owner = weak.lock()) (*owner)->host->ShowSystemPrintDialog();
+                    });
+                }
+                return S_OK;
+            })
+            .Get(),
+        &token));
 }
 
 // Identity headers the request may not carry (an engine following a redirect
@@ -333,7 +459,7 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
         return false;
     }
 
-    for (const wchar_t* name : kInheritedVariables) SetEnvironmentVariableW(name, nullptr);
+    ClearEngineVariables();
 
     // A fixed runtime beside the program wins over the installed one.
     std::wstring runtimeKind = L"Evergreen";
@@ -386,6 +512,7 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
         auto environmentHandler = MakeHandler<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
             IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
             [weak, state, parent, folder](HRESULT hr, ICoreWebView2Environment* created) {
+                ClearEngineVariables();  // the environment exists (or failed): nothing later inherits them
                 auto self = weak.lock();
                 if (!self || state->done) return S_OK;  // the attempt was given up meanwhile
                 Impl& impl = **self;
@@ -423,6 +550,7 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
             browserFolder.empty() ? nullptr : browserFolder.c_str(), folder.c_str(), options.Get(),
             environmentHandler.Get());
         if (FAILED(call)) {
+            ClearEngineVariables();
             failures.Record(call, L"CreateEnvironmentCall", folder);
         } else {
             MSG msg;
@@ -455,6 +583,7 @@ bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& user
         if (attempt + 1 < std::max(1, maxAttempts)) d.closed = false;
     }
 
+    ClearEngineVariables();
     d.lastResult = failures.Result();
     d.statusText = failures.Message(runtimeKind, version);
     pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
@@ -565,8 +694,11 @@ void WebViewHost::LockDownSettings() {
     settings->put_IsZoomControlEnabled(FALSE);
     ComPtr<ICoreWebView2Settings3> settings3;
     if (SUCCEEDED(settings.As(&settings3))) settings3->put_AreBrowserAcceleratorKeysEnabled(FALSE);
+    else impl_->SwallowBrowserAccelerators();
+    // The viewer's own Print would open the engine's preview with its virtual
+    // printers; the program's print button stays, and Save stays.
     ComPtr<ICoreWebView2Settings7> settings7;
-    if (SUCCEEDED(settings.As(&settings7))) settings7->put_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS_NONE);
+    if (SUCCEEDED(settings.As(&settings7))) settings7->put_HiddenPdfToolbarItems(COREWEBVIEW2_PDF_TOOLBAR_ITEMS_PRINT);
 }
 
 void WebViewHost::PostWebMessageAsJson(const std::wstring& json) {

@@ -43,6 +43,9 @@ void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstrin
         }
     };
     host.onNavigationStarting = [content](const std::wstring& uri, bool&) { ObserveHomeNavigation(uri, *content); };
+    host.onPermissionRequested = [content](PermissionKind kind, const std::wstring& origin) {
+        return DecidePermission(kind, origin, *content);
+    };
     host.onNavigationCompleted = [actions](bool, int) { Run(actions.bringToFront); };
     host.onWebResourceRequested = [](const std::wstring&, WebRequest& request) { AddHomeHeaders(request); };
     host.onInitialized = [h, actions, homeAddress](bool success, std::int32_t) {
@@ -90,6 +93,9 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
     };
     host.onNavigationStarting = [shown](const std::wstring& uri, bool& cancel) {
         if (!PlayerNavigationAllowed(uri, *shown)) cancel = true;
+    };
+    host.onPermissionRequested = [shown](PermissionKind kind, const std::wstring& origin) {
+        return DecidePermission(kind, origin, *shown);
     };
     host.onNavigationCompleted = nullptr;
     host.onInitialized = [h, actions, pages, shown](bool success, std::int32_t) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "diag/diagnostic_dialog_content.h"
@@ -33,7 +34,19 @@ void CopyCodeToClipboard(const DiagnosticDialogTexts& texts) {
     CloseClipboard();
 }
 
+// The system's own HTML application host, by its full path: a bare name is
+// looked for in the program's folder and the current folder first, where
+// anyone could leave a program of that name.
+std::wstring SystemHtmlHost() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    return std::wstring(folder, length) + L"\\mshta.exe";
+}
+
 bool StartDialogWindow(const DiagnosticDialogTexts& t) {
+    const std::wstring application = SystemHtmlHost();
+    if (application.empty()) return false;
     const std::wstring commandLine =
         BuildDiagnosticDialogCommandLine(t.title, t.message, t.arabicMessage, t.wideCode);
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
@@ -41,8 +54,8 @@ bool StartDialogWindow(const DiagnosticDialogTexts& t) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        nullptr, &startup, &process))
         return false;
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);

@@ -16,7 +16,8 @@ struct Exports {
 
 Exports ResolveExports() {
     Exports exports;
-    if (HMODULE spooler = LoadLibraryW(L"winspool.drv")) {
+    // From the system folder only, never a library of that name beside the program.
+    if (HMODULE spooler = LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         exports.byOrdinal = GetProcAddress(spooler, MAKEINTRESOURCEA(kDefaultPrinterOrdinal));
         exports.byName = GetProcAddress(spooler, "GetDefaultPrinterW");
     }

@@ -14,10 +14,30 @@ void Answer(const std::function<void(const std::string&)>& post, PrintOutcome ou
     post(json);
 }
 
+// The user-interface thread alone runs print requests.
+bool g_pickerOpen = false;
+
+// Marks the picker open for its lifetime, also when it ends by an exception.
+struct PickerOpen {
+    PickerOpen() { g_pickerOpen = true; }
+    ~PickerOpen() { g_pickerOpen = false; }
+    PickerOpen(const PickerOpen&) = delete;
+    PickerOpen& operator=(const PickerOpen&) = delete;
+};
+
+std::wstring SelectPrinterOnce(const PrintRequestSteps& steps) {
+    const PickerOpen open;
+    return steps.selectPrinter();
+}
+
 }  // namespace
 
 void RunPrintRequest(const PrintRequestSteps& steps) {
-    const std::wstring printer = steps.selectPrinter();
+    if (g_pickerOpen) {
+        DebugLine("Print request ignored: the printer picker is open");
+        return;
+    }
+    const std::wstring printer = SelectPrinterOnce(steps);
     if (printer.empty()) {
         Answer(steps.post, PrintOutcome::Cancelled);
         return;

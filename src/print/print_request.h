@@ -17,6 +17,9 @@ struct PrintRequestSteps {
     std::function<void(const std::string& printResultJson)> post;
 };
 
+// One picker at a time: a request that arrives while the picker is open (a
+// page repeating its request, the picker's own message loop delivering it)
+// changes nothing: no second picker, no answer of its own.
 void RunPrintRequest(const PrintRequestSteps& steps);
 
 }  // namespace pellaro::print

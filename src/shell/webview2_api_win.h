@@ -50,6 +50,20 @@ enum COREWEBVIEW2_PRINT_STATUS : int {
     COREWEBVIEW2_PRINT_STATUS_PRINTER_UNAVAILABLE = 1,
     COREWEBVIEW2_PRINT_STATUS_OTHER_ERROR = 2,
 };
+enum COREWEBVIEW2_KEY_EVENT_KIND : int {
+    COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN = 0,
+    COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP = 1,
+    COREWEBVIEW2_KEY_EVENT_KIND_SYSTEM_KEY_DOWN = 2,
+    COREWEBVIEW2_KEY_EVENT_KIND_SYSTEM_KEY_UP = 3,
+};
+struct COREWEBVIEW2_PHYSICAL_KEY_STATUS {
+    UINT32 RepeatCount;
+    UINT32 ScanCode;
+    BOOL IsExtendedKey;
+    BOOL IsMenuKeyDown;
+    BOOL WasKeyDown;
+    BOOL IsKeyReleased;
+};
 enum COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND : int {
     COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_NORMAL = 0,
     COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED = 1,
@@ -157,6 +171,28 @@ struct ICoreWebView2WebResourceRequestedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_ResourceContext(COREWEBVIEW2_WEB_RESOURCE_CONTEXT* context) = 0;
 };
 
+// Raised before the engine hands an address to another program (ICoreWebView2_18).
+PELLARO_WV2_IID(ICoreWebView2LaunchingExternalUriSchemeEventArgs, 0x07d1a6c3, 0x7175, 0x4ba1, 0x93, 0x06, 0xe5, 0x93, 0xca, 0x07, 0xe4, 0x6c)
+struct ICoreWebView2LaunchingExternalUriSchemeEventArgs : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_InitiatingOrigin(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) = 0;
+    PELLARO_WV2_SLOT(GetDeferral)
+};
+
+// Raised by the controller for key chords while the browser has the focus.
+PELLARO_WV2_IID(ICoreWebView2AcceleratorKeyPressedEventArgs, 0x9f760f8a, 0xfb79, 0x42be, 0x99, 0x90, 0x7b, 0x56, 0x90, 0x0f, 0xa9, 0xc7)
+struct ICoreWebView2AcceleratorKeyPressedEventArgs : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_KeyEventKind(COREWEBVIEW2_KEY_EVENT_KIND* keyEventKind) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_VirtualKey(UINT* virtualKey) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_KeyEventLParam(INT* lParam) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_PhysicalKeyStatus(COREWEBVIEW2_PHYSICAL_KEY_STATUS* physicalKeyStatus) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
+};
+
 PELLARO_WV2_IID(ICoreWebView2BrowserProcessExitedEventArgs, 0x1f00663f, 0xaf8c, 0x4782, 0x9c, 0xdd, 0xdd, 0x01, 0xc5, 0x2e, 0x34, 0xcb)
 struct ICoreWebView2BrowserProcessExitedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_BrowserProcessExitKind(COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND* kind) = 0;
@@ -186,6 +222,14 @@ struct ICoreWebView2WebMessageReceivedEventHandler : IUnknown {
 PELLARO_WV2_IID(ICoreWebView2WebResourceRequestedEventHandler, 0xab00b74c, 0x15f1, 0x4646, 0x80, 0xe8, 0xe7, 0x63, 0x41, 0xd2, 0x5d, 0x71)
 struct ICoreWebView2WebResourceRequestedEventHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2WebResourceRequestedEventArgs* args) = 0;
+};
+PELLARO_WV2_IID(ICoreWebView2LaunchingExternalUriSchemeEventHandler, 0x74f712e0, 0x8165, 0x43a9, 0xa1, 0x3f, 0x0c, 0xce, 0x59, 0x7e, 0x75, 0xdf)
+struct ICoreWebView2LaunchingExternalUriSchemeEventHandler : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) = 0;
+};
+PELLARO_WV2_IID(ICoreWebView2AcceleratorKeyPressedEventHandler, 0xb29c7e28, 0xfa79, 0x41a8, 0x8e, 0x44, 0x65, 0x81, 0x1c, 0x76, 0xdc, 0xb2)
+struct ICoreWebView2AcceleratorKeyPressedEventHandler : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Controller* sender, ICoreWebView2AcceleratorKeyPressedEventArgs* args) = 0;
 };
 PELLARO_WV2_IID(ICoreWebView2BrowserProcessExitedEventHandler, 0xfa504257, 0xa216, 0x4911, 0xa8, 0x60, 0xfe, 0x88, 0x25, 0x71, 0x28, 0x61)
 struct ICoreWebView2BrowserProcessExitedEventHandler : IUnknown {
@@ -261,7 +305,12 @@ struct ICoreWebView2Settings3 : ICoreWebView2Settings {
 
 // Settings4 adds password and form autofill, Settings5 pinch zoom, Settings6
 // swipe navigation; Settings7 the PDF viewer's toolbar.
-enum COREWEBVIEW2_PDF_TOOLBAR_ITEMS : int { COREWEBVIEW2_PDF_TOOLBAR_ITEMS_NONE = 0 };
+enum COREWEBVIEW2_PDF_TOOLBAR_ITEMS : int {
+    COREWEBVIEW2_PDF_TOOLBAR_ITEMS_NONE = 0,
+    COREWEBVIEW2_PDF_TOOLBAR_ITEMS_SAVE = 0x1,
+    COREWEBVIEW2_PDF_TOOLBAR_ITEMS_PRINT = 0x2,
+    COREWEBVIEW2_PDF_TOOLBAR_ITEMS_SAVE_AS = 0x4,
+};
 PELLARO_WV2_IID(ICoreWebView2Settings7, 0x488dc902, 0x35ef, 0x42d2, 0xbc, 0x7d, 0x94, 0xb6, 0x5c, 0x4b, 0xc4, 0x9c)
 struct ICoreWebView2Settings7 : ICoreWebView2Settings3 {
     PELLARO_WV2_SLOT(get_IsPasswordAutosaveEnabled)
@@ -348,8 +397,10 @@ struct ICoreWebView2 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* handler,
                                                               EventRegistrationToken* token) = 0;
     virtual HRESULT STDMETHODCALLTYPE remove_NavigationCompleted(EventRegistrationToken token) = 0;
-    PELLARO_WV2_SLOT(add_FrameNavigationStarting)
-    PELLARO_WV2_SLOT(remove_FrameNavigationStarting)
+    // Frames' navigations come with the same arguments as the top document's.
+    virtual HRESULT STDMETHODCALLTYPE add_FrameNavigationStarting(ICoreWebView2NavigationStartingEventHandler* handler,
+                                                                  EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_FrameNavigationStarting(EventRegistrationToken token) = 0;
     PELLARO_WV2_SLOT(add_FrameNavigationCompleted)
     PELLARO_WV2_SLOT(remove_FrameNavigationCompleted)
     PELLARO_WV2_SLOT(add_ScriptDialogOpening)
@@ -465,12 +516,18 @@ struct ICoreWebView2_16 : ICoreWebView2_2 {
     PELLARO_WV2_SLOT(PrintToPdfStream)
 };
 
-// The runtime's _17 .. _21 come between _16 and _22.
-PELLARO_WV2_IID(ICoreWebView2_22, 0xdb75dfc7, 0xa857, 0x4632, 0xa3, 0x98, 0x69, 0x69, 0xdd, 0xe2, 0x6c, 0x0a)
-struct ICoreWebView2_22 : ICoreWebView2_16 {
+// The runtime's _17 comes between _16 and _18.
+PELLARO_WV2_IID(ICoreWebView2_18, 0x7a626017, 0x28be, 0x49b2, 0xb8, 0x65, 0x3b, 0xa2, 0xb3, 0x52, 0x2d, 0x90)
+struct ICoreWebView2_18 : ICoreWebView2_16 {
     PELLARO_WV2_SLOT(PostSharedBufferToScript)
-    PELLARO_WV2_SLOT(add_LaunchingExternalUriScheme)
-    PELLARO_WV2_SLOT(remove_LaunchingExternalUriScheme)
+    virtual HRESULT STDMETHODCALLTYPE add_LaunchingExternalUriScheme(
+        ICoreWebView2LaunchingExternalUriSchemeEventHandler* handler, EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_LaunchingExternalUriScheme(EventRegistrationToken token) = 0;
+};
+
+// The runtime's _19 .. _21 come between _18 and _22.
+PELLARO_WV2_IID(ICoreWebView2_22, 0xdb75dfc7, 0xa857, 0x4632, 0xa3, 0x98, 0x69, 0x69, 0xdd, 0xe2, 0x6c, 0x0a)
+struct ICoreWebView2_22 : ICoreWebView2_18 {
     PELLARO_WV2_SLOT(get_MemoryUsageTargetLevel)
     PELLARO_WV2_SLOT(put_MemoryUsageTargetLevel)
     PELLARO_WV2_SLOT(get_FrameId)
@@ -500,8 +557,9 @@ struct ICoreWebView2Controller : IUnknown {
     PELLARO_WV2_SLOT(remove_GotFocus)
     PELLARO_WV2_SLOT(add_LostFocus)
     PELLARO_WV2_SLOT(remove_LostFocus)
-    PELLARO_WV2_SLOT(add_AcceleratorKeyPressed)
-    PELLARO_WV2_SLOT(remove_AcceleratorKeyPressed)
+    virtual HRESULT STDMETHODCALLTYPE add_AcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventHandler* handler,
+                                                                EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_AcceleratorKeyPressed(EventRegistrationToken token) = 0;
     PELLARO_WV2_SLOT(get_ParentWindow)
     PELLARO_WV2_SLOT(put_ParentWindow)
     virtual HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() = 0;

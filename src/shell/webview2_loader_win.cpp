@@ -113,7 +113,10 @@ extern "C" HRESULT WINAPI CreateCoreWebView2EnvironmentWithOptions(
                             : pellaro::FindInstalledRuntime();
     if (!client) return pellaro::kNoRuntime;
     // The library stays loaded: the environment and everything it creates live in it.
-    HMODULE library = LoadLibraryExW(client->library.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // Its own folder and the system folder only: nothing from the current
+    // folder or PATH, where another program could leave a library of that name.
+    HMODULE library = LoadLibraryExW(client->library.c_str(), nullptr,
+                                     LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!library) {
         const DWORD error = GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;

@@ -8,9 +8,12 @@ says what left the machine. Exits 77 (skipped) when port 443 cannot be had."""
 import json
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 import unittest
 import urllib.parse
 
@@ -80,6 +83,9 @@ class SecurityEndToEnd(unittest.TestCase):
         # third party's real certificate.
         self.program = ProgramRun(PROGRAM, self.display, self.root, args, home=self.home,
                                   env=dict({"PELLARO_TEST_CA_FILE": TEST_ROOT}, **(env or {})))
+
+    def program_tail(self):
+        return self.program.text()[-3000:]
 
     def requests(self):
         """Requests of this case only."""
@@ -290,6 +296,147 @@ fetch(%s).then(function(r){report('fetch',{status:r.status});},function(e){repor
             [(r["host"], r["path"]) for r in self.requests()], self.program.text()[-3000:]))
         self.assert_identity_stayed_behind(["nav-hop"])
 
+    # 8. Schemes: links to other programs' schemes, followed with a click (a
+    # user gesture: without one the engine refuses them itself), start nothing
+    # (a recording xdg-open stands first on PATH) and load nothing.
+    def test_other_schemes_start_no_program_and_load_nothing(self):
+        bin_dir = os.path.join(self.root, "bin-schemes")
+        os.makedirs(bin_dir, exist_ok=True)
+        launched = os.path.join(bin_dir, "launched")
+        for name in ("xdg-open", "gio", "kde-open", "gnome-open"):
+            with open(os.path.join(bin_dir, name), "w") as f:
+                f.write("#!/bin/sh\necho \"$0 $*\" >> '%s'\n" % launched)
+            os.chmod(os.path.join(bin_dir, name), 0o755)
+        self.backend.page("/", page("report('ready',{});",
+                                    "<a href='ms-officecmd://tovrel.localhost/open' style='position:fixed;inset:0;"
+                                    "display:block;background:#8a8'>open</a>"))
+        self.start(env={"PATH": bin_dir + os.pathsep + os.environ.get("PATH", "")})
+        self.report("ready")
+        env = self.program.env
+
+        def window():
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tovrel Academy"], env=env,
+                                   capture_output=True, text=True, timeout=30).stdout.split()
+            return found[-1] if found else None
+        wid = wait_until(window, "the home window", WAIT, seen=self.program_tail)
+        subprocess.run(["xdotool", "mousemove", "--window", wid, "200", "200", "click", "1"], env=env, timeout=30)
+        wait_until(lambda: "Navigation refused: scheme ms-officecmd is not loaded" in self.program.text(),
+                   "the link refused", WAIT, seen=self.program_tail)
+        time.sleep(2)  # a launch, had one been made, would have run by now
+        self.assertFalse(os.path.exists(launched), "a program was started for the page")
+
+    # 9. Camera, microphone and notifications by origin: the academy's page
+    # gets them; a third-party site the home window reaches does not, and is
+    # refused rather than left to a prompt.
+    # (Camera and microphone share the decision; the engine finds no device on
+    # this machine and fails them before it asks, so notifications show it.)
+    PERMISSION_JS = """
+var out={};
+Notification.requestPermission().then(function(r){out.notifications=r;},function(e){out.notifications='error '+e;})
+.then(function(){report(%s,out);});
+"""
+
+    def test_camera_microphone_and_notifications_by_origin(self):
+        """Notifications: the academy's page is granted, a third party's refused."""
+        self.backend.page("/sec/asks.html", page(self.PERMISSION_JS % json.dumps("third-party")))
+        self.backend.page("/", page(self.PERMISSION_JS % json.dumps("academy") +
+                                    "setTimeout(function(){location.href=%s;},3000);"
+                                    % json.dumps(THIRD + "/sec/asks.html")))
+        self.start()
+        academy = self.report("academy")
+        third = self.report("third-party")
+        self.assertEqual(academy["notifications"], "granted")
+        self.assertEqual(third["notifications"], "denied")
+
+    # 10. The bridge: a page on a host the player may visit (the video-sharing
+    # service of the allowed list, where anyone can publish) is not the
+    # academy's; its window actions and print requests are ignored.
+    def test_bridge_ignores_pages_on_hosts_the_windows_may_only_visit(self):
+        self.backend.page("/sec/fake-academy.html", page("""
+var n=Number(sessionStorage.getItem('loads')||0)+1;sessionStorage.setItem('loads',n);
+report('fake-loaded',{n:n});
+if(n===1){window.chrome.webview.postMessage('requestPrint');window.chrome.webview.postMessage('btn_reload');}
+"""))
+        self.backend.page("/", page("setTimeout(function(){location.href=%s;},300);"
+                                    % json.dumps("https://www.vidshare.localhost/sec/fake-academy.html")))
+        self.start()
+        self.report("fake-loaded")
+        ignored = "Page message ignored: the top document is not trusted"
+        wait_until(lambda: self.program.text().count(ignored) >= 2, "both messages ignored", WAIT * 2,
+                   seen=self.program_tail)
+        time.sleep(2)  # a reload, had it happened, would have reported again by now
+        loads = [e for e in self.requests() if e["path"] == "/report" and '"fake-loaded"' in (e.get("body") or "")]
+        self.assertEqual(len(loads), 1)
+        self.assertNotIn("Print requested by the page", self.program.text())
+
+    # 11. Bounded messages: a message above the limit is not read, not even
+    # for the print word it carries; the bridge keeps working after it.
+    def test_a_message_above_the_limit_is_not_read(self):
+        self.backend.page("/", page("""
+var n=Number(sessionStorage.getItem('loads')||0)+1;sessionStorage.setItem('loads',n);
+if(n===1){window.chrome.webview.postMessage({type:'requestPrint',padding:new Array(70001).join('x')});
+window.chrome.webview.postMessage('btn_reload');}else{report('reloaded',{n:n});}
+"""))
+        self.start()
+        self.report("reloaded")
+        log = self.program.text()
+        self.assertEqual(log.count("Page message ignored: longer than the bridge reads"), 1, log[-3000:])
+        self.assertNotIn("Print requested by the page", log)
+
+    # 12. A flood of print requests: one picker; the repeats that its own
+    # event loop delivers change nothing.
+    def test_repeated_print_requests_while_the_picker_is_open_change_nothing(self):
+        self.backend.page("/", page("""
+for(var i=0;i<3;i++)window.chrome.webview.postMessage('requestPrint');
+"""))
+        self.start(env={"CUPS_SERVER": "127.0.0.1:9"})  # no printers: the picker says so, and opens all the same
+        wait_until(lambda: self.program.text().count("Print request ignored: the printer picker is open") >= 2,
+                   "the repeated requests ignored", WAIT * 2, seen=self.program_tail)
+
+        def pickers():
+            return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Select Printer$"],
+                                  env=self.program.env, capture_output=True, text=True, timeout=30).stdout.split()
+        open_pickers = wait_until(pickers, "the printer picker", WAIT, seen=self.program_tail)
+        self.assertEqual(len(open_pickers), 1, open_pickers)
+        subprocess.run(["xdotool", "windowfocus", "--sync", open_pickers[0]], env=self.program.env, timeout=30)
+        subprocess.run(["xdotool", "key", "--clearmodifiers", "--window", "0", "Escape"], env=self.program.env,
+                       timeout=30)
+        wait_until(lambda: "printResult: " in self.program.text(), "the print answer", WAIT * 2,
+                   seen=self.program_tail)
+        time.sleep(1)
+        log = self.program.text()
+        self.assertEqual(log.count("printResult: "), 1, log[-3000:])
+        self.assertEqual(log.count("Print requested by the page"), 3)
+        self.assertEqual(pickers(), [])
+
+    # 13. Pins on the engine's road: with a proxy in the environment (loopback
+    # included), the engine still goes direct, as the pin pre-check does.
+    def test_engine_takes_no_proxy(self):
+        proxy = socket.socket()
+        proxy.bind(("127.0.0.1", 0))
+        proxy.listen(8)
+        proxy.settimeout(0.2)
+        self.addCleanup(proxy.close)
+        reached = []
+
+        def accept():
+            while True:
+                try:
+                    conn, _ = proxy.accept()
+                except socket.timeout:
+                    continue
+                except OSError:
+                    return
+                reached.append(conn.recv(200))
+                conn.close()
+        threading.Thread(target=accept, daemon=True).start()
+        address = "http://127.0.0.1:%d" % proxy.getsockname()[1]
+        self.backend.page("/", page("report('direct',{});"))
+        self.start(env={"https_proxy": address, "http_proxy": address, "all_proxy": address,
+                        "HTTPS_PROXY": address, "HTTP_PROXY": address, "no_proxy": "<-loopback>",
+                        "NO_PROXY": "<-loopback>"})
+        self.report("direct")
+        self.assertEqual(reached, [])
 
 if __name__ == "__main__":
     if not PROGRAM or not CLI:

@@ -1,13 +1,17 @@
 // Addresses from pages: host extraction, the player's rule chain, the home
-// observer and the request filter must cope with any text.
+// observer, the scheme rules, permissions, the bridge and the request filter
+// must cope with any text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "links/content_descriptor.h"
+#include "browser/message_bridge.h"
 #include "browser/navigation_policy.h"
 #include "browser/resource_filter.h"
+#include "browser/scheme_policy.h"
 #include "core/text.h"
+#include "core/url_host.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data), size);
@@ -29,6 +33,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     content.contentType = (size % 2) ? L"video" : L"pdf";
     (void)pellaro::PlayerNavigationAllowed(target, content);
     if (pellaro::ObserveHomeNavigation(target, content) && content.baseAddress.find(L"://") == std::wstring::npos)
+        __builtin_trap();
+
+    // A window's navigation is never allowed where a frame's is not; only web schemes pass.
+    const bool window = pellaro::IsNavigationSchemeAllowed(target, pellaro::NavigationPlace::Window);
+    if (window && !pellaro::IsNavigationSchemeAllowed(target, pellaro::NavigationPlace::Frame)) __builtin_trap();
+    const std::wstring scheme = pellaro::UrlScheme(target);
+    if (window && scheme != L"http" && scheme != L"https" && scheme != L"blob" && scheme != L"about" &&
+        scheme != L"chrome-extension" && scheme != L"chrome")
+        __builtin_trap();
+    const bool trusted = pellaro::BridgeAcceptsMessage(target, false, content);
+    if (trusted && scheme != L"http" && scheme != L"https") __builtin_trap();
+    const auto answer = pellaro::DecidePermission(pellaro::PermissionKind::Camera, target, content);
+    if (answer == pellaro::PermissionAnswer::Allow && scheme != L"http" && scheme != L"https") __builtin_trap();
+    if (pellaro::DecidePermission(pellaro::PermissionKind::Geolocation, target, content) != pellaro::PermissionAnswer::Deny)
         __builtin_trap();
 
     pellaro::FilterServices services;

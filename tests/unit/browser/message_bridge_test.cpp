@@ -53,7 +53,7 @@ TEST(MessageBridge, PlayerWordTable) {
 
 TEST(MessageBridge, AcceptsOnlyTrustedCommittedTopDocuments) {
     const std::wstring academy = AllowedHosts().at(0);
-    const std::wstring listed = AllowedHosts().at(10);
+    const std::wstring listed = AllowedHosts().at(14);  // a CDN the player may visit, anyone may publish on
     ContentDescriptor content;
     content.contentUrl = L"https://lessons.item-host.test/course/7";
     content.baseAddress = L"https://school.base-host.test";
@@ -61,9 +61,9 @@ TEST(MessageBridge, AcceptsOnlyTrustedCommittedTopDocuments) {
         {L"data:text/html,player", true, true},  // the page the program wrote
         {L"data:text/html,player", false, false},
         {L"https://www." + academy + L"/home", false, true},
-        {L"https://a." + listed + L"/x", false, true},
         {L"https://cdn.item-host.test/p", false, true},   // the item's own site
-        {L"https://school.base-host.test/", false, true},  // the academy site in use
+        {L"https://a." + listed + L"/x", false, false},    // navigation there stays allowed, trust does not
+        {L"https://school.base-host.test/", false, false},  // the last site of the home window
         {L"https://127.0.0.1/p/" + academy + L"/x", false, false},
         {L"https://www." + academy + L":x@127.0.0.1/", false, false},
         {L"file:///etc/passwd", false, false},
@@ -72,6 +72,17 @@ TEST(MessageBridge, AcceptsOnlyTrustedCommittedTopDocuments) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(BridgeAcceptsMessage(c.address, c.programPage, content), c.accepted) << c.address;
+
+    // An item on the shared host: only its own host is trusted there.
+    content.contentUrl = L"https://d111." + listed + L"/lesson.html";
+    EXPECT_TRUE(BridgeAcceptsMessage(L"https://d111." + listed + L"/lesson.html#p2", false, content));
+    EXPECT_FALSE(BridgeAcceptsMessage(L"https://attacker." + listed + L"/fake.html", false, content));
+}
+
+TEST(MessageBridge, MessagesAboveTheLimitAreNotRead) {
+    EXPECT_TRUE(IsWebMessageWithinLimit(0));
+    EXPECT_TRUE(IsWebMessageWithinLimit(kWebMessageLimit));
+    EXPECT_FALSE(IsWebMessageWithinLimit(kWebMessageLimit + 1));
 }
 
 }  // namespace

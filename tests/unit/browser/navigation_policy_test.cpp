@@ -180,12 +180,57 @@ TEST(HomeObserver, RecordsTheOriginButNeverTheTenantChooser) {
     EXPECT_EQ(content.baseAddress, L"http://plain.example.org");
 }
 
-TEST(Permissions, GrantsMediaAndNotificationsOnly) {
-    EXPECT_EQ(DecidePermission(PermissionKind::Microphone), PermissionAnswer::Allow);
-    EXPECT_EQ(DecidePermission(PermissionKind::Camera), PermissionAnswer::Allow);
-    EXPECT_EQ(DecidePermission(PermissionKind::Notifications), PermissionAnswer::Allow);
-    EXPECT_EQ(DecidePermission(PermissionKind::Geolocation), PermissionAnswer::Default);
-    EXPECT_EQ(DecidePermission(PermissionKind::Other), PermissionAnswer::Default);
+// The item's own site: same site as its address, but on a shared host of the
+// allowed list (anyone can publish there) only the item's host and below.
+TEST(ItemSite, SameSiteExceptOnSharedHosts) {
+    const std::wstring shared = AllowedHosts().at(14);  // the cloud group's CDN entry
+    ContentDescriptor item;
+    item.contentUrl = L"https://lessons.school.test/course/7";
+    item.baseAddress = L"https://academy.elsewhere.test";
+    EXPECT_TRUE(IsItemSite(L"lessons.school.test", item));
+    EXPECT_TRUE(IsItemSite(L"cdn.school.test", item));
+    EXPECT_FALSE(IsItemSite(L"academy.elsewhere.test", item));  // the base address is no item
+    EXPECT_FALSE(IsItemSite(L"", item));
+
+    item.contentUrl = L"https://d111." + shared + L"/lesson.html";
+    EXPECT_TRUE(IsItemSite(L"d111." + shared, item));
+    EXPECT_TRUE(IsItemSite(L"edge.d111." + shared, item));
+    EXPECT_FALSE(IsItemSite(L"attacker." + shared, item));
+    EXPECT_FALSE(IsItemSite(shared, item));
+
+    item.contentUrl.clear();  // the home window shows no item
+    EXPECT_FALSE(IsItemSite(L"lessons.school.test", item));
+}
+
+TEST(Permissions, MediaAndNotificationsOnlyForTheAcademyTheMeetingAndTheItem) {
+    const std::wstring backend = WideConstant(ConstantKey::backendDomain);
+    const std::wstring meeting = WideConstant(ConstantKey::meetingDomain);
+    const std::wstring listed = AllowedHosts().at(14);  // a CDN anyone can publish on
+    ContentDescriptor item;
+    item.contentUrl = L"https://lessons.school.test/course/7";
+    const struct {
+        PermissionKind kind;
+        std::wstring origin;
+        PermissionAnswer answer;
+    } cases[] = {
+        {PermissionKind::Microphone, L"https://www." + backend, PermissionAnswer::Allow},
+        {PermissionKind::Camera, L"https://room." + meeting, PermissionAnswer::Allow},
+        {PermissionKind::Notifications, L"https://lessons.school.test", PermissionAnswer::Allow},
+        {PermissionKind::Camera, L"https://cdn.school.test:8443", PermissionAnswer::Allow},
+        {PermissionKind::Camera, L"https://anyone." + listed, PermissionAnswer::Deny},
+        {PermissionKind::Microphone, L"https://third-party.test", PermissionAnswer::Deny},
+        {PermissionKind::Camera, L"https://" + meeting + L".attacker.test", PermissionAnswer::Deny},
+        {PermissionKind::Camera, L"https://www." + backend + L":x@attacker.test", PermissionAnswer::Deny},
+        {PermissionKind::Camera, L"file:///C:/", PermissionAnswer::Deny},
+        {PermissionKind::Camera, L"", PermissionAnswer::Deny},
+        {PermissionKind::Geolocation, L"https://www." + backend, PermissionAnswer::Deny},  // never asked for
+        {PermissionKind::Other, L"https://lessons.school.test", PermissionAnswer::Deny},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecidePermission(c.kind, c.origin, item), c.answer) << c.origin << " kind " << static_cast<int>(c.kind);
+    // The home window has no item: its site is no reason.
+    EXPECT_EQ(DecidePermission(PermissionKind::Camera, L"https://lessons.school.test", ContentDescriptor{}),
+              PermissionAnswer::Deny);
 }
 
 }  // namespace

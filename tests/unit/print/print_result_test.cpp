@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "platform/debug_log.h"
@@ -84,6 +85,35 @@ TEST(RunPrintRequestTest, ChoiceStartsJobAndAnswersOnceWhenItCompletes) {
     recorder.pendingDone(PrintOutcome::PrinterUnavailable);
     recorder.pendingDone(PrintOutcome::Succeeded);
     EXPECT_EQ(recorder.posted, (std::vector<std::string>{PrintResultJson(PrintOutcome::PrinterUnavailable)}));
+}
+
+// The picker's modal loop delivers the page's repeated requests: they open no
+// second picker and get no answer; once the picker is closed a request counts again.
+TEST(RunPrintRequestTest, RequestsWhileThePickerIsOpenChangeNothing) {
+    RequestRecorder outer, inner;
+    int pickers = 0;
+    PrintRequestSteps steps = outer.Steps(L"");
+    steps.selectPrinter = [&] {
+        ++pickers;
+        RunPrintRequest(inner.Steps(L"Office"));
+        RunPrintRequest(inner.Steps(L"Office"));
+        return std::wstring();
+    };
+    RunPrintRequest(steps);
+    EXPECT_EQ(pickers, 1);
+    EXPECT_TRUE(inner.jobs.empty());
+    EXPECT_TRUE(inner.posted.empty());
+    EXPECT_EQ(outer.posted, (std::vector<std::string>{PrintResultJson(PrintOutcome::Cancelled)}));
+
+    RunPrintRequest(inner.Steps(L"Office"));
+    EXPECT_EQ(inner.jobs, (std::vector<std::wstring>{L"Office"}));
+
+    // A picker that throws still closes.
+    PrintRequestSteps throwing = outer.Steps(L"");
+    throwing.selectPrinter = []() -> std::wstring { throw std::runtime_error("picker failed"); };
+    EXPECT_THROW(RunPrintRequest(throwing), std::runtime_error);
+    RunPrintRequest(inner.Steps(L"Office"));
+    EXPECT_EQ(inner.jobs.size(), 2u);
 }
 
 }  // namespace

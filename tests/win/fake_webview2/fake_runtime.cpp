@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -299,6 +301,38 @@ struct PermissionArgs : ICoreWebView2PermissionRequestedEventArgs {
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE value) override { state = value; return S_OK; }
 };
 
+struct LaunchArgs : ICoreWebView2LaunchingExternalUriSchemeEventArgs {
+    FAKE_REFCOUNT("")
+    FAKE_QI(ICoreWebView2LaunchingExternalUriSchemeEventArgs)
+    std::wstring uri, origin;
+    BOOL cancel = FALSE;
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { *value = CoCopy(uri); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_InitiatingOrigin(LPWSTR* value) override { *value = CoCopy(origin); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { *value = TRUE; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override { *value = cancel; return S_OK; }
+    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override { cancel = value; return S_OK; }
+};
+
+struct KeyArgs : ICoreWebView2AcceleratorKeyPressedEventArgs {
+    FAKE_REFCOUNT("")
+    FAKE_QI(ICoreWebView2AcceleratorKeyPressedEventArgs)
+    int kind = COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN;
+    UINT key = 0;
+    BOOL handled = FALSE, wasDown = FALSE;
+    HRESULT STDMETHODCALLTYPE get_KeyEventKind(COREWEBVIEW2_KEY_EVENT_KIND* value) override {
+        *value = static_cast<COREWEBVIEW2_KEY_EVENT_KIND>(kind);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_VirtualKey(UINT* value) override { *value = key; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_KeyEventLParam(INT* value) override { *value = 1; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_PhysicalKeyStatus(COREWEBVIEW2_PHYSICAL_KEY_STATUS* value) override {
+        *value = {1, 0, FALSE, FALSE, wasDown, kind == COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP};
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override { *value = handled; return S_OK; }
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override { handled = value; return S_OK; }
+};
+
 struct WebMessageArgs : ICoreWebView2WebMessageReceivedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2WebMessageReceivedEventArgs)
@@ -473,6 +507,8 @@ struct WebView : ICoreWebView2_22 {
     EventList<ICoreWebView2WebMessageReceivedEventHandler> webMessageReceived;
     EventList<ICoreWebView2NewWindowRequestedEventHandler> newWindowRequested;
     EventList<ICoreWebView2WebResourceRequestedEventHandler> webResourceRequested;
+    EventList<ICoreWebView2NavigationStartingEventHandler> frameNavigationStarting;
+    EventList<ICoreWebView2LaunchingExternalUriSchemeEventHandler> launchingExternalUriScheme;
     std::vector<std::wstring> history;
     UINT64 navigationId = 0;
     bool scriptedEventsSent = false;
@@ -484,6 +520,7 @@ struct WebView : ICoreWebView2_22 {
         const bool yes = riid == IID_IUnknown || riid == IID_ICoreWebView2 ||
                          (riid == IID_ICoreWebView2_2 && !Omitted("ICoreWebView2_2")) ||
                          (riid == IID_ICoreWebView2_16 && !Omitted("ICoreWebView2_16")) ||
+                         (riid == IID_ICoreWebView2_18 && !Omitted("ICoreWebView2_18")) ||
                          (riid == IID_ICoreWebView2_22 && !Omitted("ICoreWebView2_22"));
         if (riid != IID_IUnknown && riid != IID_ICoreWebView2)
             Record({{"call", "WebView.QueryInterface"}, {"answered", yes}, {"iid", Narrow(IidName(riid).c_str())}});
@@ -498,6 +535,7 @@ struct WebView : ICoreWebView2_22 {
     static std::wstring IidName(REFIID riid) {
         if (riid == IID_ICoreWebView2_2) return L"ICoreWebView2_2";
         if (riid == IID_ICoreWebView2_16) return L"ICoreWebView2_16";
+        if (riid == IID_ICoreWebView2_18) return L"ICoreWebView2_18";
         if (riid == IID_ICoreWebView2_22) return L"ICoreWebView2_22";
         wchar_t text[40];
         StringFromGUID2(riid, text, 40);
@@ -549,13 +587,17 @@ struct WebView : ICoreWebView2_22 {
     }
     // One scripted event at a time: the next is queued once the program's
     // handlers of this one returned, as when a modal dialog holds a handler.
+    // An event with "overlapNext" queues the next one before its own handlers
+    // run, so a modal dialog they open receives it.
     void RaiseScriptedFrom(std::size_t index) {
         const Json events = Script().value("events", Json::array());
         if (index >= events.size()) return;
         ComPtr<WebView> self(this);
         Later([self, event = events[index], index] {
+            const bool overlap = event.value("overlapNext", false);
+            if (overlap) self->RaiseScriptedFrom(index + 1);
             self->RaiseScripted(event);
-            self->RaiseScriptedFrom(index + 1);
+            if (!overlap) self->RaiseScriptedFrom(index + 1);
         });
     }
     void RaiseCompleted(bool success, int status, UINT64 id) {
@@ -596,6 +638,22 @@ struct WebView : ICoreWebView2_22 {
     }
     HRESULT STDMETHODCALLTYPE remove_NavigationCompleted(EventRegistrationToken t) override {
         return navigationCompleted.Remove(t);
+    }
+    HRESULT STDMETHODCALLTYPE add_FrameNavigationStarting(ICoreWebView2NavigationStartingEventHandler* h,
+                                                          EventRegistrationToken* t) override {
+        Record({{"call", "WebView.add_FrameNavigationStarting"}});
+        return frameNavigationStarting.Add(h, t);
+    }
+    HRESULT STDMETHODCALLTYPE remove_FrameNavigationStarting(EventRegistrationToken t) override {
+        return frameNavigationStarting.Remove(t);
+    }
+    HRESULT STDMETHODCALLTYPE add_LaunchingExternalUriScheme(ICoreWebView2LaunchingExternalUriSchemeEventHandler* h,
+                                                             EventRegistrationToken* t) override {
+        Record({{"call", "WebView.add_LaunchingExternalUriScheme"}});
+        return launchingExternalUriScheme.Add(h, t);
+    }
+    HRESULT STDMETHODCALLTYPE remove_LaunchingExternalUriScheme(EventRegistrationToken t) override {
+        return launchingExternalUriScheme.Remove(t);
     }
     HRESULT STDMETHODCALLTYPE add_PermissionRequested(ICoreWebView2PermissionRequestedEventHandler* h,
                                                       EventRegistrationToken* t) override {
@@ -703,6 +761,25 @@ struct WebView : ICoreWebView2_22 {
     }
 };
 
+// Every WEBVIEW2_* variable the process holds now, as a program it started would inherit them.
+Json EngineVariables() {
+    Json found = Json::object();
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = block; *entry; entry += lstrlenW(entry) + 1) {
+            const std::wstring text(entry);
+            const auto equals = text.find(L'=', 1);
+            if (equals != std::wstring::npos && CompareStringOrdinal(text.c_str(), 9, L"WEBVIEW2_", 9, TRUE) == CSTR_EQUAL)
+                found[Narrow(text.substr(0, equals).c_str())] = Narrow(text.substr(equals + 1).c_str());
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    return found;
+}
+
+// A key chord on the last controller, with the modifiers held in the
+// thread's keyboard state while its handlers run.
+void RaiseAcceleratorKey(const Json& event);
+
 void WebView::RaiseScripted(const Json& event) {
     if (closed) return;
     const std::string kind = event.value("event", "");
@@ -753,6 +830,25 @@ void WebView::RaiseScripted(const Json& event) {
             CoTaskMemFree(reason);
         }
         Record(line);
+    } else if (kind == "FrameNavigationStarting") {
+        ComPtr<NavigationStartingArgs> args;
+        args = Adopt(new NavigationStartingArgs);
+        args->uri = uri;
+        args->id = ++navigationId;
+        frameNavigationStarting.Raise(this, args.Get());
+        Record({{"event", kind}, {"uri", Narrow(uri.c_str())}, {"cancel", args->cancel != FALSE}});
+    } else if (kind == "LaunchingExternalUriScheme") {
+        ComPtr<LaunchArgs> args;
+        args = Adopt(new LaunchArgs);
+        args->uri = uri;
+        args->origin = Wide(event.value("origin", ""));
+        launchingExternalUriScheme.Raise(this, args.Get());
+        Record({{"event", kind}, {"uri", Narrow(uri.c_str())}, {"cancel", args->cancel != FALSE},
+                {"subscribed", !launchingExternalUriScheme.handlers.empty()}});
+    } else if (kind == "AcceleratorKeyPressed") {
+        RaiseAcceleratorKey(event);
+    } else if (kind == "ReadEnvironment") {
+        Record({{"event", kind}, {"variables", EngineVariables()}});
     } else if (kind == "BrowserProcessExited") {
         RaiseBrowserExit(event.value("kind", 1));
     }
@@ -781,8 +877,16 @@ LRESULT CALLBACK ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+struct Controller;
+Controller* g_lastController = nullptr;
+
 struct Controller : ICoreWebView2Controller4 {
     FAKE_REFCOUNT("Controller")
+    Controller() { g_lastController = this; }
+    ~Controller() {
+        if (g_lastController == this) g_lastController = nullptr;
+    }
+    EventList<ICoreWebView2AcceleratorKeyPressedEventHandler> acceleratorKeyPressed;
     HWND parent = nullptr;
     HWND view = nullptr;
     RECT bounds{};
@@ -827,6 +931,14 @@ struct Controller : ICoreWebView2Controller4 {
     HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) override {
         Record({{"call", "Controller.MoveFocus"}, {"reason", reason}});
         return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE add_AcceleratorKeyPressed(ICoreWebView2AcceleratorKeyPressedEventHandler* h,
+                                                        EventRegistrationToken* t) override {
+        Record({{"call", "Controller.add_AcceleratorKeyPressed"}});
+        return acceleratorKeyPressed.Add(h, t);
+    }
+    HRESULT STDMETHODCALLTYPE remove_AcceleratorKeyPressed(EventRegistrationToken t) override {
+        return acceleratorKeyPressed.Remove(t);
     }
     HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override {
         Record({{"call", "Controller.NotifyParentWindowPositionChanged"}});
@@ -1014,6 +1126,27 @@ HRESULT STDMETHODCALLTYPE Controller::Close() {
     webView.Reset();
     environment.Reset();
     return S_OK;
+}
+
+void RaiseAcceleratorKey(const Json& event) {
+    ComPtr<KeyArgs> args;
+    args = Adopt(new KeyArgs);
+    args->key = event.value("key", 0u);
+    args->kind = event.value("kind", 0);
+    args->wasDown = event.value("repeat", false);
+    BYTE saved[256] = {}, held[256] = {};
+    GetKeyboardState(saved);
+    std::copy(std::begin(saved), std::end(saved), std::begin(held));
+    const auto hold = [&held](int key, bool down) { held[key] = down ? 0x80 : 0; };
+    hold(VK_CONTROL, event.value("ctrl", false));
+    hold(VK_SHIFT, event.value("shift", false));
+    hold(VK_MENU, event.value("alt", false));
+    SetKeyboardState(held);
+    const bool subscribed = g_lastController && !g_lastController->acceleratorKeyPressed.handlers.empty();
+    if (g_lastController) g_lastController->acceleratorKeyPressed.Raise(g_lastController, args.Get());
+    SetKeyboardState(saved);
+    Record({{"event", "AcceleratorKeyPressed"}, {"key", args->key}, {"handled", args->handled != FALSE},
+            {"subscribed", subscribed}});
 }
 
 void WebView::RaiseBrowserExit(int kind) {

@@ -3,7 +3,7 @@
 program asked of the browser runtime (from the runtime's log), what the user
 read in the boxes it showed, and how it ended.
 
-Environment: TOVRELAPP, PELLARO_CLI, FAKE_RUNTIME, WIN_PROBE (Unix paths), WINEPREFIX.
+Environment: TOVRELAPP, PELLARO_CLI, FAKE_RUNTIME, WIN_PROBE, PLANTED_PROGRAM (Unix paths), WINEPREFIX.
 The cases run one after another: the program allows one instance per prefix.
 """
 import base64
@@ -11,6 +11,7 @@ import getpass
 import json
 import os
 import pathlib
+import re
 import shutil
 import socket
 import subprocess
@@ -23,11 +24,13 @@ TOVRELAPP = pathlib.Path(os.environ["TOVRELAPP"])
 PELLARO_CLI = pathlib.Path(os.environ["PELLARO_CLI"])
 FAKE_RUNTIME = pathlib.Path(os.environ["FAKE_RUNTIME"])
 WIN_PROBE = pathlib.Path(os.environ["WIN_PROBE"])
+PLANTED_PROGRAM = pathlib.Path(os.environ.get("PLANTED_PROGRAM", ""))
 PREFIX = pathlib.Path(os.environ["WINEPREFIX"])
 LOCAL_APPDATA = PREFIX / "drive_c" / "users" / getpass.getuser() / "AppData" / "Local"
 CLIENT_ID = "{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}"
 RUNTIME_VERSION = "150.0.1000.7"
-TAIL = " --disable-web-security --disable-site-isolation-trials"
+# Web security off, and no proxy: the engine takes the pin pre-check's road.
+TAIL = " --disable-web-security --disable-site-isolation-trials --no-proxy-server"
 IDOK, IDNO = 1, 7
 
 
@@ -71,10 +74,13 @@ def registry(*args):
 class Run:
     """One start of the program in its own folder, with the runtime beside it or not."""
 
-    def __init__(self, test, fixed=True, script=None, env=None, debug_lines=False, argument=None):
+    def __init__(self, test, fixed=True, script=None, env=None, debug_lines=False, argument=None, cwd=None,
+                 plant=None):
         self.folder = pathlib.Path(tempfile.mkdtemp(prefix="pellaro_host_"))
         test.addCleanup(shutil.rmtree, self.folder, True)
         shutil.copy(TOVRELAPP, self.folder / "Tovrelapp.exe")
+        for name, program in (plant or {}).items():  # other programs beside the player
+            shutil.copy(program, self.folder / name)
         self.runtime = self.folder / "WebView2Runtime"
         if fixed:
             shutil.copytree(FAKE_RUNTIME, self.runtime)
@@ -85,11 +91,11 @@ class Run:
                      "PELLARO_FAKE_WEBVIEW2_SCRIPT": windows_path(script_file)}
         variables.update(env or {})
         self.debug = self.folder / "debug.txt"
-        if debug_lines:  # the program's debug lines, as Wine reports them
-            variables["WINEDEBUG"] = "-all,+debugstr"
+        if debug_lines:  # the program's debug lines, as Wine reports them (and any channel `env` adds)
+            variables["WINEDEBUG"] = "-all,+debugstr" + variables.pop("WINEDEBUG_EXTRA", "")
         with open(self.debug, "wb") as sink:
             command = ["wine", str(self.folder / "Tovrelapp.exe")] + ([argument] if argument else [])
-            self.process = subprocess.Popen(command, env=wine_env(variables),
+            self.process = subprocess.Popen(command, env=wine_env(variables), cwd=cwd,
                                             stdout=subprocess.DEVNULL, stderr=sink)
         test.addCleanup(self.kill)
 
@@ -140,7 +146,7 @@ class HomeRoad(unittest.TestCase):
                      "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS": "--remote-debugging-port=9222",
                      "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE": "1", "WEBVIEW2_CHANNEL_SEARCH_KIND": "1",
                      "WEBVIEW2_RELEASE_CHANNELS": "0,1,2"}
-        run = Run(self, env=inherited)
+        run = Run(self, env=inherited, script={"events": [{"event": "ReadEnvironment"}]})
         run.wait_for("event", "NavigationCompleted")
         create = run.first("call", "CreateWebViewEnvironmentWithOptionsInternal")
         self.assertEqual(create["runtimeType"], 1)
@@ -155,6 +161,8 @@ class HomeRoad(unittest.TestCase):
             "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS": arguments,
             "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE": None, "WEBVIEW2_CHANNEL_SEARCH_KIND": None,
             "WEBVIEW2_RELEASE_CHANNELS": None})
+        # Once the environment exists none of them is left for a program started later.
+        self.assertEqual(run.wait_for("event", "ReadEnvironment")["variables"], {})
         # The first navigation: the home address, with the built-in headers.
         navigation = run.first("call", "WebView.NavigateWithWebResourceRequest")
         self.assertIsNotNone(navigation)
@@ -258,7 +266,7 @@ class PageAndWindowEvents(unittest.TestCase):
         self.assertIn("https://www.tovrel.localhost/popup",
                       [line["uri"] for line in run.calls() if line.get("call") == "WebView.Navigate"])
         states = [line["state"] for line in run.calls() if line.get("event") == "PermissionRequested"]
-        self.assertEqual(states, [1, 0])  # microphone allowed, geolocation left to the default (refused)
+        self.assertEqual(states, [1, 2])  # the academy's microphone allowed, geolocation refused outright
         self.assertNotIn("responseStatus", run.first("event", "WebResourceRequested"))
 
         def count(call):
@@ -372,8 +380,18 @@ def tampered(link):
 
 class EarlyExit(unittest.TestCase):
     def test_refused_link_disposes_of_the_warmed_engine(self):
+        # The diagnostic dialog's helper has a program of its name beside the
+        # player and in the current folder: the system's own must run, not these.
+        current = pathlib.Path(tempfile.mkdtemp(prefix="pellaro_current_"))
+        self.addCleanup(shutil.rmtree, current, True)
+        shutil.copy(PLANTED_PROGRAM, current / "mshta.exe")
         sealed = wine(PELLARO_CLI, "link", "seal", "key-1", "lesson-1", "https://www.tovrel.localhost")
-        run = Run(self, argument=tampered(sealed.stdout.decode().strip().splitlines()[-1]), debug_lines=True)
+        # Wine would run its own helper for any file of that name; "native first"
+        # lets a planted file run as itself if it is ever chosen.
+        # Wine's process trace names every program the player starts.
+        run = Run(self, argument=tampered(sealed.stdout.decode().strip().splitlines()[-1]), debug_lines=True,
+                  cwd=current, plant={"mshta.exe": PLANTED_PROGRAM},
+                  env={"WINEDLLOVERRIDES": "mscoree,mshtml=;mshta.exe=n,b", "WINEDEBUG_EXTRA": ",+process"})
         # The notice counts down ten seconds, then the program ends by itself.
         code = run.exit_code(seconds=120)
         debug = run.debug.read_text(errors="replace")
@@ -388,6 +406,12 @@ class EarlyExit(unittest.TestCase):
         self.assertEqual(len(destroyed), 1, calls)
         self.assertLess(created[0], destroyed[0])
         self.assertIsNone(run.first("call", "Environment.CreateCoreWebView2Controller"))
+        self.assertIn("Diagnostic dialog: ", debug)
+        self.assertNotIn("could not start the dialog process", debug)
+        started = re.findall(r'NtCreateUserProcess L"([^"]*mshta\.exe)" image', debug)
+        self.assertEqual([path.lower() for path in started], [r"\\??\\c:\\windows\\system32\\mshta.exe"])
+        ran = sorted(str(p) for p in list(current.glob("*.ran")) + list(run.folder.glob("*.ran")))
+        self.assertEqual(ran, [], "a planted helper ran")
 
 
 class QuitDuringStart(unittest.TestCase):

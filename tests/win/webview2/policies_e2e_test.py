@@ -40,13 +40,143 @@ def enter_private_hosts():
     sys.exit(code)
 
 
+class HostilePages(unittest.TestCase):
+    """What a hostile page, frame or site could ask of the program, one finding a case."""
+
+    def test_only_web_schemes_navigate_in_windows_frames_new_windows_and_launches(self):
+        refused = ["tovrelapp://www.tovrel.localhost/x", "ms-officecmd://tovrel.localhost/open",
+                   "file://www.tovrel.localhost/share/x.html"]
+        refused_frames = ["filesystem:https://www.tovrel.localhost/temporary/x",
+                          "view-source:https://www.tovrel.localhost/", "edge://settings", "file:///C:/"]
+        allowed_frames = ["https://www.vidshare.localhost/embed/abc123", "about:srcdoc"]
+        events = ([{"event": "NavigationStarting", "uri": uri} for uri in refused] +
+                  [{"event": "FrameNavigationStarting", "uri": uri} for uri in refused_frames + allowed_frames] +
+                  [{"event": "NewWindowRequested", "uri": "ms-officecmd://tovrel.localhost/open"},
+                   {"event": "LaunchingExternalUriScheme", "uri": "ms-officecmd://tovrel.localhost/open",
+                    "origin": BASE},
+                   {"event": "NavigationStarting", "uri": HOME + "next"}])
+        run = Run(self, script={"events": events}, debug_lines=True)  # the home window, which cancels nothing else
+        wait_until(lambda: [l for l in run.calls() if l.get("event") == "NavigationStarting"
+                            and l["uri"] == HOME + "next"], "the last navigation", run=run)
+        starts = {l["uri"]: l["cancel"] for l in run.calls() if l.get("event") == "NavigationStarting"}
+        self.assertEqual({uri: starts.get(uri) for uri in refused + [HOME + "next"]},
+                         dict({uri: True for uri in refused}, **{HOME + "next": False}))
+        frames = {l["uri"]: l["cancel"] for l in run.calls() if l.get("event") == "FrameNavigationStarting"}
+        self.assertEqual(frames, dict({uri: True for uri in refused_frames}, **{uri: False for uri in allowed_frames}))
+        popup = run.first("event", "NewWindowRequested")
+        self.assertTrue(popup["handled"])
+        self.assertFalse([l for l in run.calls() if l.get("call") == "WebView.Navigate" and "officecmd" in l["uri"]])
+        launch = run.first("event", "LaunchingExternalUriScheme")
+        self.assertEqual((launch["subscribed"], launch["cancel"]), (True, True))
+        self.assertIn("Navigation refused: scheme tovrelapp is not loaded", run.debug.read_text(errors="replace"))
+        # With the accelerator-key setting present, the key fallback stays out of the way.
+        self.assertIsNone(run.first("call", "Controller.add_AcceleratorKeyPressed"))
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_camera_microphone_and_notifications_by_origin(self):
+        cases = [("https://media.example.invalid", 2, 1),   # the item's own site
+                 ("https://room.meet.localhost", 1, 1),     # the meeting service
+                 ("https://api.tovrel.localhost", 4, 1),    # the academy's backend
+                 ("https://attacker.cloudfront.net", 2, 2),  # a CDN anyone can publish on
+                 ("https://third-party.invalid", 1, 2),
+                 ("https://third-party.invalid", 4, 2),
+                 ("https://media.example.invalid", 3, 2)]   # geolocation: refused, never a prompt
+        run = Run(self, argument=seal(DIRECT), script={"events": [
+            {"event": "PermissionRequested", "uri": origin, "kind": kind} for origin, kind, _ in cases]})
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "PermissionRequested"]) == len(cases),
+                   "every permission request", run=run)
+        answered = [(l["uri"], l["kind"], l["state"]) for l in run.calls() if l.get("event") == "PermissionRequested"]
+        self.assertEqual(answered, cases)
+        run.close_window("Tovrel AcademyWindow")
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_bridge_ignores_pages_on_hosts_the_player_may_only_visit(self):
+        fake = "https://attacker.cloudfront.net/fake.html"
+        run = Run(self, argument=seal(DIRECT), debug_lines=True, script={"events": [
+            {"event": "NavigationStarting", "uri": fake},
+            {"event": "WebMessageReceived", "message": "toggleFullscreen"},
+            {"event": "WebMessageReceived", "message": "requestPrint"},
+            {"event": "NavigationStarting", "uri": DIRECT + "#again"},
+            {"event": "WebMessageReceived", "message": "toggleFullscreen"}]})
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "WebMessageReceived"]) == 3,
+                   "three messages", run=run)
+        time.sleep(1)  # debug lines written inside the last handler
+        calls = run.calls()
+        messages = [i for i, l in enumerate(calls) if l.get("event") == "WebMessageReceived"]
+        landed = next(i for i, l in enumerate(calls) if l.get("event") == "NavigationStarting" and l["uri"] == fake)
+        self.assertFalse(calls[landed]["cancel"])  # navigation there stays allowed
+        untrusted = [l.get("call") for l in calls[landed:messages[1] + 1]]
+        self.assertNotIn("Controller.put_Bounds", untrusted)
+        self.assertEqual(debug_count(run, "Page message ignored: the top document is not trusted"), 2)
+        self.assertEqual(debug_count(run, "Print requested by the page"), 0)
+        # Back on the item, the same word is heard.
+        self.assertIn("Controller.put_Bounds", [l.get("call") for l in calls[messages[1] + 1:messages[2] + 1]])
+        run.close_window("Tovrel AcademyWindow")
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_without_the_accelerator_setting_browser_keys_are_swallowed(self):
+        keys = [({"key": 0x53, "ctrl": True}, True),                 # save
+                ({"key": 0x55, "ctrl": True}, True),                 # view source
+                ({"key": 0x7B}, True),                               # developer tools
+                ({"key": 0x49, "ctrl": True, "shift": True}, True),  # developer tools
+                ({"key": 0x43, "ctrl": True}, False),                # copy stays the page's
+                ({"key": 0x50, "ctrl": True}, True)]                 # print: the program's picker instead
+        run = Run(self, debug_lines=True, script={"omit": ["ICoreWebView2Settings3"], "events": [
+            dict(chord, event="AcceleratorKeyPressed") for chord, _ in keys]})
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "AcceleratorKeyPressed"]) == len(keys),
+                   "every key", run=run)
+        pressed = [l for l in run.calls() if l.get("event") == "AcceleratorKeyPressed"]
+        self.assertTrue(all(l["subscribed"] for l in pressed))
+        self.assertEqual([l["handled"] for l in pressed], [handled for _, handled in keys])
+        answer_printer_picker("escape", lambda: run.calls()[-6:])
+        wait_until(lambda: run.first("call", "WebView.PostWebMessageAsJson"), "the print answer", run=run)
+        self.assertEqual(run.first("call", "WebView.PostWebMessageAsJson")["json"], PRINT_CANCELLED)
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_a_message_above_the_limit_is_not_read(self):
+        large = {"type": "requestPrint", "padding": "x" * 70000}
+        run = Run(self, debug_lines=True, script={"events": [
+            {"event": "WebMessageReceived", "message": large},
+            {"event": "WebMessageReceived", "message": "btn_reload"}]})
+        wait_until(lambda: run.first("call", "WebView.Reload"), "the reload after the large message", run=run)
+        time.sleep(1)  # debug lines written inside the handler
+        self.assertEqual(debug_count(run, "Print requested by the page"), 0)
+        self.assertEqual(debug_count(run, "Page message ignored: longer than the bridge reads"), 1)
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_repeated_print_requests_while_the_picker_is_open_change_nothing(self):
+        # Each request is queued before the one before it is handled, so the
+        # picker's own message loop delivers the repeats.
+        run = Run(self, debug_lines=True, script={"events": [
+            {"event": "WebMessageReceived", "message": "requestPrint", "overlapNext": True},
+            {"event": "WebMessageReceived", "message": "requestPrint", "overlapNext": True},
+            {"event": "WebMessageReceived", "message": "requestPrint"}]})
+        wait_until(lambda: debug_count(run, "Print request ignored: the printer picker is open") == 2,
+                   "the repeats ignored", run=run)
+        answer_printer_picker("escape", lambda: run.calls()[-6:])
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "WebMessageReceived"]) == 3,
+                   "every request handled", run=run)
+        with tempfile.TemporaryFile() as out:  # no second picker is left open
+            second = subprocess.run(["wine", str(WIN_PROBE), "picker", "escape", "3000"], env=wine_env(),
+                                    stdout=out, stderr=subprocess.DEVNULL, timeout=60)
+        self.assertNotEqual(second.returncode, 0, "a second printer picker was open")
+        self.assertEqual([l["json"] for l in run.calls() if l.get("call") == "WebView.PostWebMessageAsJson"],
+                         [PRINT_CANCELLED])
+        self.assertEqual(debug_count(run, "Print requested by the page"), 3)
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+
 if __name__ == "__main__":
     enter_private_hosts()
 
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(SOURCE / "tests" / "e2e" / "browser"))
 from harness import Backend  # noqa: E402
-from host_e2e_test import PELLARO_CLI, Run, answer_printer_picker, wine, windows_path  # noqa: E402
+from host_e2e_test import PELLARO_CLI, WIN_PROBE, Run, answer_printer_picker, wine, wine_env, windows_path  # noqa: E402,E501
 
 SCRIPTS_DRIVER = pathlib.Path(os.environ["SCRIPTS_DRIVER"])
 CASES = json.loads((SOURCE / "tests" / "shared" / "browser_cases.json").read_text(encoding="utf-8"))
@@ -150,7 +280,7 @@ class SharedScriptCases(unittest.TestCase):
                     "Settings.put_AreDevToolsEnabled": False, "Settings.put_AreDefaultContextMenusEnabled": False,
                     "Settings.put_IsStatusBarEnabled": False, "Settings.put_IsZoomControlEnabled": False,
                     "Settings.put_AreBrowserAcceleratorKeysEnabled": False,
-                    "Settings.put_HiddenPdfToolbarItems": 0})
+                    "Settings.put_HiddenPdfToolbarItems": 2})  # the viewer's own Print hidden, Save kept
                 first_script = next(i for i, l in enumerate(before)
                                     if l.get("call") == "WebView.AddScriptToExecuteOnDocumentCreated")
                 self.assertTrue(all(not l.get("call", "").startswith("Settings.") for l in before[first_script:]))
@@ -251,7 +381,7 @@ class NavigationAndRequests(unittest.TestCase):
         self.assertFalse(popup["newWindow"])  # kept in the same view
         self.assertIn({"call": "WebView.Navigate", "uri": "https://elsewhere.invalid/popup"}, run.calls())
         states = [l["state"] for l in run.calls() if l.get("event") == "PermissionRequested"]
-        self.assertEqual(states, [1, 1, 1, 0])  # microphone, camera, notifications allowed; geolocation default
+        self.assertEqual(states, [1, 1, 1, 2])  # the item's microphone, camera, notifications; geolocation refused
 
         requests = {l["uri"]: l for l in run.calls() if l.get("event") == "WebResourceRequested"}
         backend = headers_of(requests["https://api.tovrel.localhost/api/app/progress"])
@@ -324,6 +454,136 @@ class NavigationAndRequests(unittest.TestCase):
         self.assertIsNotNone(code, debug[-2000:])
         decoded = wine(PELLARO_CLI, "diag", "decode", code.group(1)).stdout.decode(errors="replace")
         self.assertIn(host, decoded)
+
+
+class HostilePages(unittest.TestCase):
+    """What a hostile page, frame or site could ask of the program, one finding a case."""
+
+    def test_only_web_schemes_navigate_in_windows_frames_new_windows_and_launches(self):
+        refused = ["tovrelapp://www.tovrel.localhost/x", "ms-officecmd://tovrel.localhost/open",
+                   "file://www.tovrel.localhost/share/x.html"]
+        refused_frames = ["filesystem:https://www.tovrel.localhost/temporary/x",
+                          "view-source:https://www.tovrel.localhost/", "edge://settings", "file:///C:/"]
+        allowed_frames = ["https://www.vidshare.localhost/embed/abc123", "about:srcdoc"]
+        events = ([{"event": "NavigationStarting", "uri": uri} for uri in refused] +
+                  [{"event": "FrameNavigationStarting", "uri": uri} for uri in refused_frames + allowed_frames] +
+                  [{"event": "NewWindowRequested", "uri": "ms-officecmd://tovrel.localhost/open"},
+                   {"event": "LaunchingExternalUriScheme", "uri": "ms-officecmd://tovrel.localhost/open",
+                    "origin": BASE},
+                   {"event": "NavigationStarting", "uri": HOME + "next"}])
+        run = Run(self, script={"events": events}, debug_lines=True)  # the home window, which cancels nothing else
+        wait_until(lambda: [l for l in run.calls() if l.get("event") == "NavigationStarting"
+                            and l["uri"] == HOME + "next"], "the last navigation", run=run)
+        starts = {l["uri"]: l["cancel"] for l in run.calls() if l.get("event") == "NavigationStarting"}
+        self.assertEqual({uri: starts.get(uri) for uri in refused + [HOME + "next"]},
+                         dict({uri: True for uri in refused}, **{HOME + "next": False}))
+        frames = {l["uri"]: l["cancel"] for l in run.calls() if l.get("event") == "FrameNavigationStarting"}
+        self.assertEqual(frames, dict({uri: True for uri in refused_frames}, **{uri: False for uri in allowed_frames}))
+        popup = run.first("event", "NewWindowRequested")
+        self.assertTrue(popup["handled"])
+        self.assertFalse([l for l in run.calls() if l.get("call") == "WebView.Navigate" and "officecmd" in l["uri"]])
+        launch = run.first("event", "LaunchingExternalUriScheme")
+        self.assertEqual((launch["subscribed"], launch["cancel"]), (True, True))
+        self.assertIn("Navigation refused: scheme tovrelapp is not loaded", run.debug.read_text(errors="replace"))
+        # With the accelerator-key setting present, the key fallback stays out of the way.
+        self.assertIsNone(run.first("call", "Controller.add_AcceleratorKeyPressed"))
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_camera_microphone_and_notifications_by_origin(self):
+        cases = [("https://media.example.invalid", 2, 1),   # the item's own site
+                 ("https://room.meet.localhost", 1, 1),     # the meeting service
+                 ("https://api.tovrel.localhost", 4, 1),    # the academy's backend
+                 ("https://attacker.cloudfront.net", 2, 2),  # a CDN anyone can publish on
+                 ("https://third-party.invalid", 1, 2),
+                 ("https://third-party.invalid", 4, 2),
+                 ("https://media.example.invalid", 3, 2)]   # geolocation: refused, never a prompt
+        run = Run(self, argument=seal(DIRECT), script={"events": [
+            {"event": "PermissionRequested", "uri": origin, "kind": kind} for origin, kind, _ in cases]})
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "PermissionRequested"]) == len(cases),
+                   "every permission request", run=run)
+        answered = [(l["uri"], l["kind"], l["state"]) for l in run.calls() if l.get("event") == "PermissionRequested"]
+        self.assertEqual(answered, cases)
+        run.close_window("Tovrel AcademyWindow")
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_bridge_ignores_pages_on_hosts_the_player_may_only_visit(self):
+        fake = "https://attacker.cloudfront.net/fake.html"
+        run = Run(self, argument=seal(DIRECT), debug_lines=True, script={"events": [
+            {"event": "NavigationStarting", "uri": fake},
+            {"event": "WebMessageReceived", "message": "toggleFullscreen"},
+            {"event": "WebMessageReceived", "message": "requestPrint"},
+            {"event": "NavigationStarting", "uri": DIRECT + "#again"},
+            {"event": "WebMessageReceived", "message": "toggleFullscreen"}]})
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "WebMessageReceived"]) == 3,
+                   "three messages", run=run)
+        time.sleep(1)  # debug lines written inside the last handler
+        calls = run.calls()
+        messages = [i for i, l in enumerate(calls) if l.get("event") == "WebMessageReceived"]
+        landed = next(i for i, l in enumerate(calls) if l.get("event") == "NavigationStarting" and l["uri"] == fake)
+        self.assertFalse(calls[landed]["cancel"])  # navigation there stays allowed
+        untrusted = [l.get("call") for l in calls[landed:messages[1] + 1]]
+        self.assertNotIn("Controller.put_Bounds", untrusted)
+        self.assertEqual(debug_count(run, "Page message ignored: the top document is not trusted"), 2)
+        self.assertEqual(debug_count(run, "Print requested by the page"), 0)
+        # Back on the item, the same word is heard.
+        self.assertIn("Controller.put_Bounds", [l.get("call") for l in calls[messages[1] + 1:messages[2] + 1]])
+        run.close_window("Tovrel AcademyWindow")
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_without_the_accelerator_setting_browser_keys_are_swallowed(self):
+        keys = [({"key": 0x53, "ctrl": True}, True),                 # save
+                ({"key": 0x55, "ctrl": True}, True),                 # view source
+                ({"key": 0x7B}, True),                               # developer tools
+                ({"key": 0x49, "ctrl": True, "shift": True}, True),  # developer tools
+                ({"key": 0x43, "ctrl": True}, False),                # copy stays the page's
+                ({"key": 0x50, "ctrl": True}, True)]                 # print: the program's picker instead
+        run = Run(self, debug_lines=True, script={"omit": ["ICoreWebView2Settings3"], "events": [
+            dict(chord, event="AcceleratorKeyPressed") for chord, _ in keys]})
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "AcceleratorKeyPressed"]) == len(keys),
+                   "every key", run=run)
+        pressed = [l for l in run.calls() if l.get("event") == "AcceleratorKeyPressed"]
+        self.assertTrue(all(l["subscribed"] for l in pressed))
+        self.assertEqual([l["handled"] for l in pressed], [handled for _, handled in keys])
+        answer_printer_picker("escape", lambda: run.calls()[-6:])
+        wait_until(lambda: run.first("call", "WebView.PostWebMessageAsJson"), "the print answer", run=run)
+        self.assertEqual(run.first("call", "WebView.PostWebMessageAsJson")["json"], PRINT_CANCELLED)
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_a_message_above_the_limit_is_not_read(self):
+        large = {"type": "requestPrint", "padding": "x" * 70000}
+        run = Run(self, debug_lines=True, script={"events": [
+            {"event": "WebMessageReceived", "message": large},
+            {"event": "WebMessageReceived", "message": "btn_reload"}]})
+        wait_until(lambda: run.first("call", "WebView.Reload"), "the reload after the large message", run=run)
+        time.sleep(1)  # debug lines written inside the handler
+        self.assertEqual(debug_count(run, "Print requested by the page"), 0)
+        self.assertEqual(debug_count(run, "Page message ignored: longer than the bridge reads"), 1)
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
+    def test_repeated_print_requests_while_the_picker_is_open_change_nothing(self):
+        # Each request is queued before the one before it is handled, so the
+        # picker's own message loop delivers the repeats.
+        run = Run(self, debug_lines=True, script={"events": [
+            {"event": "WebMessageReceived", "message": "requestPrint", "overlapNext": True},
+            {"event": "WebMessageReceived", "message": "requestPrint", "overlapNext": True},
+            {"event": "WebMessageReceived", "message": "requestPrint"}]})
+        wait_until(lambda: debug_count(run, "Print request ignored: the printer picker is open") == 2,
+                   "the repeats ignored", run=run)
+        answer_printer_picker("escape", lambda: run.calls()[-6:])
+        wait_until(lambda: len([l for l in run.calls() if l.get("event") == "WebMessageReceived"]) == 3,
+                   "every request handled", run=run)
+        with tempfile.TemporaryFile() as out:  # no second picker is left open
+            second = subprocess.run(["wine", str(WIN_PROBE), "picker", "escape", "3000"], env=wine_env(),
+                                    stdout=out, stderr=subprocess.DEVNULL, timeout=60)
+        self.assertNotEqual(second.returncode, 0, "a second printer picker was open")
+        self.assertEqual([l["json"] for l in run.calls() if l.get("call") == "WebView.PostWebMessageAsJson"],
+                         [PRINT_CANCELLED])
+        self.assertEqual(debug_count(run, "Print requested by the page"), 3)
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
 
 
 if __name__ == "__main__":

@@ -25,6 +25,9 @@ std::wstring Widen(const char* text) { return std::wstring(text, text + std::str
 const std::wstring kRuntime = L"Z:" + Widen(PELLARO_FAKE_RUNTIME_DIR);
 const std::wstring kRuntimeVersion = Widen(PELLARO_FAKE_RUNTIME_VERSION);
 const std::wstring kNoExportLibrary = L"Z:" + Widen(PELLARO_FAKE_NO_EXPORT_DLL);
+const std::wstring kNeedsDependencyLibrary = L"Z:" + Widen(PELLARO_NEEDS_DEPENDENCY_DLL);
+const std::wstring kPlantedDependency = L"Z:" + Widen(PELLARO_PLANTED_DEPENDENCY_DLL);
+constexpr wchar_t kPlantedDependencyName[] = L"pellaro_planted_dependency.dll";
 
 std::wstring TempFolder(const std::wstring& name) {
     wchar_t base[MAX_PATH];
@@ -204,6 +207,41 @@ TEST_F(LoaderTest, RefusesWithExactCodes) {
     LPWSTR version = nullptr;
     EXPECT_EQ(GetAvailableCoreWebView2BrowserVersionString((folder_ + L"\\case1").c_str(), &version), pellaro::kNoRuntime);
     EXPECT_EQ(version, nullptr);
+}
+
+// The client library's own imports come from its folder or the system folder,
+// never from the current folder or PATH, where anyone could leave a library.
+TEST_F(LoaderTest, ClientLibraryDependenciesComeOnlyFromItsFolderAndTheSystem) {
+    const std::wstring runtime = folder_ + L"\\WebView2Runtime";
+    PutRuntime(runtime, true, kNeedsDependencyLibrary);
+    const std::wstring besideLibrary = runtime + L"\\EBWebView\\x64\\" + kPlantedDependencyName;
+    DeleteFileW(besideLibrary.c_str());  // a folder an earlier run left behind
+    const std::wstring current = folder_ + L"\\current", onPath = folder_ + L"\\on-path";
+    for (const std::wstring& planted : {current, onPath}) {
+        CreateDirectoryW(planted.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(kPlantedDependency.c_str(), (planted + L"\\" + kPlantedDependencyName).c_str(), FALSE));
+    }
+    wchar_t savedCurrent[MAX_PATH] = {}, savedPath[32767] = {};
+    GetCurrentDirectoryW(MAX_PATH, savedCurrent);
+    GetEnvironmentVariableW(L"PATH", savedPath, 32767);
+    ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
+    SetEnvironmentVariableW(L"PATH", (onPath + L";" + savedPath).c_str());
+
+    HRESULT completed = E_PENDING;
+    ComPtr<ICoreWebView2Environment> environment;
+    const HRESULT planted = Create(runtime.c_str(), completed, environment);
+    const bool plantedLoaded = GetModuleHandleW(kPlantedDependencyName) != nullptr;
+
+    SetCurrentDirectoryW(savedCurrent);
+    SetEnvironmentVariableW(L"PATH", savedPath);
+    EXPECT_EQ(planted, HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+    EXPECT_FALSE(plantedLoaded);
+
+    // Beside the client library, the same library is found: the library loads
+    // (and, lacking the creation function, is refused for that).
+    ASSERT_TRUE(CopyFileW(kPlantedDependency.c_str(), besideLibrary.c_str(), FALSE));
+    EXPECT_EQ(Create(runtime.c_str(), completed, environment), pellaro::kMissingRuntimeExport);
+    EXPECT_EQ(completed, E_PENDING);
 }
 
 TEST_F(LoaderTest, RuntimeFailuresReachTheCaller) {
