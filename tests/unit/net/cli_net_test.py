@@ -37,7 +37,8 @@ for host, chain in (("intercept", "well-formed"), ("forged", "malformed"), ("wro
     check(rc == 1 and "chain: " + chain in out and "verdict: fail" in out, "%s refused:\n%s" % (host, out))
 
 rc, out = run("pins", "https://localhost:1/")
-check("error: curl connect failed: 7" in out and "entry: none" in out, "closed port:\n" + out)
+check(rc == 1 and "error: curl connect failed: 7" in out and "entry: none" in out,
+      "closed port, exit code %d:\n%s" % (rc, out))
 
 ctx = ssl._create_unverified_context()
 def answer(name):
@@ -48,12 +49,14 @@ def answer(name):
 try:
     answer("required")
     rc, out = run("version-check", "https://api.tovrel.localhost:%s/" % port)
-    check(out.splitlines() == ["hasUpdate: true", "isRequired: true",
-                               "link: https://www.tovrel.localhost/download/pellaro-setup.exe"], "required:\n" + out)
+    check(rc == 0 and out.splitlines() == ["hasUpdate: true", "isRequired: true",
+                                           "link: https://www.tovrel.localhost/download/pellaro-setup.exe"],
+          "required, exit code %d:\n%s" % (rc, out))
 finally:
     answer("current")
 rc, out = run("version-check", "https://api.tovrel.localhost:%s" % port)
-check(out.splitlines()[:2] == ["hasUpdate: false", "isRequired: false"], "current:\n" + out)
+check(rc == 0 and out.splitlines()[:2] == ["hasUpdate: false", "isRequired: false"],
+      "current, exit code %d:\n%s" % (rc, out))
 
 for failure in failures:
     print("FAIL:", failure)
