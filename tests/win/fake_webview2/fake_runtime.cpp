@@ -90,7 +90,7 @@ struct EventList {
 
 // ---- Headers, requests, responses, print settings ---------------------------
 
-struct Headers : ICoreWebView2HttpRequestHeaders {
+struct Headers final : ICoreWebView2HttpRequestHeaders {
     FAKE_REFCOUNT("")
     std::vector<std::pair<std::wstring, std::wstring>> entries;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -143,7 +143,7 @@ void SetHeaders(Headers* headers, const Json& list) {
             headers->SetHeader(Wide(pair[0].get<std::string>()).c_str(), Wide(pair[1].get<std::string>()).c_str());
 }
 
-struct Request : ICoreWebView2WebResourceRequest {
+struct Request final : ICoreWebView2WebResourceRequest {
     FAKE_REFCOUNT("")
     std::wstring uri, method = L"GET";
     ComPtr<Headers> headers{new Headers};
@@ -168,7 +168,7 @@ struct Request : ICoreWebView2WebResourceRequest {
     }
 };
 
-struct Response : ICoreWebView2WebResourceResponse {
+struct Response final : ICoreWebView2WebResourceResponse {
     FAKE_REFCOUNT("")
     int status = 200;
     std::wstring reason;
@@ -190,7 +190,7 @@ struct Response : ICoreWebView2WebResourceResponse {
 // with the script's "printErrorCode" (hex) and "printStatus", after
 // "printDelayMs"; a "Print" failure refuses the job without completing it.
 
-struct PrintSettings : ICoreWebView2PrintSettings2 {
+struct PrintSettings final : ICoreWebView2PrintSettings2 {
     FAKE_REFCOUNT("PrintSettings")
     std::wstring printerName;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -227,7 +227,7 @@ struct PrintSettings : ICoreWebView2PrintSettings2 {
         return E_NOINTERFACE;                                                \
     }
 
-struct NavigationStartingArgs : ICoreWebView2NavigationStartingEventArgs {
+struct NavigationStartingArgs final : ICoreWebView2NavigationStartingEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2NavigationStartingEventArgs)
     std::wstring uri;
@@ -248,7 +248,7 @@ struct NavigationStartingArgs : ICoreWebView2NavigationStartingEventArgs {
     HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { *value = id; return S_OK; }
 };
 
-struct NavigationCompletedArgs : ICoreWebView2NavigationCompletedEventArgs {
+struct NavigationCompletedArgs final : ICoreWebView2NavigationCompletedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2NavigationCompletedEventArgs)
     BOOL success = TRUE;
@@ -262,7 +262,7 @@ struct NavigationCompletedArgs : ICoreWebView2NavigationCompletedEventArgs {
     HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { *value = id; return S_OK; }
 };
 
-struct NewWindowArgs : ICoreWebView2NewWindowRequestedEventArgs {
+struct NewWindowArgs final : ICoreWebView2NewWindowRequestedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2NewWindowRequestedEventArgs)
     std::wstring uri;
@@ -280,7 +280,7 @@ struct NewWindowArgs : ICoreWebView2NewWindowRequestedEventArgs {
     HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { *value = userInitiated; return S_OK; }
 };
 
-struct PermissionArgs : ICoreWebView2PermissionRequestedEventArgs {
+struct PermissionArgs final : ICoreWebView2PermissionRequestedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2PermissionRequestedEventArgs)
     std::wstring uri;
@@ -299,7 +299,7 @@ struct PermissionArgs : ICoreWebView2PermissionRequestedEventArgs {
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE value) override { state = value; return S_OK; }
 };
 
-struct WebMessageArgs : ICoreWebView2WebMessageReceivedEventArgs {
+struct WebMessageArgs final : ICoreWebView2WebMessageReceivedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2WebMessageReceivedEventArgs)
     std::wstring source, json;
@@ -317,7 +317,7 @@ struct WebMessageArgs : ICoreWebView2WebMessageReceivedEventArgs {
     }
 };
 
-struct ResourceArgs : ICoreWebView2WebResourceRequestedEventArgs {
+struct ResourceArgs final : ICoreWebView2WebResourceRequestedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2WebResourceRequestedEventArgs)
     ComPtr<Request> request{new Request};
@@ -344,7 +344,7 @@ struct ResourceArgs : ICoreWebView2WebResourceRequestedEventArgs {
     }
 };
 
-struct ExitArgs : ICoreWebView2BrowserProcessExitedEventArgs {
+struct ExitArgs final : ICoreWebView2BrowserProcessExitedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2BrowserProcessExitedEventArgs)
     UINT32 pid = 0;
@@ -373,7 +373,8 @@ struct BrowserProcess {
         quit = CreateEventW(&inherit, TRUE, FALSE, nullptr);
         std::wstring command = L"\"" + exe + L"\" --pellaro-fake-browser=" +
                                std::to_wstring(reinterpret_cast<std::uintptr_t>(quit));
-        STARTUPINFOW si{sizeof(si)};
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
         if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
             CloseHandle(pi.hThread);
@@ -393,7 +394,7 @@ struct BrowserProcess {
 
 // ---- Settings ----------------------------------------------------------------
 
-struct Settings : ICoreWebView2Settings7 {
+struct Settings final : ICoreWebView2Settings7 {
     FAKE_REFCOUNT("")
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (riid == IID_IUnknown || riid == IID_ICoreWebView2Settings ||
@@ -462,7 +463,7 @@ struct Environment;
 // The web view reaches its environment only to report a scripted browser exit.
 Environment* g_lastEnvironment = nullptr;
 
-struct WebView : ICoreWebView2_22 {
+struct WebView final : ICoreWebView2_22 {
     FAKE_REFCOUNT("WebView")
     HWND view = nullptr;
     DWORD browserPid = 0;
@@ -781,7 +782,7 @@ LRESULT CALLBACK ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-struct Controller : ICoreWebView2Controller4 {
+struct Controller final : ICoreWebView2Controller4 {
     FAKE_REFCOUNT("Controller")
     HWND parent = nullptr;
     HWND view = nullptr;
@@ -865,7 +866,7 @@ struct Controller : ICoreWebView2Controller4 {
 
 // ---- The environment ----------------------------------------------------------------
 
-struct Environment : ICoreWebView2Environment6 {
+struct Environment final : ICoreWebView2Environment6 {
     FAKE_REFCOUNT("Environment")
     ~Environment() {
         if (g_lastEnvironment == this) g_lastEnvironment = nullptr;
