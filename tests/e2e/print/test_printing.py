@@ -102,6 +102,17 @@ class PrintDriver:
             if line.startswith(prefix):
                 return line[len(prefix):]
 
+    def said(self):
+        """Its exit status and last lines so far, for a failure message."""
+        while True:
+            try:
+                line = self.lines.get_nowait()
+            except queue.Empty:
+                break
+            if line is not None:
+                self.seen.append(line)
+        return "exit status %s; last lines %s" % (self.process.poll(), self.seen[-30:])
+
     def request(self, test):
         """The driver makes its requests itself, one after the other."""
 
@@ -230,8 +241,7 @@ class PrintingTest(unittest.TestCase):
     def start_player(self):
         player = PlayerRun(self.env())
         self.addCleanup(player.finish)
-        self.assertTrue(wait_until(lambda: self.find_player_window(player), "the player's window", TIMEOUT),
-                        "the player showed no window")
+        wait_until(lambda: self.find_player_window(player), "the player's window", TIMEOUT, seen=player.said)
         if PLAYER_READY:
             PLAYER_READY(self, player)
         return player
