@@ -17,7 +17,7 @@ packages=(
   # Windows edition, tested under Wine
   g++-mingw-w64-x86-64-posix wine wine64
   # running windows, printers and screenshots without a display
-  xvfb xauth xdotool x11-utils xclip imagemagick xdg-utils
+  xvfb xauth xdotool x11-utils xclip imagemagick xdg-utils libglib2.0-bin
   cups cups-client cups-bsd poppler-utils
   # an NSS database in the test run's own HOME, so the engine trusts the test root
   libnss3-tools

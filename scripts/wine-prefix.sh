@@ -18,3 +18,8 @@ if ! grep -q '"Version"="win10"' "$prefix/user.reg" 2>/dev/null; then
   wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1 || true
   settle
 fi
+# Every step above tolerates Wine's noise; what counts is the prefix it left.
+if [ ! -f "$prefix/system.reg" ] || ! grep -q '"Version"="win10"' "$prefix/user.reg" 2>/dev/null; then
+  echo "wine-prefix.sh: no usable prefix in $prefix (no registry, or not set to Windows 10)" >&2
+  exit 1
+fi

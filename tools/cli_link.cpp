@@ -74,8 +74,10 @@ int Seal(const Args& args) {
     std::string key = KeyFor(options);
     try {
         std::string link = ToUtf8(App().schemeName) + ":";
-        for (std::size_t i = 0; i < 3; ++i)
-            link += (i ? ":" : "") + SealLinkField(options.positional[i], key, options.withMac);
+        for (std::size_t i = 0; i < 3; ++i) {
+            if (i) link += ':';
+            link += SealLinkField(options.positional[i], key, options.withMac);
+        }
         SecureWipe(key);
         std::cout << link << "\n";
         return kExitDone;

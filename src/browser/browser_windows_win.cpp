@@ -33,7 +33,7 @@ std::function<void()> g_closeSplash;
 bool g_playerShown = false;
 bool g_playerFullscreen = false;
 bool g_homeFullscreen = false;
-WINDOWPLACEMENT g_homePlacement{sizeof(WINDOWPLACEMENT)};
+WINDOWPLACEMENT g_homePlacement{};  // its length is set before each use
 
 void CloseTheSplash() {
     if (g_closeSplash) g_closeSplash();
@@ -60,7 +60,8 @@ void ToggleHomeFullscreen(HWND window) {
         g_homeFullscreen = false;
         return;
     }
-    MONITORINFO monitor{sizeof(monitor)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
     g_homePlacement.length = sizeof(g_homePlacement);
     if (!GetWindowPlacement(window, &g_homePlacement) ||
         !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
@@ -83,7 +84,8 @@ void TogglePlayerFullscreen() {
         return;
     }
     SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
-    MONITORINFO monitor{sizeof(monitor)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& r = monitor.rcMonitor;
     SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);

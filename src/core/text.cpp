@@ -122,11 +122,23 @@ std::string LowerAscii(std::string_view text) {
     return out;
 }
 
-std::size_t Utf16Length(std::wstring_view text) {
-    if constexpr (sizeof(wchar_t) == 2) return text.size();
-    std::size_t n = 0;
-    for (wchar_t c : text) n += static_cast<char32_t>(c) >= 0x10000 ? 2 : 1;
-    return n;
+namespace {
+
+// A template, so that the branch for the other width of wchar_t is never
+// compiled (its comparison would always be false with 16-bit units).
+template <typename Char>
+std::size_t CountUtf16Units(std::basic_string_view<Char> text) {
+    if constexpr (sizeof(Char) == 2) {
+        return text.size();
+    } else {
+        std::size_t n = 0;
+        for (Char c : text) n += static_cast<char32_t>(c) >= 0x10000 ? 2 : 1;
+        return n;
+    }
 }
+
+}  // namespace
+
+std::size_t Utf16Length(std::wstring_view text) { return CountUtf16Units(text); }
 
 }  // namespace pellaro

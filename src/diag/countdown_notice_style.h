@@ -57,8 +57,8 @@ struct Step {
     std::uint32_t fill = 0;           // inside an ellipse or rectangle
     int pen = 0;                      // pen width of a line, ellipse or rectangle
     Font font = kLineFont;
-    TextFormat format;
-    std::wstring text;
+    TextFormat format{};
+    std::wstring text{};
 };
 
 struct Texts {

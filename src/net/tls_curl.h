@@ -16,10 +16,10 @@ struct HandshakeCheck {
     std::wstring host;
     // Decides a presented chain in place of the normal verification; empty:
     // the normal verification decides.
-    std::function<bool(const ServerChain&)> accepts;
+    std::function<bool(const ServerChain&)> accepts{};
     bool checked = false;        // a chain was presented and checked
     bool passed = false;
-    ServerChain chain;
+    ServerChain chain{};
 };
 
 // Ordered chain from what the peer sent, with its pins and its structure checked.

@@ -31,7 +31,7 @@ template <class C, class... Args>
 struct InvokeOf<HRESULT (STDMETHODCALLTYPE C::*)(Args...)> {
     using Function = std::function<HRESULT(Args...)>;
     template <class Interface>
-    struct Handler : Interface {
+    struct Handler final : Interface {
         Handler(const IID& iid, Function function) : iid_(iid), function_(std::move(function)) {}
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
             if (!out) return E_POINTER;
@@ -70,7 +70,7 @@ ComPtr<Interface> MakeHandler(const IID& iid, Function&& function) {
 
 // The environment options the program hands to the loader: the runtime's
 // defaults except what the program sets.
-class EnvironmentOptions : public ICoreWebView2EnvironmentOptions {
+class EnvironmentOptions final : public ICoreWebView2EnvironmentOptions {
 public:
     // The browser version the program is built against.
     static constexpr wchar_t kTargetCompatibleBrowserVersion[] = L"149.0.4022.49";

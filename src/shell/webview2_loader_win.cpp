@@ -121,7 +121,9 @@ extern "C" HRESULT WINAPI CreateCoreWebView2EnvironmentWithOptions(
         const DWORD error = GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
-    auto create = reinterpret_cast<pellaro::CreateInternal>(GetProcAddress(library, pellaro::kCreateExport));
+    // Through void*: FARPROC's own type says nothing of the export's signature.
+    auto create = reinterpret_cast<pellaro::CreateInternal>(
+        reinterpret_cast<void*>(GetProcAddress(library, pellaro::kCreateExport)));
     if (!create) {
         FreeLibrary(library);
         return pellaro::kMissingRuntimeExport;

@@ -31,6 +31,11 @@ class Verdicts(unittest.TestCase):
                                                             "0x7 in CreateWindow ../../src/browser/app_windows_qt.cpp:19")), True),
         ("a frame in no function of our binary", report(leak("Indirect", "0x7f66  (" + TREE + "/build/linux-asan/tovrelapp+0x258ecb3)")), False),
         ("a system header's inline code", report(leak("Indirect", "0x9 in std::vector<int>::push_back /usr/include/c++/12/bits/stl_vector.h:1287")), False),
+        ("the engine's own leak", report(leak("Direct", "0x3  (/usr/lib/x86_64-linux-gnu/libQt6WebEngineCore.so.6+0x5)",
+                                              "0x4 in Start " + TREE + "/src/browser/x.cpp:9")), False),
+        ("our leak in a callback the engine calls", report(
+            leak("Direct", "0x4 in Filter::interceptRequest " + TREE + "/src/browser/x.cpp:9",
+                 "0x3  (/usr/lib/x86_64-linux-gnu/libQt6WebEngineCore.so.6+0x5)")), True),
         ("an address error", "==p==1==ERROR: AddressSanitizer: heap-use-after-free on address 0x1\n", True),
         ("undefined behaviour", "x.cpp:3:5: runtime error: signed integer overflow\n", True),
     ]

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
@@ -20,11 +21,11 @@
 #include "browser/app_windows.h"
 #include "browser/browser_services.h"
 #include "browser/browser_windows.h"
-#include "browser/message_bridge.h"
 #include "browser/page_scripts.h"
 #include "core/build_constants.h"
 #include "core/text.h"
 #include "links/player_page.h"
+#include "platform/debug_log.h"
 
 namespace pellaro {
 namespace {
@@ -142,40 +143,116 @@ TEST_F(SharedCases, EachWindowCarriesTheSharedScriptsAndShowsItsFirstPage) {
     }
 }
 
+// What the window shows of itself: its page's address and history, how many
+// loads began (a reload is one more with the same address and history), how
+// often the window was shown and whether it is, full screen or not; and how
+// many prints and page-loaded lines the program's own wiring saw.
+struct WindowState {
+    QUrl address;
+    int historyIndex = 0, historyCount = 0, loads = 0, shows = 0, prints = 0, pageLoadedLines = 0;
+    bool visible = false, fullscreen = false;
+};
+
+class ShowCounter : public QObject {
+public:
+    using QObject::QObject;
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) ++shows;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 TEST_F(SharedCases, EachMessageDoesItsWindowsAction) {
+    int pageLoadedLines = 0;
+    SetDebugSink([&](std::string_view line) {
+        if (line == "Player page loaded") ++pageLoadedLines;
+    });
     ContentDescriptor content;
     content.contentType = L"embed";
     content.contentUrl = L"https://www.tovrel.localhost/content/lesson.html";
+    const QUrl home(QString::fromStdWString(WideConstant(ConstantKey::homeAddress)));
     for (const std::string window : {"home", "player"}) {
         SCOPED_TRACE(window);
         WebView::WebViewHost* host = Open(window, content);
         ASSERT_NE(host, nullptr);
+        QWebEnginePage* page = static_cast<QWebEngineView*>(host->NativeBrowser())->page();
+        AppWindow* frame = Window(window);
+        ShowCounter showCounter;
+        frame->installEventFilter(&showCounter);
+        int loads = 0;
+        QObject::connect(page, &QWebEnginePage::loadStarted, [&] { ++loads; });
+        const auto observe = [&] {
+            return WindowState{page->url(), page->history()->currentItemIndex(), page->history()->count(), loads,
+                               showCounter.shows, prints_, pageLoadedLines, frame->isVisible(),
+                               frame->isFullScreen()};
+        };
         // Pages are heard once the window has a committed top document.
         ASSERT_TRUE(QTest::qWaitFor([&] { return !host->TopDocument().address.empty() || host->TopDocument().programPage; },
                                     kDeadlineMs));
+        if (window == "player") {  // the program's own page says it has loaded, once
+            ASSERT_TRUE(QTest::qWaitFor([&] { return pageLoadedLines == 1; }, kDeadlineMs));
+        }
+        int step = 0;
         for (const Json& c : Cases().at("bridge")) {
             if (c.at("window") != window) continue;
             SCOPED_TRACE(c.at("message").dump());
-            const std::wstring text = MessageText(c.at("message"));
             const std::string action = c.at("action");
-            const int printsBefore = prints_;
-            const bool fullscreenBefore = Window(window)->isFullScreen();
-            host->onWebMessage(text);
-            EXPECT_EQ(prints_ - printsBefore, action == "print" ? 1 : 0);
-            EXPECT_EQ(Window(window)->isFullScreen() != fullscreenBefore, action == "toggleFullscreen");
-            // The rest of the actions are told apart by the word tables the window acts on.
-            static const std::map<std::string, HomeAction> home{
-                {"goHome", HomeAction::GoHome}, {"goBack", HomeAction::GoBack}, {"reload", HomeAction::Reload},
-                {"toggleFullscreen", HomeAction::ToggleFullscreen}, {"print", HomeAction::Print},
-                {"none", HomeAction::None}};
-            static const std::map<std::string, PlayerAction> player{
-                {"toggleFullscreen", PlayerAction::ToggleFullscreen}, {"showOnce", PlayerAction::ShowOnce},
-                {"print", PlayerAction::Print}, {"none", PlayerAction::None}};
-            if (window == "home") EXPECT_EQ(HomeMessageAction(text), home.at(action));
-            else EXPECT_EQ(PlayerMessageAction(text), player.at(action));
+            if (window == "home") {  // a page of its own to leave, and one to go back to
+                const QUrl fresh(QStringLiteral("https://www.tovrel.localhost/case-%1").arg(++step));
+                host->Navigate(fresh.toString().toStdWString());
+                ASSERT_TRUE(QTest::qWaitFor([&] { return page->url() == fresh && !page->isLoading(); }, kDeadlineMs));
+            }
+            if (action == "showOnce") frame->hide();  // a second show would be seen
+            const WindowState before = observe();
+            const QUrl previous = page->history()->backItem().url();
+            host->onWebMessage(MessageText(c.at("message")));
+            WindowState expected = before;
+            if (action == "goHome") {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return page->url().matches(home, QUrl::StripTrailingSlash) &&
+                                                         !page->isLoading(); },
+                                            kDeadlineMs));
+                expected.address = page->url();
+                ++expected.historyIndex;
+                ++expected.historyCount;
+                ++expected.loads;
+            } else if (action == "goBack") {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return page->url() == previous && !page->isLoading(); },
+                                            kDeadlineMs));
+                expected.address = previous;
+                --expected.historyIndex;
+                ++expected.loads;
+            } else if (action == "reload") {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return loads > before.loads && !page->isLoading(); }, kDeadlineMs));
+                ++expected.loads;
+            } else if (action == "toggleFullscreen") {
+                expected.fullscreen = !before.fullscreen;
+            } else if (action == "print") {
+                ++expected.prints;
+            } else if (action == "showOnce") {
+                ++expected.pageLoadedLines;  // and the window stays as it was: shown once already
+            }
+            QTest::qWait(500);  // whatever else the message set going would show by now
+            const WindowState after = observe();
+            EXPECT_EQ(after.address, expected.address) << after.address.toString().toStdString();
+            EXPECT_EQ(after.historyIndex, expected.historyIndex);
+            EXPECT_EQ(after.historyCount, expected.historyCount);
+            EXPECT_EQ(after.loads, expected.loads);
+            EXPECT_EQ(after.fullscreen, expected.fullscreen);
+            EXPECT_EQ(after.prints, expected.prints);
+            EXPECT_EQ(after.pageLoadedLines, expected.pageLoadedLines);
+            if (!expected.fullscreen && !before.fullscreen) {  // full screen shows the window
+                EXPECT_EQ(after.visible, expected.visible);
+                EXPECT_EQ(after.shows, expected.shows);
+            }
+            if (action == "showOnce") frame->show();
         }
+        frame->removeEventFilter(&showCounter);
         Close(window);
     }
+    SetDebugSink(nullptr);
 }
 
 }  // namespace

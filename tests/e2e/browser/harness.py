@@ -34,16 +34,20 @@ class Backend:
         self.workdir = workdir
         port_file = os.path.join(workdir, "port")
         self.log_file = os.path.join(workdir, "log.jsonl")
-        self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", str(port), "--port-file", port_file,
-                                      "--log", self.log_file, "--lifetime", str(lifetime)],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        output = os.path.join(workdir, "backend-output.txt")
+        with open(output, "wb") as sink:
+            self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", str(port), "--port-file", port_file,
+                                          "--log", self.log_file, "--lifetime", str(lifetime)],
+                                         stdout=sink, stderr=subprocess.STDOUT)
         try:
             wait_until(lambda: os.path.exists(port_file) or self.proc.poll() is not None, "the backend's port file", 30)
         except WaitTimeout:
             pass
         if not os.path.exists(port_file):
             self.stop()
-            raise RuntimeError("backend did not start")
+            with open(output, "rb") as said:
+                raise RuntimeError("backend did not start (exit status %s): %s" % (
+                    self.proc.returncode, said.read()[-2000:].decode("utf-8", "replace")))
         with open(port_file) as f:
             self.port = int(f.read().strip())
 

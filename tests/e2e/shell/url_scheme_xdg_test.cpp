@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,24 +123,44 @@ TEST_F(XdgSchemeTest, UnwritableFolderFailsSilently) {
     EXPECT_FALSE(fs::exists(home_ / ".config/mimeapps.list"));
 }
 
+// Root reads any file (CI runs as root): there the registration runs in a
+// child process that has become "nobody", which owns the temporary HOME.
 TEST_F(XdgSchemeTest, UnreadableMimeappsListIsLeftAlone) {
     const fs::path mimeapps = home_ / ".config/mimeapps.list";
-    WriteFile(mimeapps, "[Default Applications]\ntext/html=browser.desktop\n");
-    chmod(mimeapps.c_str(), 0200);
-    if (access(mimeapps.c_str(), R_OK) == 0) {
-        chmod(mimeapps.c_str(), 0600);
-        GTEST_SKIP() << "running as a user who reads any file";
+    const std::string text = "[Default Applications]\ntext/html=browser.desktop\n";
+    WriteFile(mimeapps, text);
+    const bool root = geteuid() == 0;
+    const passwd* nobody = getpwnam("nobody");
+    if (root) {
+        ASSERT_NE(nobody, nullptr) << "no user 'nobody' to run as";
+        ASSERT_EQ(lchown(root_.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        for (const auto& entry : fs::recursive_directory_iterator(root_))
+            ASSERT_EQ(lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0) << entry.path();
     }
-    EXPECT_FALSE(RegisterUrlScheme(L"Tovrelapp", L"Pellaro Desktop Player", L"/opt/pellaro"));
+    chmod(mimeapps.c_str(), 0200);
+    enum Outcome { kLeftAlone, kNoUser, kStillReadable, kRegistered };
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (root && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0))
+            _exit(kNoUser);
+        if (access(mimeapps.c_str(), R_OK) == 0) _exit(kStillReadable);
+        _exit(RegisterUrlScheme(L"Tovrelapp", L"Pellaro Desktop Player", L"/opt/pellaro") ? kRegistered : kLeftAlone);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended with status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), kLeftAlone)
+        << "1: could not become nobody, 2: the file stayed readable, 3: the registration went through";
     chmod(mimeapps.c_str(), 0600);
-    EXPECT_EQ(ReadFile(mimeapps), "[Default Applications]\ntext/html=browser.desktop\n");
+    EXPECT_EQ(ReadFile(mimeapps), text);
 }
 
 // The link reaches the registered program as one argument, through the
 // desktop's opener. xdg-open hands scheme links to GLib's launcher on GNOME;
 // its generic fallback splits an Exec path at spaces, whatever the quoting.
 TEST_F(XdgSchemeTest, OpenedLinkArrivesAsOneArgument) {
-    if (CommandOutput("command -v gio") .empty()) GTEST_SKIP() << "gio is not installed";
+    ASSERT_FALSE(CommandOutput("command -v gio").empty()) << "gio is missing (libglib2.0-bin): run scripts/install-deps.sh";
     const fs::path folder = root_ / "stand in";
     const fs::path program = folder / "pellaro stand-in";
     const fs::path result = folder / "arguments.txt";

@@ -56,7 +56,9 @@ TEST(DeviceIdentity, ComputedOncePerProcess) {
     const std::wstring first = DeviceIdentifier();
     EXPECT_EQ(DeviceIdentifier(), first);
     EXPECT_EQ(HardwareIdentifier().empty(), first.empty());
-    if (!first.empty()) EXPECT_EQ(first.size(), 64u);
+    if (!first.empty()) {
+        EXPECT_EQ(first.size(), 64u);
+    }
 }
 
 }  // namespace

@@ -212,7 +212,9 @@ TEST(Startup, CommandLineDecidesRoadAndKey) {
         const bool tookPlayerRoad = std::count(f.calls.begin(), f.calls.end(), "parseSchemeArgs") == 1;
         EXPECT_EQ(tookPlayerRoad, c.link) << ToUtf8(c.raw);
         EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "createInitScreen") == 1, !c.link);
-        if (c.link) EXPECT_EQ(f.parsedLink, c.argument);
+        if (c.link) {
+            EXPECT_EQ(f.parsedLink, c.argument);
+        }
     }
 }
 
@@ -320,7 +322,9 @@ TEST(Startup, UpdatePromptAnswers) {
         EXPECT_EQ(f.opened, c.opened) << c.name;
         EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "createInitScreen"), c.continues ? 1 : 0) << c.name;
         EXPECT_EQ(f.Count("disposeWarmBrowser"), 1) << c.name;
-        if (!c.continues) EXPECT_EQ(f.calls.back(), "disposeWarmBrowser") << c.name;
+        if (!c.continues) {
+            EXPECT_EQ(f.calls.back(), "disposeWarmBrowser") << c.name;
+        }
         EXPECT_TRUE(f.Logged(c.offer.hasUpdate ? "Step 7B: Version check done. hasUpdate=1"
                                                : "Step 7B: Version check done. hasUpdate=0")) << c.name;
         if (!c.offer.hasUpdate) {

@@ -19,6 +19,7 @@ protected:
         [this](const std::wstring& host) { reported.push_back(host); },
         [this] { return device; },
         [this] { return hardware; },
+        {},  // trustPinnedHost: the engine's certificate question, not the filter's
     };
     const std::vector<std::wstring> pairOne = WideConstantList(ConstantKey::identityPairOneNames);
     const std::vector<std::wstring> pairTwo = WideConstantList(ConstantKey::identityPairTwoNames);

@@ -20,7 +20,9 @@ void ExpectSteps(const std::vector<Step>& steps, const std::vector<Expected>& ex
     for (std::size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE("step " + std::to_string(i));
         EXPECT_EQ(steps[i].kind, expected[i].kind);
-        if (expected[i].kind != Kind::icon) EXPECT_EQ(steps[i].colour, expected[i].colour);
+        if (expected[i].kind != Kind::icon) {
+            EXPECT_EQ(steps[i].colour, expected[i].colour);
+        }
         EXPECT_EQ(steps[i].text, expected[i].text);
     }
 }

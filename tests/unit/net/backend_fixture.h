@@ -25,17 +25,6 @@ inline int BackendPort() {
     return port;
 }
 
-// Name of a test host. Under Wine names resolve through the host's resolver,
-// which knows only "localhost": every academy name maps to it there.
-inline std::wstring Host(const std::wstring& linuxName) {
-#ifdef _WIN32
-    (void)linuxName;
-    return L"localhost";
-#else
-    return linuxName;
-#endif
-}
-
 inline std::wstring Url(const std::wstring& host, const std::wstring& path) {
     return L"https://" + host + L":" + std::to_wstring(BackendPort()) + path;
 }

@@ -5,6 +5,7 @@
 #include <set>
 #include <cstdlib>
 
+
 #include "backend_fixture.h"
 #include "platform/device_identity.h"
 #include "net/content_data.h"
@@ -40,12 +41,27 @@ protected:
     std::vector<std::wstring> reported;
 };
 
+#ifdef _WIN32
+constexpr char kUntrustedChainError[] = "WinHttpSendRequest failed: 12157";
+
+// The pre-flight's HEAD / with nothing but what WinHTTP adds itself.
+bool IsBarePreflight(const nlohmann::json& request) {
+    std::set<std::string> names;
+    for (const auto& pair : request.at("headers")) names.insert(LowerAscii(pair.at(0).get<std::string>()));
+    return request.value("method", "") == "HEAD" && request.value("path", "") == "/" &&
+           names == std::set<std::string>{"connection", "host", "user-agent"};
+}
+
+#else
+constexpr char kUntrustedChainError[] = "curl send failed: 60";
+#endif
+
 TEST_F(BackendTest, RedirectIsReturnedUnchangedWithoutASecondRequest) {
     HttpClient client;
     const std::string marker = Marker();
     for (int code : {301, 302}) {
         const std::string target = "https://www.tovrel.localhost/target-" + marker;
-        const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/redirect/" + std::to_wstring(code) +
+        const HttpResponse r = client.Get(Url(L"api.tovrel.localhost", L"/redirect/" + std::to_wstring(code) +
                                                                                 L"?to=" + FromUtf8(target)));
         EXPECT_EQ(r.status, code);
         EXPECT_FALSE(r.ok);
@@ -59,7 +75,7 @@ TEST_F(BackendTest, RedirectIsReturnedUnchangedWithoutASecondRequest) {
 
 TEST_F(BackendTest, ErrorStatusKeepsTheJsonBodyForTheCaller) {
     HttpClient client;
-    const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/status/404"));
+    const HttpResponse r = client.Get(Url(L"api.tovrel.localhost", L"/status/404"));
     EXPECT_EQ(r.status, 404);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.error.empty());
@@ -72,7 +88,7 @@ TEST_F(BackendTest, HeadersGoOutSortedOnceEachWithDeviceHeadersAndNoContentTypeW
     client.SetHeader(L"X-Alpha", L"a");
     client.SetHeader(L"X-Zeta", L"second");
     const std::string marker = Marker();
-    const HttpResponse r = client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo?m=" + FromUtf8(marker)));
+    const HttpResponse r = client.Get(Url(L"api.tovrel.localhost", L"/echo?m=" + FromUtf8(marker)));
     ASSERT_TRUE(r.ok) << r.error;
     const auto requests = RequestsWith(marker);
     ASSERT_EQ(requests.size(), 1u);
@@ -83,16 +99,14 @@ TEST_F(BackendTest, HeadersGoOutSortedOnceEachWithDeviceHeadersAndNoContentTypeW
     EXPECT_EQ(HeaderOf(requests[0], "X-Zeta"), "second");
     EXPECT_EQ(HeaderOf(requests[0], "Content-Type"), "");
     EXPECT_EQ(HeaderOf(requests[0], "Accept"), "");
-#ifndef _WIN32  // under Wine the host is "localhost", not a backend host
     EXPECT_EQ(HeaderOf(requests[0], "X-Device-Id"), ToUtf8(DeviceIdentifier()));
     EXPECT_EQ(HeaderOf(requests[0], "X-Hardware-Id"), ToUtf8(HardwareIdentifier()));
     EXPECT_FALSE(DeviceIdentifier().empty()) << "the identity headers were not exercised";
-#endif
 }
 
 TEST_F(BackendTest, BodyOverTheBoundEndsTheRequestWithAnError) {
     HttpClient client;
-    const HttpResponse r = client.Get(Url(Host(L"www.tovrel.localhost"), L"/big"));
+    const HttpResponse r = client.Get(Url(L"www.tovrel.localhost", L"/big"));
     EXPECT_EQ(r.error, kBodyTooLargeError);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.body.empty());
@@ -108,9 +122,6 @@ TEST_F(BackendTest, UrlThatCannotBeSplitSendsNothing) {
 }
 
 TEST_F(BackendTest, InterceptedPinnedHostIsRefusedBeforeAnyRequestByte) {
-#ifdef _WIN32
-    GTEST_SKIP() << "needs a second SNI name, which Wine cannot resolve";
-#endif
     HttpClient client;
     const std::wstring host = L"intercept.tovrel.localhost";
     const std::string marker = Marker();
@@ -120,16 +131,20 @@ TEST_F(BackendTest, InterceptedPinnedHostIsRefusedBeforeAnyRequestByte) {
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(client.PreflightDone(host));  // tried again next time
     EXPECT_EQ(reported, std::vector<std::wstring>{host});
-    for (const auto& entry : BackendLog())
-        EXPECT_FALSE(entry.value("event", "") == "request" && entry.value("sni", "") == ToUtf8(host))
-            << "a request reached the server: " << entry.dump();
+    for (const auto& entry : BackendLog()) {
+        if (entry.value("event", "") != "request" || entry.value("sni", "") != ToUtf8(host)) continue;
+#ifdef _WIN32
+        // Wine's WinHTTP sends the pre-flight's HEAD / whatever the handshake
+        // check decided (docs/editions.md): it may come, bare.
+        EXPECT_TRUE(IsBarePreflight(entry)) << "more than the bare pre-flight reached the server: " << entry.dump();
+#else
+        ADD_FAILURE() << "a request reached the server: " << entry.dump();
+#endif
+    }
     EXPECT_TRUE(RequestsWith(marker).empty());
 }
 
 TEST_F(BackendTest, ForgedAndWrongHostChainsFailThoughTheirPinsMatch) {
-#ifdef _WIN32
-    GTEST_SKIP() << "needs further SNI names, which Wine cannot resolve";
-#endif
     for (const std::wstring host : {L"forged.tovrel.localhost", L"wronghost.tovrel.localhost"}) {
         HttpClient client;
         const HttpResponse r = client.Get(Url(host, L"/echo"));
@@ -143,7 +158,7 @@ TEST_F(BackendTest, ForgedAndWrongHostChainsFailThoughTheirPinsMatch) {
 
 TEST_F(BackendTest, PinnedHostThatPassesIsPreflightedOnceAndSendsOverOneConnection) {
     HttpClient client;
-    const std::wstring host = Host(L"once.tovrel.localhost");
+    const std::wstring host = L"once.tovrel.localhost";
     const std::string marker = Marker();
     for (int i = 0; i < 3; ++i) {
         const HttpResponse r = client.Get(Url(host, L"/echo?m=" + FromUtf8(marker)));
@@ -151,23 +166,22 @@ TEST_F(BackendTest, PinnedHostThatPassesIsPreflightedOnceAndSendsOverOneConnecti
     }
     EXPECT_TRUE(client.PreflightDone(host));
     EXPECT_EQ(RequestsWith(marker).size(), 3u);
-#ifndef _WIN32
+#ifdef _WIN32
+    // Under Wine the pre-flight's HEAD has a connection of its own (docs/editions.md).
+    EXPECT_EQ(Handshakes("once.tovrel.localhost"), 2);
+#else
     EXPECT_EQ(Handshakes("once.tovrel.localhost"), 1);
+#endif
     int heads = 0;
     for (const auto& entry : BackendLog())
         if (entry.value("event", "") == "request" && entry.value("sni", "") == "once.tovrel.localhost" &&
             entry.value("method", "") == "HEAD")
             ++heads;
     EXPECT_EQ(heads, 1);
-#endif
 }
 
 TEST_F(BackendTest, ChainChangedAfterThePreflightFailsThePostResponseCheck) {
-#ifdef _WIN32
-    GTEST_SKIP() << "switches the chain of an SNI name that Wine cannot resolve";
-#endif
-    HttpClient control;
-    control.DisablePinning();
+    HttpClient control;  // 127.0.0.1 keeps the test chain, which its pins accept
     const std::wstring host = L"switch.tovrel.localhost";
     HttpClient client;
     client.SetHeader(L"Connection", L"close");  // every request on a new connection
@@ -178,37 +192,50 @@ TEST_F(BackendTest, ChainChangedAfterThePreflightFailsThePostResponseCheck) {
     const HttpResponse r = client.Get(Url(host, L"/echo?m=" + FromUtf8(marker)));
     control.Post(Url(L"127.0.0.1", L"/__control/chains"), R"({"switch.tovrel.localhost": "test"})", L"application/json");
     EXPECT_EQ(r.error, PinError(host));
+#ifdef _WIN32
+    // Wine's WinHTTP sends the request whatever the handshake check decided;
+    // its answer is never read (docs/editions.md).
+    EXPECT_EQ(RequestsWith(marker).size(), 1u);
+#else
     EXPECT_TRUE(RequestsWith(marker).empty()) << "a request byte reached the interceptor";
+#endif
     EXPECT_EQ(r.error, "SSL Pin validation FAILED for switch.tovrel.localhost");
     EXPECT_EQ(reported, std::vector<std::wstring>{host});
 }
 
-TEST_F(BackendTest, HostWithoutPinsUsesNormalVerificationAndIsPreflightedOnce) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the private test root is not in Wine's store";
-#else
+// A host without pins goes by the system's verification. With the private
+// root trusted (Linux: PELLARO_TEST_CA_FILE, from SetUp; under Wine: a CTest
+// entry of its own whose CA bundle holds it) the test chain passes.
+TEST_F(BackendTest, HostWithoutPinsIsPreflightedOnceWithTheTestRootTrusted) {
     InstallDefaultPins();
     HttpClient client;
     const std::wstring host = L"vidshare.localhost";
     ASSERT_FALSE(FindPinEntry(host));
-    EXPECT_TRUE(client.Get(Url(host, L"/embed/a")).ok);
+    const HttpResponse first = client.Get(Url(host, L"/embed/a"));
+    EXPECT_TRUE(first.ok) << first.error;
     EXPECT_TRUE(client.PreflightDone(host));
     EXPECT_TRUE(client.Get(Url(host, L"/embed/b")).ok);
-    // Without the private root the system store refuses the test chain.
+}
+
+TEST_F(BackendTest, HostWithoutPinsIsRefusedWithoutTheTestRoot) {
+    InstallDefaultPins();
+#ifndef _WIN32
     unsetenv("PELLARO_TEST_CA_FILE");
+#endif
     HttpClient strict;
     const HttpResponse r = strict.Get(Url(L"www.vidshare.localhost", L"/embed/c"));
-    EXPECT_EQ(r.error, "curl send failed: 60");
+    EXPECT_EQ(r.error, kUntrustedChainError);
     EXPECT_TRUE(strict.PreflightDone(L"www.vidshare.localhost"));
-    HttpClient noPins;  // a pinning-disabled client verifies normally too
+    // A pinning-disabled client verifies normally too; on a host no other
+    // test used (Wine's WinHTTP takes up another client's verified connection).
+    HttpClient noPins;
     noPins.DisablePinning();
-    EXPECT_EQ(noPins.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).error, "curl send failed: 60");
-#endif
+    EXPECT_EQ(noPins.Get(Url(L"tovrel.localhost", L"/echo")).error, kUntrustedChainError);
 }
 
 TEST_F(BackendTest, PreflightThatCannotConnect) {
     // Port 1: nothing listens there.
-    const std::wstring closed = L"https://" + Host(L"api.tovrel.localhost") + L":1/echo";
+    const std::wstring closed = L"https://api.tovrel.localhost:1/echo";
     ReplacePinStore({});
     HttpClient client;
     const HttpResponse unpinned = client.Get(closed);
@@ -217,20 +244,20 @@ TEST_F(BackendTest, PreflightThatCannotConnect) {
 #else
     EXPECT_EQ(unpinned.error, "curl connect failed: 7");
 #endif
-    EXPECT_TRUE(client.PreflightDone(Host(L"api.tovrel.localhost")));
+    EXPECT_TRUE(client.PreflightDone(L"api.tovrel.localhost"));
     InstallDefaultPins();
     ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
     HttpClient pinned;
     const HttpResponse refused = pinned.Get(closed);
-    EXPECT_EQ(refused.error, PreflightPinError(Host(L"api.tovrel.localhost")));
-    EXPECT_FALSE(pinned.PreflightDone(Host(L"api.tovrel.localhost")));
+    EXPECT_EQ(refused.error, PreflightPinError(L"api.tovrel.localhost"));
+    EXPECT_FALSE(pinned.PreflightDone(L"api.tovrel.localhost"));
     EXPECT_TRUE(reported.empty());  // no certificate was read: no notice
 }
 
 TEST_F(BackendTest, ServerThatNeverAnswersEndsInAReceiveError) {
     HttpClient client;
-    ASSERT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);
-    const HttpResponse r = client.Put(Url(Host(L"api.tovrel.localhost"), L"/api/app/content-data?delay=1"),
+    ASSERT_TRUE(client.Get(Url(L"api.tovrel.localhost", L"/echo")).ok);
+    const HttpResponse r = client.Put(Url(L"api.tovrel.localhost", L"/api/app/content-data?delay=1"),
                                       "content_link_id=silent", L"application/x-www-form-urlencoded");
     EXPECT_EQ(r.status, 0);
 #ifdef _WIN32
@@ -241,7 +268,7 @@ TEST_F(BackendTest, ServerThatNeverAnswersEndsInAReceiveError) {
 }
 
 TEST_F(BackendTest, DynamicPinsReplaceTheStoreOrLeaveItUntouched) {
-    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"/api/app/pins?answer=");
+    const std::wstring base = Url(L"api.tovrel.localhost", L"/api/app/pins?answer=");
     const auto before = PinStoreSnapshot();
     for (const wchar_t* answer : {L"not-json", L"not-array", L"bad-scope", L"error", L"bad-utf8"}) {
         EXPECT_FALSE(LoadDynamicPinsFrom(base + answer)) << ToUtf8(answer);
@@ -261,7 +288,7 @@ TEST_F(BackendTest, DynamicPinsReplaceTheStoreOrLeaveItUntouched) {
 }
 
 TEST_F(BackendTest, ContentDataAnswersAndErrors) {
-    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"/");
+    const std::wstring base = Url(L"api.tovrel.localhost", L"/");
     std::string error;
     const auto wrapped = GetContentData(base, "lesson-wrapped", "key", &error);
     const auto plain = GetContentData(base, "lesson-plain", "key", &error);
@@ -282,13 +309,13 @@ TEST_F(BackendTest, ContentDataAnswersAndErrors) {
         EXPECT_EQ(text, c.error) << c.id;
     }
     std::string transport;
-    EXPECT_FALSE(GetContentData(L"https://" + Host(L"api.tovrel.localhost") + L":1", "x", "k", &transport));
+    EXPECT_FALSE(GetContentData(L"https://api.tovrel.localhost:1", "x", "k", &transport));
     EXPECT_FALSE(transport.empty());
 }
 
 TEST_F(BackendTest, ContentDataFormIsPercentEncodedWithItsHeaders) {
     const std::string marker = Marker();
-    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"");
+    const std::wstring base = Url(L"api.tovrel.localhost", L"");
     GetContentData(base, "lesson-plain&x=" + marker, "a b&c", nullptr);
     std::vector<nlohmann::json> puts;
     for (const auto& entry : BackendLog())
@@ -302,11 +329,11 @@ TEST_F(BackendTest, ContentDataFormIsPercentEncodedWithItsHeaders) {
 }
 
 TEST_F(BackendTest, VersionCheckAgainstTheBackend) {
-    const std::wstring base = Url(Host(L"api.tovrel.localhost"), L"/");
+    const std::wstring base = Url(L"api.tovrel.localhost", L"/");
     // The base address gets the version path; the answer is chosen through the control surface.
     const VersionInfo current = CheckVersion(4.12, base);
     EXPECT_FALSE(current.hasUpdate);
-    const std::wstring answers = Url(Host(L"api.tovrel.localhost"), L"/__control/answers");
+    const std::wstring answers = Url(L"api.tovrel.localhost", L"/__control/answers");
     HttpClient pinned;
     ASSERT_TRUE(pinned.Post(answers, R"({"version": "required"})", L"application/json").ok);
     const VersionInfo required = CheckVersion(4.12, base);
@@ -314,30 +341,25 @@ TEST_F(BackendTest, VersionCheckAgainstTheBackend) {
     EXPECT_TRUE(required.hasUpdate);
     EXPECT_TRUE(required.isRequired);
     EXPECT_EQ(required.link, L"https://www.tovrel.localhost/download/pellaro-setup.exe");
-    EXPECT_FALSE(CheckVersion(4.12, L"https://" + Host(L"api.tovrel.localhost") + L":1").hasUpdate);
+    EXPECT_FALSE(CheckVersion(4.12, L"https://api.tovrel.localhost:1").hasUpdate);
     // Invalid UTF-8 in its texts: no update, like any unreadable answer.
-    const HttpResponse badText = pinned.Get(Url(Host(L"api.tovrel.localhost"), L"/api/app/version?answer=bad-utf8"));
+    const HttpResponse badText = pinned.Get(Url(L"api.tovrel.localhost", L"/api/app/version?answer=bad-utf8"));
     ASSERT_TRUE(badText.ok) << badText.error;
     EXPECT_FALSE(DecideVersion(4.12, badText.body).hasUpdate);
 }
 
 TEST_F(BackendTest, CheckHostPinsCachesPassesButNotFailures) {
-    const std::wstring host = Host(L"probe.tovrel.localhost");
+    const std::wstring host = L"probe.tovrel.localhost";
     EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));
-#ifndef _WIN32
     const int after = Handshakes("probe.tovrel.localhost");
     EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));
     EXPECT_EQ(Handshakes("probe.tovrel.localhost"), after);  // answered from the cache
     EXPECT_FALSE(CheckHostPinsOnPort(L"intercept.tovrel.localhost", BackendPort()));
     EXPECT_EQ(reported, std::vector<std::wstring>{L"intercept.tovrel.localhost"});
     EXPECT_TRUE(CheckHostPinsOnPort(L"unpinned.example", BackendPort()));  // no entry: no network
-#endif
 }
 
 TEST_F(BackendTest, OneHandshakePerHostAcrossPinsVersionContentAndPageScript) {
-#ifdef _WIN32
-    GTEST_SKIP() << "counts handshakes per SNI name, which needs names Wine cannot resolve";
-#endif
     const std::wstring host = L"seq.tovrel.localhost";
     const std::wstring base = Url(host, L"");
     ASSERT_TRUE(LoadDynamicPinsFrom(base + L"/api/app/pins"));
@@ -474,11 +496,11 @@ TEST_F(BackendTest, HostileAnswersEndWithTheirErrorInTime) {
     for (const HostileCase& c : kHostileCases) {
         HttpClient client;  // a connection left broken by one case is not reused by the next
         client.SetDeadline(kHostileDeadline);
-        ASSERT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok);  // pre-flight done
+        ASSERT_TRUE(client.Get(Url(L"api.tovrel.localhost", L"/echo")).ok);  // pre-flight done
         const auto start = steady_clock::now();
         // The server gives up dripping after 15 s, long after the client has left.
         const HttpResponse r =
-            client.Get(Url(Host(L"api.tovrel.localhost"), L"/fault/" + FromUtf8(c.fault) + L"?limit=15"));
+            client.Get(Url(L"api.tovrel.localhost", L"/fault/" + FromUtf8(c.fault) + L"?limit=15"));
         const auto took = duration_cast<milliseconds>(steady_clock::now() - start);
         EXPECT_EQ(r.error, c.error) << c.fault;
         EXPECT_LT(took, kHostileDeadline + kMargin) << c.fault;
@@ -492,17 +514,17 @@ TEST_F(BackendTest, HostileAnswersEndWithTheirErrorInTime) {
         }
         // Still usable; but Wine reuses the connection a cut-short answer left
         // behind, so there only the request after next is sure to get through.
-        if (c.cutShort) client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo"));
-        EXPECT_TRUE(client.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).ok) << c.fault;
+        if (c.cutShort) client.Get(Url(L"api.tovrel.localhost", L"/echo"));
+        EXPECT_TRUE(client.Get(Url(L"api.tovrel.localhost", L"/echo")).ok) << c.fault;
     }
 }
 
 // The same answers to the content-data call: an item comes only when the
 // whole answer did; otherwise the call fails with the client's error.
 TEST_F(BackendTest, ContentDataOverHostileAnswersGivesNoPartialItem) {
-    const std::wstring control = Url(Host(L"api.tovrel.localhost"), L"/__control/fault");
+    const std::wstring control = Url(L"api.tovrel.localhost", L"/__control/fault");
     // A host of its own, so that tests running beside this one keep their answers.
-    const std::wstring host = Host(L"faults.tovrel.localhost");
+    const std::wstring host = L"faults.tovrel.localhost";
     const std::string where = R"({"path": "/api/app/content-data", "host": ")" + ToUtf8(host) + "\"";
     HttpClient::Shared().SetDeadline(kHostileDeadline);
 #ifdef _WIN32
@@ -517,7 +539,12 @@ TEST_F(BackendTest, ContentDataOverHostileAnswersGivesNoPartialItem) {
         const auto item = GetContentData(Url(host, L""), "lesson-wrapped", "key", &error);
         EXPECT_EQ(item.has_value(), !*c.error && !c.cutShort) << c.fault;
         EXPECT_EQ(error, c.error) << c.fault;
-        if (item) EXPECT_EQ(item->number, 7) << c.fault;
+        if (item) {
+            EXPECT_EQ(item->number, 7) << c.fault;
+        }
+        // Under Wine the connection a cut-short answer left behind is taken
+        // once more all the same; a request of no account uses it up.
+        if (c.cutShort) HttpClient::Shared().Get(Url(host, L"/echo"));
     }
     HttpClient setter;
     setter.Post(control, where + "}", L"application/json");
@@ -542,7 +569,7 @@ protected:
 #endif
     void Switch(const std::string& body) {
         HttpClient control;
-        ASSERT_TRUE(control.Post(Url(Host(L"api.tovrel.localhost"), L"/__control/chains"), body, L"application/json").ok);
+        ASSERT_TRUE(control.Post(Url(L"api.tovrel.localhost", L"/__control/chains"), body, L"application/json").ok);
     }
     void TearDown() override {
         Stall("test");

@@ -92,7 +92,7 @@ struct EventList {
 
 // ---- Headers, requests, responses, print settings ---------------------------
 
-struct Headers : ICoreWebView2HttpRequestHeaders {
+struct Headers final : ICoreWebView2HttpRequestHeaders {
     FAKE_REFCOUNT("")
     std::vector<std::pair<std::wstring, std::wstring>> entries;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -145,7 +145,7 @@ void SetHeaders(Headers* headers, const Json& list) {
             headers->SetHeader(Wide(pair[0].get<std::string>()).c_str(), Wide(pair[1].get<std::string>()).c_str());
 }
 
-struct Request : ICoreWebView2WebResourceRequest {
+struct Request final : ICoreWebView2WebResourceRequest {
     FAKE_REFCOUNT("")
     std::wstring uri, method = L"GET";
     ComPtr<Headers> headers{new Headers};
@@ -170,7 +170,7 @@ struct Request : ICoreWebView2WebResourceRequest {
     }
 };
 
-struct Response : ICoreWebView2WebResourceResponse {
+struct Response final : ICoreWebView2WebResourceResponse {
     FAKE_REFCOUNT("")
     int status = 200;
     std::wstring reason;
@@ -192,7 +192,7 @@ struct Response : ICoreWebView2WebResourceResponse {
 // with the script's "printErrorCode" (hex) and "printStatus", after
 // "printDelayMs"; a "Print" failure refuses the job without completing it.
 
-struct PrintSettings : ICoreWebView2PrintSettings2 {
+struct PrintSettings final : ICoreWebView2PrintSettings2 {
     FAKE_REFCOUNT("PrintSettings")
     std::wstring printerName;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -229,7 +229,7 @@ struct PrintSettings : ICoreWebView2PrintSettings2 {
         return E_NOINTERFACE;                                                \
     }
 
-struct NavigationStartingArgs : ICoreWebView2NavigationStartingEventArgs {
+struct NavigationStartingArgs final : ICoreWebView2NavigationStartingEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2NavigationStartingEventArgs)
     std::wstring uri;
@@ -250,7 +250,7 @@ struct NavigationStartingArgs : ICoreWebView2NavigationStartingEventArgs {
     HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { *value = id; return S_OK; }
 };
 
-struct NavigationCompletedArgs : ICoreWebView2NavigationCompletedEventArgs {
+struct NavigationCompletedArgs final : ICoreWebView2NavigationCompletedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2NavigationCompletedEventArgs)
     BOOL success = TRUE;
@@ -264,7 +264,7 @@ struct NavigationCompletedArgs : ICoreWebView2NavigationCompletedEventArgs {
     HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { *value = id; return S_OK; }
 };
 
-struct NewWindowArgs : ICoreWebView2NewWindowRequestedEventArgs {
+struct NewWindowArgs final : ICoreWebView2NewWindowRequestedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2NewWindowRequestedEventArgs)
     std::wstring uri;
@@ -282,7 +282,7 @@ struct NewWindowArgs : ICoreWebView2NewWindowRequestedEventArgs {
     HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { *value = userInitiated; return S_OK; }
 };
 
-struct PermissionArgs : ICoreWebView2PermissionRequestedEventArgs {
+struct PermissionArgs final : ICoreWebView2PermissionRequestedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2PermissionRequestedEventArgs)
     std::wstring uri;
@@ -301,7 +301,7 @@ struct PermissionArgs : ICoreWebView2PermissionRequestedEventArgs {
     HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE value) override { state = value; return S_OK; }
 };
 
-struct LaunchArgs : ICoreWebView2LaunchingExternalUriSchemeEventArgs {
+struct LaunchArgs final : ICoreWebView2LaunchingExternalUriSchemeEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2LaunchingExternalUriSchemeEventArgs)
     std::wstring uri, origin;
@@ -313,7 +313,7 @@ struct LaunchArgs : ICoreWebView2LaunchingExternalUriSchemeEventArgs {
     HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override { cancel = value; return S_OK; }
 };
 
-struct KeyArgs : ICoreWebView2AcceleratorKeyPressedEventArgs {
+struct KeyArgs final : ICoreWebView2AcceleratorKeyPressedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2AcceleratorKeyPressedEventArgs)
     int kind = COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN;
@@ -333,7 +333,7 @@ struct KeyArgs : ICoreWebView2AcceleratorKeyPressedEventArgs {
     HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override { handled = value; return S_OK; }
 };
 
-struct WebMessageArgs : ICoreWebView2WebMessageReceivedEventArgs {
+struct WebMessageArgs final : ICoreWebView2WebMessageReceivedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2WebMessageReceivedEventArgs)
     std::wstring source, json;
@@ -351,7 +351,7 @@ struct WebMessageArgs : ICoreWebView2WebMessageReceivedEventArgs {
     }
 };
 
-struct ResourceArgs : ICoreWebView2WebResourceRequestedEventArgs {
+struct ResourceArgs final : ICoreWebView2WebResourceRequestedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2WebResourceRequestedEventArgs)
     ComPtr<Request> request{new Request};
@@ -378,7 +378,7 @@ struct ResourceArgs : ICoreWebView2WebResourceRequestedEventArgs {
     }
 };
 
-struct ExitArgs : ICoreWebView2BrowserProcessExitedEventArgs {
+struct ExitArgs final : ICoreWebView2BrowserProcessExitedEventArgs {
     FAKE_REFCOUNT("")
     FAKE_QI(ICoreWebView2BrowserProcessExitedEventArgs)
     UINT32 pid = 0;
@@ -407,7 +407,8 @@ struct BrowserProcess {
         quit = CreateEventW(&inherit, TRUE, FALSE, nullptr);
         std::wstring command = L"\"" + exe + L"\" --pellaro-fake-browser=" +
                                std::to_wstring(reinterpret_cast<std::uintptr_t>(quit));
-        STARTUPINFOW si{sizeof(si)};
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
         if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
             CloseHandle(pi.hThread);
@@ -427,7 +428,7 @@ struct BrowserProcess {
 
 // ---- Settings ----------------------------------------------------------------
 
-struct Settings : ICoreWebView2Settings7 {
+struct Settings final : ICoreWebView2Settings7 {
     FAKE_REFCOUNT("")
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (riid == IID_IUnknown || riid == IID_ICoreWebView2Settings ||
@@ -496,7 +497,7 @@ struct Environment;
 // The web view reaches its environment only to report a scripted browser exit.
 Environment* g_lastEnvironment = nullptr;
 
-struct WebView : ICoreWebView2_22 {
+struct WebView final : ICoreWebView2_22 {
     FAKE_REFCOUNT("WebView")
     HWND view = nullptr;
     DWORD browserPid = 0;
@@ -880,7 +881,7 @@ LRESULT CALLBACK ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 struct Controller;
 Controller* g_lastController = nullptr;
 
-struct Controller : ICoreWebView2Controller4 {
+struct Controller final : ICoreWebView2Controller4 {
     FAKE_REFCOUNT("Controller")
     Controller() { g_lastController = this; }
     ~Controller() {
@@ -977,7 +978,7 @@ struct Controller : ICoreWebView2Controller4 {
 
 // ---- The environment ----------------------------------------------------------------
 
-struct Environment : ICoreWebView2Environment6 {
+struct Environment final : ICoreWebView2Environment6 {
     FAKE_REFCOUNT("Environment")
     ~Environment() {
         if (g_lastEnvironment == this) g_lastEnvironment = nullptr;

@@ -41,9 +41,12 @@ void PutRuntime(const std::wstring& folder, bool exe, const std::wstring& librar
     CreateDirectoryW(folder.c_str(), nullptr);
     CreateDirectoryW((folder + L"\\EBWebView").c_str(), nullptr);
     CreateDirectoryW((folder + L"\\EBWebView\\x64").c_str(), nullptr);
-    if (exe) ASSERT_TRUE(CopyFileW((kRuntime + L"/msedgewebview2.exe").c_str(), (folder + L"\\msedgewebview2.exe").c_str(), FALSE));
-    if (!library.empty())
+    if (exe) {
+        ASSERT_TRUE(CopyFileW((kRuntime + L"/msedgewebview2.exe").c_str(), (folder + L"\\msedgewebview2.exe").c_str(), FALSE));
+    }
+    if (!library.empty()) {
         ASSERT_TRUE(CopyFileW(library.c_str(), pellaro::ClientLibraryPath(folder).c_str(), FALSE));
+    }
 }
 const std::wstring kRealLibrary = kRuntime + L"/EBWebView/x64/EmbeddedBrowserWebView.dll";
 
@@ -115,7 +118,9 @@ protected:
         options->put_AdditionalBrowserArguments(L"--one --two");
         const std::wstring data = folder_ + L"\\data";
         const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(runtimeFolder, data.c_str(), options.Get(), handler.Get());
-        if (SUCCEEDED(hr)) EXPECT_TRUE(PumpUntil([&] { return done; }));
+        if (SUCCEEDED(hr)) {
+            EXPECT_TRUE(PumpUntil([&] { return done; }));
+        }
         return hr;
     }
     std::wstring folder_, log_, script_;

@@ -64,7 +64,8 @@ std::wstring ListedNames(HWND picker) {
 // A key as the user presses it: to the control that has the focus in the
 // picker's thread, so the dialog's own key handling decides what it means.
 void PressKey(HWND picker, WPARAM key) {
-    GUITHREADINFO info{sizeof(info)};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
     HWND target = picker;
     if (GetGUIThreadInfo(GetWindowThreadProcessId(picker, nullptr), &info) && info.hwndFocus &&
         (info.hwndFocus == picker || IsChild(picker, info.hwndFocus)))
