@@ -7,6 +7,7 @@
 
 #include "backend_fixture.h"
 #include "platform/device_identity.h"
+#include "net/certificate_trust.h"
 #include "net/content_data.h"
 #include "net/pin_validation.h"
 #include "net/version_check.h"
@@ -199,32 +200,42 @@ TEST_F(BackendTest, HostWithoutPinsUsesNormalVerificationAndIsPreflightedOnce) {
     HttpClient strict;
     const HttpResponse r = strict.Get(Url(L"www.vidshare.localhost", L"/embed/c"));
     EXPECT_EQ(r.error, "curl send failed: 60");
-    EXPECT_TRUE(strict.PreflightDone(L"www.vidshare.localhost"));
+    EXPECT_EQ(r.failure, HttpFailure::Transport);
+    EXPECT_FALSE(strict.PreflightDone(L"www.vidshare.localhost"));  // it met no answer: asked again next time
     HttpClient noPins;  // a pinning-disabled client verifies normally too
     noPins.DisablePinning();
     EXPECT_EQ(noPins.Get(Url(Host(L"api.tovrel.localhost"), L"/echo")).error, "curl send failed: 60");
 #endif
 }
 
-TEST_F(BackendTest, PreflightThatCannotConnect) {
-    // Port 1: nothing listens there.
+// Nothing listens: the request ends with the stack's text whether the host is
+// pinned or not. No chain was received, so there is no interception and no
+// notice, and the next request runs the pre-flight again.
+TEST_F(BackendTest, PreflightThatCannotConnectEndsWithTheTransportError) {
     const std::wstring closed = L"https://" + Host(L"api.tovrel.localhost") + L":1/echo";
-    ReplacePinStore({});
-    HttpClient client;
-    const HttpResponse unpinned = client.Get(closed);
 #ifdef _WIN32
-    EXPECT_EQ(unpinned.error, "WinHttpSendRequest failed: 12029");
+    const std::string noConnection = "WinHttpSendRequest failed: 12029";
 #else
-    EXPECT_EQ(unpinned.error, "curl connect failed: 7");
+    const std::string noConnection = "curl connect failed: 7";
 #endif
-    EXPECT_TRUE(client.PreflightDone(Host(L"api.tovrel.localhost")));
-    InstallDefaultPins();
-    ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
-    HttpClient pinned;
-    const HttpResponse refused = pinned.Get(closed);
-    EXPECT_EQ(refused.error, PreflightPinError(Host(L"api.tovrel.localhost")));
-    EXPECT_FALSE(pinned.PreflightDone(Host(L"api.tovrel.localhost")));
-    EXPECT_TRUE(reported.empty());  // no certificate was read: no notice
+    for (const bool pinned : {false, true}) {
+        if (pinned)
+            ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
+        else
+            ReplacePinStore({});
+        HttpClient client;
+        const HttpResponse r = client.Get(closed);
+        EXPECT_EQ(r.error, noConnection) << pinned;
+        EXPECT_EQ(r.failure, HttpFailure::Transport) << pinned;
+        EXPECT_EQ(r.status, 0) << pinned;
+        EXPECT_FALSE(client.PreflightDone(Host(L"api.tovrel.localhost"))) << pinned;
+    }
+    // The pinned host of the backend's own domain, where an interception would be reported.
+    HttpClient client;
+    const HttpResponse r = client.Get(L"https://api.tovrel.localhost:1/echo");
+    EXPECT_EQ(r.failure, HttpFailure::Transport) << r.error;
+    EXPECT_NE(r.error, PreflightPinError(L"api.tovrel.localhost"));
+    EXPECT_TRUE(reported.empty());
 }
 
 TEST_F(BackendTest, ServerThatNeverAnswersEndsInAReceiveError) {
@@ -282,8 +293,13 @@ TEST_F(BackendTest, ContentDataAnswersAndErrors) {
         EXPECT_EQ(text, c.error) << c.id;
     }
     std::string transport;
-    EXPECT_FALSE(GetContentData(L"https://" + Host(L"api.tovrel.localhost") + L":1", "x", "k", &transport));
+    HttpFailure failure = HttpFailure::None;
+    EXPECT_FALSE(GetContentData(L"https://" + Host(L"api.tovrel.localhost") + L":1", "x", "k", &transport, &failure));
     EXPECT_FALSE(transport.empty());
+    EXPECT_EQ(failure, HttpFailure::Transport);
+    std::string message;
+    EXPECT_FALSE(GetContentData(base, "not-found", "key", &message, &failure));
+    EXPECT_EQ(failure, HttpFailure::Status);
 }
 
 TEST_F(BackendTest, ContentDataFormIsPercentEncodedWithItsHeaders) {
@@ -314,7 +330,10 @@ TEST_F(BackendTest, VersionCheckAgainstTheBackend) {
     EXPECT_TRUE(required.hasUpdate);
     EXPECT_TRUE(required.isRequired);
     EXPECT_EQ(required.link, L"https://www.tovrel.localhost/download/pellaro-setup.exe");
-    EXPECT_FALSE(CheckVersion(4.12, L"https://" + Host(L"api.tovrel.localhost") + L":1").hasUpdate);
+    EXPECT_TRUE(current.error.empty()) << current.error;
+    const VersionInfo unreachable = CheckVersion(4.12, L"https://" + Host(L"api.tovrel.localhost") + L":1");
+    EXPECT_FALSE(unreachable.hasUpdate);
+    EXPECT_FALSE(unreachable.error.empty());
     // Invalid UTF-8 in its texts: no update, like any unreadable answer.
     const HttpResponse badText = pinned.Get(Url(Host(L"api.tovrel.localhost"), L"/api/app/version?answer=bad-utf8"));
     ASSERT_TRUE(badText.ok) << badText.error;
@@ -332,6 +351,51 @@ TEST_F(BackendTest, CheckHostPinsCachesPassesButNotFailures) {
     EXPECT_EQ(reported, std::vector<std::wstring>{L"intercept.tovrel.localhost"});
     EXPECT_TRUE(CheckHostPinsOnPort(L"unpinned.example", BackendPort()));  // no entry: no network
 #endif
+}
+
+// A probe that met no chain (nothing listening, a handshake ended at once)
+// gives no verdict: the request is allowed and the next one is probed again,
+// never waved through. Only a pass is remembered.
+class ProbeTest : public BackendTest {
+protected:
+#ifdef _WIN32
+    // Under Wine only addresses name other hosts: the nameless connections change chain.
+    const std::wstring host = L"127.0.0.1";
+    void Serve(const char* chain) {
+        Switch(std::string(R"({"": ")") + chain + R"(", "127.0.0.1": ")" + chain + "\"}");
+    }
+#else
+    const std::wstring host = L"probe-again.tovrel.localhost";
+    void Serve(const char* chain) { Switch(R"({"probe-again.tovrel.localhost": ")" + std::string(chain) + "\"}"); }
+#endif
+    void Switch(const std::string& body) {
+        HttpClient control;
+        ASSERT_TRUE(control.Post(Url(Host(L"api.tovrel.localhost"), L"/__control/chains"), body, L"application/json").ok);
+    }
+    void TearDown() override {
+        Serve("test");
+        BackendTest::TearDown();
+    }
+};
+
+TEST_F(ProbeTest, ProbeWithoutAnAnswerIsAskedAgainNextTime) {
+    ASSERT_TRUE(PinsDecideTrust(host));
+    Serve("interceptor");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, 1));  // nothing listens there: no verdict, allowed
+    EXPECT_FALSE(CheckHostPinsOnPort(host, BackendPort()));  // then reachable: probed, and refused
+    Serve("drop");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));  // no chain: no verdict, allowed
+    Serve("interceptor");
+    EXPECT_FALSE(CheckHostPinsOnPort(host, BackendPort()));
+#ifdef _WIN32
+    EXPECT_TRUE(reported.empty());  // 127.0.0.1 is outside the backend's domain
+#else
+    EXPECT_EQ(reported, (std::vector<std::wstring>{host, host}));  // the two refusals, nothing else
+#endif
+    Serve("test");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));
+    Serve("interceptor");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));  // a pass is remembered
 }
 
 TEST_F(BackendTest, OneHandshakePerHostAcrossPinsVersionContentAndPageScript) {
@@ -413,7 +477,8 @@ TEST_F(BackendTest, HostWithoutPinsUsesTheSystemVerification) {
     HttpClient client;
     const HttpResponse unpinned = client.Get(Url(L"127.0.0.1", L"/echo"));
     EXPECT_EQ(unpinned.error.rfind("WinHttpSendRequest failed: ", 0), 0u) << unpinned.error;
-    EXPECT_TRUE(client.PreflightDone(L"127.0.0.1"));
+    EXPECT_EQ(unpinned.failure, HttpFailure::Transport);
+    EXPECT_FALSE(client.PreflightDone(L"127.0.0.1"));  // it met no answer: asked again next time
     HttpClient noPins;
     noPins.DisablePinning();
     const HttpResponse disabled = noPins.Get(Url(L"localhost", L"/echo"));
