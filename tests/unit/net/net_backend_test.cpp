@@ -10,6 +10,7 @@
 #include "net/certificate_trust.h"
 #include "net/content_data.h"
 #include "net/pin_validation.h"
+#include "net/test_root.h"
 #include "net/version_check.h"
 
 namespace pellaro {
@@ -651,6 +652,31 @@ TEST_F(StallingHandshakeTest, WithTheDefaultDeadlineEndsAtTheConnectTimeOut) {
     const auto took = duration_cast<seconds>(steady_clock::now() - start);
     EXPECT_EQ(r.error, "curl send failed: 28");
     EXPECT_LT(took, seconds(20 + 5));
+}
+#endif
+
+#ifndef _WIN32
+// This build is not a release: the browser engine may trust the reference
+// backend's private root, as the program's own client does, for hosts without
+// pins only; never another root, a leaf for another host, or without the variable.
+TEST(TestRoot, TrustsOnlyItsOwnChainsForHostsWithoutPins) {
+    InstallDefaultPins();
+    setenv("PELLARO_TEST_CA_FILE", (std::string(PELLARO_SOURCE_DIR) + "/tests/backend/certs/test-root.pem").c_str(), 1);
+    const std::vector<std::string> test = ChainDer("test-chain.pem");
+    ASSERT_EQ(test.size(), 3u);
+    EXPECT_TRUE(ChainTrustedByTestRoot(test, L"www.vidshare.localhost"));
+    EXPECT_TRUE(ChainTrustedByTestRoot({test[0], test[1]}, L"meet.localhost"));  // the root from the file
+    EXPECT_TRUE(ChainTrustedByTestRoot(test, L"127.0.0.1"));
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"api.tovrel.localhost"));  // pinned: the pins decide alone
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"other.example"));         // the leaf does not name it
+    EXPECT_FALSE(ChainTrustedByTestRoot({test[0]}, L"www.vidshare.localhost"));  // no way to the root
+    EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("interceptor-chain.pem"), L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("wronghost-chain.pem"), L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("forged-chain.pem"), L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot({"not a certificate"}, L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot({}, L"www.vidshare.localhost"));
+    unsetenv("PELLARO_TEST_CA_FILE");
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"www.vidshare.localhost"));
 }
 #endif
 
