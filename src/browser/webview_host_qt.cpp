@@ -335,6 +335,7 @@ std::vector<std::string> DerChain(const QWebEngineCertificateError& error) {
 // certificate errors, new windows and permissions.
 void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
     QObject::connect(page, &QWebEnginePage::loadFinished, view, [&self](bool ok) {
+        pellaro::DebugLine(std::string("Navigation completed: ") + (ok ? "ok" : "failed"));
         if (self.onNavigationCompleted) self.onNavigationCompleted(ok, ok ? 0 : 1);
     });
     QObject::connect(page, &QWebEnginePage::certificateError, view,
