@@ -46,15 +46,19 @@ HttpResponse Failed(HttpFailure failure, std::string error) {
 }
 
 // How a pre-flight ends the request, if it does. Only a chain that was
-// received and failed its pins is an interception; a pre-flight that could not
-// connect, send or get an answer ends with the stack's own text, like any other
-// request. Either way it is tried again by the next request.
+// received and failed its pins is an interception. A pre-flight that met no
+// chain because it could not connect, send or get an answer ends with the
+// stack's own text, like any other request, and is tried again by the next
+// request. A chain that passed has done the pre-flight's work, whatever the
+// HEAD met afterwards: the request itself tells its own story.
 std::optional<HttpResponse> PreflightFailure(const std::wstring& host, const PreflightAttempt& attempt) {
     if (attempt.deadlinePassed) return Failed(HttpFailure::Deadline, kDeadlineError);
-    if (attempt.refused || (attempt.chain.read && DecidePins(host, attempt.chain) == PinVerdict::Failed)) {
+    const bool chainFailed = attempt.chain.read && DecidePins(host, attempt.chain) == PinVerdict::Failed;
+    if (attempt.refused || chainFailed) {
         ReportPinFailureFor(host);
         return Failed(HttpFailure::Pins, PreflightPinError(host));
     }
+    if (attempt.chain.read) return std::nullopt;
     if (!attempt.error.empty()) return Failed(HttpFailure::Transport, attempt.error);
     // Answered, but no chain could be read: a pinned host fails (without a notice).
     if (DecidePins(host, attempt.chain) == PinVerdict::Failed) return Failed(HttpFailure::Pins, PreflightPinError(host));
