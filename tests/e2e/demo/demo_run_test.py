@@ -8,6 +8,7 @@ usage: demo_run_test.py SOURCE_DIR ITEM   (ITEM "home" runs it without an argume
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -44,14 +45,21 @@ def main():
         env = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env.update(PELLARO_RUN_DIR=os.path.join(folder, "run"), PELLARO_RUN_BUILD="0", LC_ALL="C.UTF-8")
         args = [] if ITEM == "home" else [ITEM]
-        proc = subprocess.run(["bash", os.path.join(SOURCE_DIR, "scripts", "run.sh")] + args, env=env,
-                              capture_output=True, timeout=600)
-        out = proc.stdout.decode("utf-8", "replace")
+        # A session of its own: should the run not end in time, it goes as a
+        # whole, backend included (port 443 is the next test's).
+        proc = subprocess.Popen(["bash", os.path.join(SOURCE_DIR, "scripts", "run.sh")] + args, env=env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
+        try:
+            stdout, stderr = proc.communicate(timeout=400)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)
+            stdout, stderr = proc.communicate()
+        out = stdout.decode("utf-8", "replace")
         run = os.path.join(folder, "run")
         failures = []
         if proc.returncode != 0:
             failures.append("run.sh ended with %d:\n%s\n%s" % (proc.returncode, out,
-                                                                proc.stderr.decode("utf-8", "replace")))
+                                                                stderr.decode("utf-8", "replace")))
         where, lines = EXPECTED[ITEM]
         shown = [line.strip() for line in out.splitlines()]
         for line in lines:
