@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the player and the tests need.
+# --missing: only prints the ones not installed yet (nothing when all are), one a line.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 SUDO=""
@@ -25,6 +26,13 @@ packages=(
   # packages: the Windows installer, the Debian package and their checks
   nsis dpkg-dev file fakeroot lintian desktop-file-utils shared-mime-info bsdutils
 )
+
+if [ "${1:-}" = "--missing" ]; then
+  for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || echo "$package"
+  done
+  exit 0
+fi
 
 if [ "${PELLARO_SKIP_APT:-0}" != 1 ]; then
   $SUDO apt-get update -q

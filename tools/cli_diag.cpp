@@ -37,7 +37,17 @@ bool DecodeConnectionCode(const std::string& code) {
     return false;
 }
 
-int Decode(const std::string& code) {
+// A code as pasted: white space and line breaks (a mail client's wrapping,
+// a stray space) are no part of it.
+std::string WithoutWhiteSpace(const std::string& pasted) {
+    std::string code;
+    for (const char c : pasted)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\v' && c != '\f') code += c;
+    return code;
+}
+
+int Decode(const std::string& pasted) {
+    const std::string code = WithoutWhiteSpace(pasted);
     if (DecodeConnectionCode(code)) return kExitDone;
     const DecodedDiagnosticCode decoded = DecodeDiagnosticCode(code);
     if (!decoded.ok) {
@@ -71,6 +81,7 @@ const CliCommand kDiag("diag", "diag decode CODE | diag encode REASON",
                        "\n"
                        "decode  reads a diagnostic code (as a student copies it from the player's\n"
                        "        dialog) back into its record: ts, utc, mk (device identifier), reason.\n"
+                       "        White space and line breaks in CODE are left out.\n"
                        "        The connection codes SSL_<host> and MITM_PIN_<host> give kind and host.\n"
                        "encode  makes the code the player would show for REASON on this machine now.\n"
                        "\n"

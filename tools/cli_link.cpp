@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/app_record.h"
+#include "cli_address.h"
 #include "cli_command.h"
 #include "links/envelope.h"
 #include "links/link_resolution.h"
@@ -22,7 +23,8 @@ constexpr char kHelp[] =
     "       pellaro-cli link open [--key-hex HEX] LINK\n"
     "\n"
     "seal  prints a Tovrelapp: link whose three fields are sealed envelopes, the way\n"
-    "      the academy's web site makes them.\n"
+    "      the academy's web site makes them. BASEADDRESS is the backend's address:\n"
+    "      https://HOST[:PORT][/PATH] (http:// too; HOST alone means https).\n"
     "open  opens a link's three fields the way the player does and prints them, one a\n"
     "      line: link key, content id, base address. A link that does not open prints\n"
     "      its link error code alone.\n"
@@ -71,6 +73,8 @@ int Seal(const Args& args) {
     Options options;
     if (const std::string error = ParseOptions(args, true, options); !error.empty()) return UsageError(error);
     if (options.positional.size() != 3) return UsageError("seal wants LINKKEY CONTENTID BASEADDRESS");
+    if (!ParseAddress(options.positional[2], {"https", "http"}))
+        return UsageError("'" + options.positional[2] + "' is not a base address (https://HOST[:PORT][/PATH])");
     std::string key = KeyFor(options);
     try {
         std::string link = ToUtf8(App().schemeName) + ":";

@@ -30,7 +30,12 @@ int Pins(const Args& args) {
     const std::string& host = address->host;
     const int port = address->port ? address->port : 443;
     InstallDefaultPins();
-    if (dynamic) std::cout << "dynamic pins: " << (LoadDynamicPins() ? "loaded" : "failed") << "\n";
+    bool dynamicFailed = false;
+    if (dynamic) {
+        const PinListLoad load = LoadDynamicPins();
+        dynamicFailed = !load.loaded;
+        std::cout << "dynamic pins: " << (load.loaded ? "loaded" : "failed: " + load.error) << "\n";
+    }
     const std::wstring wideHost = FromUtf8(host);
     const ChainInspection inspection = InspectServerChain(wideHost, port);
     if (!inspection.error.empty()) {
@@ -51,10 +56,14 @@ int Pins(const Args& args) {
     }
     std::cout << "chain: " << (inspection.chain.read ? (inspection.chain.wellFormed ? "well-formed" : "malformed") : "unread")
               << "\n";
+    // No chain to judge: the server could not be reached, which says nothing about its pins.
+    if (!inspection.chain.read) {
+        std::cout << "verdict: unreachable\n";
+        return kExitFailed;
+    }
     const PinVerdict verdict = DecidePins(wideHost, inspection.chain);
     std::cout << "verdict: " << VerdictText(verdict) << "\n";
-    // A server that could not be reached is a failure too, pinned or not.
-    return verdict == PinVerdict::Failed || !inspection.chain.read ? kExitFailed : kExitDone;
+    return verdict == PinVerdict::Failed || dynamicFailed ? kExitFailed : kExitDone;
 }
 
 const CliCommand command("pins", "pins [--dynamic] URL",
@@ -63,12 +72,14 @@ const CliCommand command("pins", "pins [--dynamic] URL",
                          "Connects to the server of URL (https://HOST[:PORT][/PATH], port 443 by default)\n"
                          "and prints each certificate of its chain with its sha256 pin, the pin entry\n"
                          "that applies to the host, whether the chain is well-formed, and the verdict:\n"
-                         "pass, fail or not pinned. Nothing is sent to the server.\n"
+                         "pass, fail, not pinned, or unreachable (no chain could be read: the line\n"
+                         "error: says why). Nothing is sent to the server.\n"
                          "\n"
-                         "  --dynamic  first load the pin list from the pin service, as the player does\n"
+                         "  --dynamic  first load the pin list from the pin service, as the player does;\n"
+                         "             when that fails, the built-in pins decide and the exit code is 1\n"
                          "\n"
-                         "exit codes: 0 pass or not pinned, 1 the pins fail or the server cannot be reached,\n"
-                         "2 usage error\n",
+                         "exit codes: 0 pass or not pinned, 1 the pins fail, the server is unreachable\n"
+                         "or the pin list could not be loaded, 2 usage error\n",
                          Pins);
 
 }  // namespace

@@ -20,7 +20,8 @@ int Resolve(const Args& args) {
     // The same pins as the player at start-up.
     InstallDefaultPins();
     try {
-        LoadDynamicPins();
+        const PinListLoad pins = LoadDynamicPins();
+        if (!pins.loaded) DebugLine("pellaro-cli resolve: dynamic pins not loaded: " + pins.error);
     } catch (const std::exception& e) {
         DebugLine(std::string("pellaro-cli resolve: dynamic pins not loaded: ") + e.what());
     }
@@ -46,7 +47,8 @@ const CliCommand kResolve("resolve", "resolve LINK",
                           "call included (with the player's pins), and prints the content descriptor as\n"
                           "one JSON object: baseAddress, contentUrl, contentType, watermarkText,\n"
                           "pageScript, itemNumber. A link that fails prints its link error code alone\n"
-                          "(\"server:\" codes carry the backend's message).\n"
+                          "(\"server:\" codes carry the backend's message; \"unreachable_\" codes say why\n"
+                          "the backend could not be reached). --debug shows the player's debug lines.\n"
                           "\n"
                           "exit codes: 0 resolved, 1 the link failed (its code on standard output), 2 usage error\n",
                           Resolve);

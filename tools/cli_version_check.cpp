@@ -21,6 +21,10 @@ int VersionCheck(const Args& args) {
     InstallDefaultPins();
     const double current = CurrentVersionNumber(App().versionText);
     const VersionInfo info = CheckVersion(current, FromUtf8(base));
+    if (!info.error.empty()) {
+        std::cout << "error: " << info.error << "\n";
+        return kExitFailed;
+    }
     std::cout << "hasUpdate: " << (info.hasUpdate ? "true" : "false") << "\n";
     std::cout << "isRequired: " << (info.isRequired ? "true" : "false") << "\n";
     std::cout << "link: " << ToUtf8(info.link) << "\n";
@@ -33,10 +37,10 @@ const CliCommand command("version-check", "version-check [BASEADDRESS]",
                          "Asks the backend whether a newer version than this build's exists, as the\n"
                          "player does at start-up (the built-in version address) or after a link (the\n"
                          "link's BASEADDRESS, https://HOST[:PORT][/PATH]), and prints hasUpdate,\n"
-                         "isRequired and link. An unreachable or unreadable answer reads as no update,\n"
-                         "as in the player.\n"
+                         "isRequired and link. When no answer can be had or read, it prints error:\n"
+                         "and why instead (the player then goes on without an update).\n"
                          "\n"
-                         "exit codes: 0 done, 2 usage error\n",
+                         "exit codes: 0 answered, 1 no answer (error: on standard output), 2 usage error\n",
                          VersionCheck);
 
 }  // namespace

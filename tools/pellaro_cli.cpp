@@ -6,7 +6,10 @@
 #include <string>
 
 #include "cli_command.h"
+#include "core/app_record.h"
+#include "core/text.h"
 #include "pellaro_profile.h"
+#include "platform/debug_log.h"
 
 namespace pellaro::cli {
 namespace {
@@ -23,13 +26,35 @@ std::map<std::string, Entry>& Commands() {
 }
 
 void PrintUsage(std::ostream& out) {
-    out << "usage: pellaro-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
+    out << "usage: pellaro-cli [--debug] COMMAND [ARGUMENTS]\n\ncommands:\n";
     for (const auto& [name, entry] : Commands()) out << "  " << entry.usage << "\n";
-    out << "  help [COMMAND]\n\n"
+    out << "  help [COMMAND]\n"
+           "\n"
+           "options:\n"
+           "  --debug    the player's debug lines on standard error (anywhere before \"--\")\n"
+           "  --version  this tool's version and build profile\n"
+           "\n"
            "pellaro-cli help COMMAND (or COMMAND --help) explains one command.\n"
-           "exit codes: 0 done, 1 the answer is a failure (printed), 2 usage error\n"
+           "exit codes: 0 done, 1 the answer is a failure or could not be had (printed), 2 usage error\n"
            "build profile: "
         << profile::ProfileName() << "\n";
+}
+
+constexpr char kHelpHelp[] =
+    "usage: pellaro-cli help [COMMAND]\n"
+    "\n"
+    "Without COMMAND, lists the commands and options; with one, prints that\n"
+    "command's full help, as COMMAND --help does. Nothing is contacted.\n"
+    "\n"
+    "exit codes: 0 done, 2 usage error (an unknown COMMAND)\n";
+
+// Debug lines (the player's own progress lines) only when asked for.
+void RouteDebugLines(bool wanted) {
+    if (wanted) {
+        SetDebugSink([](std::string_view line) { std::cerr << line << "\n" << std::flush; });
+    } else {
+        SetDebugSink([](std::string_view) {});
+    }
 }
 
 bool IsHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h"; }
@@ -58,8 +83,12 @@ CliCommand::CliCommand(std::string name, std::string usage, std::string help, Ha
 int UsageError(const std::string& name, const std::string& why) {
     std::cerr << "pellaro-cli " << name << ": " << why << "\n";
     const auto it = Commands().find(name);
-    if (it != Commands().end()) std::cerr << "usage: pellaro-cli " << it->second.usage << "\n";
-    std::cerr << "(pellaro-cli help " << name << " explains it)\n";
+    if (it != Commands().end()) {
+        std::cerr << "usage: pellaro-cli " << it->second.usage << "\n";
+        std::cerr << "(pellaro-cli help " << name << " explains it)\n";
+    } else {
+        std::cerr << "(pellaro-cli help lists the commands and options)\n";
+    }
     return kExitUsage;
 }
 
@@ -101,18 +130,40 @@ ParsedArgs ParseArgs(const Args& args, std::initializer_list<const char*> flags,
     return parsed;
 }
 
-int RunCli(const Args& args) {
+int RunCli(const Args& given) {
+    Args args;
+    bool debug = false;
+    bool optionsEnded = false;
+    for (const std::string& arg : given) {
+        if (!optionsEnded && arg == "--debug") {
+            debug = true;
+            continue;
+        }
+        optionsEnded = optionsEnded || arg == "--";
+        args.push_back(arg);
+    }
+    RouteDebugLines(debug);
     if (args.empty()) {
         PrintUsage(std::cerr);
         return kExitUsage;
     }
     const std::string& first = args[0];
+    if (first == "--version") {
+        if (args.size() > 1) return UsageError("--version", "--version takes no arguments");
+        std::cout << "pellaro-cli " << ToUtf8(App().versionText) << " (build profile " << profile::ProfileName()
+                  << ")\n";
+        return kExitDone;
+    }
     if (IsHelpOption(first) || first == "help") {
         if (first != "help" || args.size() == 1) {
             PrintUsage(std::cout);
             return kExitDone;
         }
         if (args.size() > 2) return UsageError("help", "help wants one COMMAND");
+        if (args[1] == "help" || IsHelpOption(args[1])) {
+            std::cout << kHelpHelp;
+            return kExitDone;
+        }
         const auto it = Commands().find(args[1]);
         if (it == Commands().end()) return UnknownCommand(args[1]);
         std::cout << it->second.help;

@@ -99,15 +99,19 @@ public:
         steps_.runInBackground([&] {
             Log("Step 7: Loading dynamic pins synchronously");
             try {
-                steps_.loadDynamicPins();
-                Log("Step 7: Dynamic pins loaded OK");
+                const PinListLoad pins = steps_.loadDynamicPins();
+                Log(pins.loaded ? std::string("Step 7: Dynamic pins loaded OK")
+                                : "Step 7: Dynamic pins FAILED: " + pins.error + " (the built-in pins stay)");
             } catch (...) {
                 Log("Step 7: Dynamic pins FAILED (exception)");
             }
             Log("Step 7B: Checking app version...");
             offer = steps_.checkVersion(version_, std::wstring());
         });
-        Log(std::string("Step 7B: Version check done. hasUpdate=") + (offer.hasUpdate ? "1" : "0"));
+        if (offer.error.empty())
+            Log(std::string("Step 7B: Version check done. hasUpdate=") + (offer.hasUpdate ? "1" : "0"));
+        else
+            Log("Step 7B: Version check FAILED: " + offer.error + " (going on without an update)");
         if (offer.hasUpdate && UpdatePromptEndsRun(offer)) {
             scope.LeaveToProcessExit();
             return 0;
@@ -154,6 +158,12 @@ private:
         if (link.Resolved()) {
             if (offer.hasUpdate && UpdatePromptEndsRun(offer)) return 0;
             return steps_.createPlayerWindow(link.content) ? kContinue : 1;
+        }
+
+        if (link.error->kind == LinkErrorKind::Unreachable) {
+            steps_.showDiagnosticDialogAndExit(text::kUnreachableTitle, text::kUnreachableText, text::kUnreachableArabic,
+                                               steps_.buildDiagnosticCode(link.error->text));
+            return 1;
         }
 
         if (link.error->kind == LinkErrorKind::ServerMessage) {

@@ -8,6 +8,7 @@
 #include "app/required.h"
 #include "app/scope_guard.h"
 #include "links/link_result.h"
+#include "net/pin_store.h"
 #include "platform/message_box.h"
 #include "shell/instance_lock.h"
 
@@ -18,6 +19,7 @@ struct UpdateOffer {
     bool hasUpdate = false;
     bool isRequired = false;
     std::wstring link;
+    std::string error;  // why the backend's answer could not be had; empty when it was
 };
 
 // The OS effects and the other subsystems' steps, in start-up order. Every
@@ -41,7 +43,7 @@ struct StartupSteps {
     // returns when it is done and rethrows what it threw.
     Required<void(const std::function<void()>& work)> runInBackground;
     Required<void()> installDefaultPins;
-    Required<bool()> loadDynamicPins;                         // may throw
+    Required<PinListLoad()> loadDynamicPins;                  // may throw
     Required<UpdateOffer(double currentVersion, const std::wstring& baseAddress)> checkVersion;
     Required<void(const std::wstring& address)> openAddress;
     Required<bool()> registerScheme;

@@ -86,7 +86,7 @@ StartupSteps WireProgram(NativeInstance instance) {
         .warmBrowser = WarmBrowserEngine,
         .runInBackground = RunWhilePumping,
         .installDefaultPins = InstallDefaultPins,
-        .loadDynamicPins = [] { return LoadDynamicPins(); },
+        .loadDynamicPins = LoadDynamicPins,
         // A link whose base address leads to the address already asked
         // gets that answer again instead of a second request.
         .checkVersion =
@@ -97,7 +97,7 @@ StartupSteps WireProgram(NativeInstance instance) {
                 if (known == asked->end())
                     known = asked->emplace(address, CheckVersion(currentVersion, baseAddress)).first;
                 const VersionInfo& info = known->second;
-                return UpdateOffer{info.hasUpdate, info.isRequired, info.link};
+                return UpdateOffer{info.hasUpdate, info.isRequired, info.link, info.error};
             },
         .openAddress = OpenAddress,
         .registerScheme =

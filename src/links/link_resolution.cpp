@@ -83,6 +83,8 @@ void FillFromContentData(const ContentData& data, const LinkServices& services, 
 
 }  // namespace
 
+std::string UnreachableReason(const std::string& failureText) { return "unreachable_" + failureText; }
+
 std::string ProfilePayloadKey() { return Constant(ConstantKey::payloadKey); }
 
 std::wstring UrlDecode(const std::wstring& link) {
@@ -168,7 +170,7 @@ LinkResult ResolveContentLink(const std::wstring& link, const LinkServices& serv
         result.error = LinkError{LinkErrorKind::Diagnostic, std::move(errorCode)};
         return result;
     }
-    std::optional<LinkError> serverRefusal;
+    std::optional<LinkError> backendError;  // a refusal, or no answer at all
     const bool resolved = CatchingExceptions(errorCode, [&] {
         ContentDescriptor& content = result.content;
         DebugLine("Decrypted OK. Domain: " + fields.baseAddress);
@@ -184,13 +186,18 @@ LinkResult ResolveContentLink(const std::wstring& link, const LinkServices& serv
             DebugLine("ParseSchemeArgs: contentLinkId is a direct URL. Skipping GetContentData.");
         } else {
             std::string errorText;
-            const std::optional<ContentData> data =
-                services.getContentData(content.baseAddress, fields.contentLinkId, fields.linkKey, &errorText);
+            HttpFailure failure = HttpFailure::None;
+            const std::optional<ContentData> data = services.getContentData(
+                content.baseAddress, fields.contentLinkId, fields.linkKey, &errorText, &failure);
             if (!data) {
-                if (errorText.empty())
+                if (failure == HttpFailure::Transport || failure == HttpFailure::Deadline) {
+                    DebugLine("GetContentData: the backend could not be reached: " + errorText);
+                    backendError = LinkError{LinkErrorKind::Unreachable, UnreachableReason(errorText)};
+                } else if (errorText.empty()) {
                     errorCode = "api_content_data_failed";
-                else
-                    serverRefusal = LinkError{LinkErrorKind::ServerMessage, std::move(errorText)};
+                } else {
+                    backendError = LinkError{LinkErrorKind::ServerMessage, std::move(errorText)};
+                }
                 DebugLine("ParseSchemeArgs failed: GetContentData returned empty value");
                 return false;
             }
@@ -199,7 +206,7 @@ LinkResult ResolveContentLink(const std::wstring& link, const LinkServices& serv
         DebugLine("ParseSchemeArgs succeeded");
         return true;
     });
-    if (!resolved) result.error = serverRefusal ? *serverRefusal : LinkError{LinkErrorKind::Diagnostic, errorCode};
+    if (!resolved) result.error = backendError ? *backendError : LinkError{LinkErrorKind::Diagnostic, errorCode};
     return result;
 }
 

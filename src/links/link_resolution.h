@@ -18,7 +18,8 @@ struct LinkServices {
     std::function<std::string()> payloadKey;
     // The backend's data for an item (the shared, pinned client).
     std::function<std::optional<ContentData>(const std::wstring& baseAddress, const std::string& contentLinkId,
-                                             const std::string& linkKey, std::string* errorText)>
+                                             const std::string& linkKey, std::string* errorText,
+                                             HttpFailure* failure)>
         getContentData;
     // The page script of a video-sharing item (a private client without pins).
     std::function<HttpResponse(const std::wstring& url)> fetchPageScript;
@@ -48,8 +49,12 @@ std::vector<std::wstring> SplitLink(const std::wstring& link);
 bool OpenLinkFields(const std::wstring& link, const std::function<std::string()>& payloadKey, LinkFields& fields,
                     std::string& errorCode);
 
-// The descriptor of the link, or a link error: a server message, or a
-// diagnostic reason (the link error code). Never throws.
+// The reason of a backend that could not be reached: "unreachable_" and the
+// client's failure text ("unreachable_curl connect failed: 7").
+std::string UnreachableReason(const std::string& failureText);
+
+// The descriptor of the link, or a link error: a server message, an
+// unreachable backend, or a diagnostic reason (the link error code). Never throws.
 LinkResult ResolveContentLink(const std::wstring& link, const LinkServices& services);
 LinkResult ResolveContentLink(const std::wstring& link);
 

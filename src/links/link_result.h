@@ -9,6 +9,8 @@ namespace pellaro {
 
 enum class LinkErrorKind {
     ServerMessage,  // the backend refused the item: its message is shown as it is
+    Unreachable,    // the backend could not be reached or did not answer in time:
+                    // the student is told so; the text is the diagnostic reason
     Diagnostic,     // anything else: the text becomes a diagnostic code's reason
 };
 

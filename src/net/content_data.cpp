@@ -61,7 +61,9 @@ ContentData ParseContentData(const std::string& body) {
 }
 
 std::optional<ContentData> GetContentData(const std::wstring& baseAddress, const std::string& contentLinkId,
-                                          const std::string& linkKey, std::string* errorText) {
+                                          const std::string& linkKey, std::string* errorText,
+                                          HttpFailure* failure) {
+    if (failure) *failure = HttpFailure::None;
     try {
         const std::wstring url = NormalizeBaseUrl(baseAddress) + WideConstant(ConstantKey::contentDataPath);
         HttpClient& client = HttpClient::Shared();
@@ -72,6 +74,7 @@ std::optional<ContentData> GetContentData(const std::wstring& baseAddress, const
         const HttpResponse response =
             client.Put(url, BuildContentForm(linkKey, contentLinkId), L"application/x-www-form-urlencoded");
         if (!response.ok) {
+            if (failure) *failure = response.failure;
             if (errorText) {
                 const nlohmann::json body = nlohmann::json::parse(response.body, nullptr, false);
                 if (!body.is_discarded() && body.is_object() && body.contains("message")) {

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "net/http_client.h"
+
 namespace pellaro {
 
 struct ContentData {
@@ -17,9 +19,12 @@ struct ContentData {
 std::wstring NormalizeBaseUrl(const std::wstring& address);
 
 // Asks the backend (shared client, pins apply). Never throws; on failure
-// *errorText (when given) receives the server's message or the transport error.
+// *errorText (when given) receives the server's message or the client's
+// failure text, and *failure (when given) the request's kind of failure
+// (None when an answer came but could not be read).
 std::optional<ContentData> GetContentData(const std::wstring& baseAddress, const std::string& contentLinkId,
-                                          const std::string& linkKey, std::string* errorText);
+                                          const std::string& linkKey, std::string* errorText,
+                                          HttpFailure* failure = nullptr);
 
 }  // namespace pellaro
 

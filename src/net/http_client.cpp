@@ -3,6 +3,8 @@
 // and the failure texts. The platform's transport only carries it out.
 #include "net/http_client.h"
 
+#include <optional>
+
 #include "core/build_constants.h"
 #include "core/text.h"
 #include "net/certificate_trust.h"
@@ -33,6 +35,42 @@ std::string PreflightPinError(const std::wstring& host) {
 }
 
 std::string PinError(const std::wstring& host) { return "SSL Pin validation FAILED for " + ToUtf8(host); }
+
+namespace {
+
+HttpResponse Failed(HttpFailure failure, std::string error) {
+    HttpResponse response;
+    response.failure = failure;
+    response.error = std::move(error);
+    return response;
+}
+
+// How a pre-flight ends the request, if it does. Only a chain that was
+// received and failed its pins is an interception. A pre-flight that met no
+// chain because it could not connect, send or get an answer ends with the
+// stack's own text, like any other request, and is tried again by the next
+// request. A chain that passed has done the pre-flight's work, whatever the
+// HEAD met afterwards: the request itself tells its own story.
+std::optional<HttpResponse> PreflightFailure(const std::wstring& host, const PreflightAttempt& attempt) {
+    if (attempt.deadlinePassed) return Failed(HttpFailure::Deadline, kDeadlineError);
+    const bool chainFailed = attempt.chain.read && DecidePins(host, attempt.chain) == PinVerdict::Failed;
+    if (attempt.refused || chainFailed) {
+        ReportPinFailureFor(host);
+        return Failed(HttpFailure::Pins, PreflightPinError(host));
+    }
+    if (attempt.chain.read) return std::nullopt;
+    if (!attempt.error.empty()) return Failed(HttpFailure::Transport, attempt.error);
+    // Answered, but no chain could be read: a pinned host fails (without a notice).
+    if (DecidePins(host, attempt.chain) == PinVerdict::Failed) return Failed(HttpFailure::Pins, PreflightPinError(host));
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string FailureText(const HttpResponse& response) {
+    if (response.failure == HttpFailure::Status) return "status " + std::to_string(response.status);
+    return response.error;
+}
 
 HttpClient::HttpClient() : HttpClient(OpenHttpTransport(SessionKind::Private)) {}
 
@@ -94,17 +132,13 @@ std::vector<std::wstring> HttpClient::HeaderLinesFor(const std::wstring& host, c
 
 HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url, const std::string& body,
                               const std::wstring& contentType) {
-    HttpResponse response;
     Deadline deadline;
     {
         std::lock_guard guard(lock_);
         deadline = std::chrono::steady_clock::now() + deadline_;
     }
     RequestTarget target;
-    if (!transport_->Split(url, target)) {
-        response.error = kParseUrlError;
-        return response;
-    }
+    if (!transport_->Split(url, target)) return Failed(HttpFailure::Parse, kParseUrlError);
     const std::wstring host = target.host;
     const bool pinsApply = target.secure && !pinningDisabled_;
     // A pinned host's chain is checked in the handshake, before any request byte.
@@ -114,25 +148,8 @@ HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url,
 
     if (pinsApply && !PreflightDone(host)) {
         const PreflightAttempt preflight = transport_->Preflight(target, handshakeCheck, deadline);
-        if (preflight.deadlinePassed) {
-            response.error = kDeadlineError;
-            return response;
-        }
-        // Only a pre-flight that went out counts as done; one that could not
-        // even be opened is tried again by the next request.
-        if (preflight.sent) {
-            bool valid = false;
-            if (preflight.refused) {
-                ReportPinFailureFor(host);
-            } else {
-                valid = ValidateServerChain(host, preflight.chain);
-            }
-            if (!valid) {
-                response.error = PreflightPinError(host);
-                return response;
-            }
-            RecordPreflight(host);
-        }
+        if (std::optional<HttpResponse> failed = PreflightFailure(host, preflight)) return *failed;
+        RecordPreflight(host);
     }
 
     ExchangeRequest request;
@@ -163,20 +180,17 @@ HttpResponse HttpClient::Send(const std::wstring& verb, const std::wstring& url,
     const ExchangeResult result = transport_->Exchange(target, request);
     if (result.refused) {
         ReportPinFailureFor(host);
-        response.error = PinError(host);
-    } else if (responseRefused) {
-        response.error = PinError(host);
-    } else if (tooLarge) {
-        response.error = kBodyTooLargeError;
-    } else if (result.deadlinePassed) {
-        response.error = kDeadlineError;
-    } else if (!result.error.empty()) {
-        response.error = result.error;
-    } else {
-        response.status = result.status;
-        response.body = std::move(received);
-        response.ok = IsOkStatus(response.status);
+        return Failed(HttpFailure::Pins, PinError(host));
     }
+    if (responseRefused) return Failed(HttpFailure::Pins, PinError(host));
+    if (tooLarge) return Failed(HttpFailure::Size, kBodyTooLargeError);
+    if (result.deadlinePassed) return Failed(HttpFailure::Deadline, kDeadlineError);
+    if (!result.error.empty()) return Failed(HttpFailure::Transport, result.error);
+    HttpResponse response;
+    response.status = result.status;
+    response.body = std::move(received);
+    response.ok = IsOkStatus(response.status);
+    response.failure = response.ok ? HttpFailure::None : HttpFailure::Status;
     return response;
 }
 

@@ -34,12 +34,29 @@ std::vector<std::wstring> BuildHeaderLines(std::map<std::wstring, std::wstring> 
 std::string PreflightPinError(const std::wstring& host);
 std::string PinError(const std::wstring& host);
 
+// Why a request gave no 2xx answer. Callers decide on the kind and show the
+// text in HttpResponse::error as it is.
+enum class HttpFailure {
+    None,       // a 2xx answer
+    Status,     // an answer outside 200-299: status and body are filled, error is empty
+    Transport,  // no connection, nothing sent, or no answer: the stack's own text
+    Pins,       // a chain was received and failed its pins (the interception texts)
+    Deadline,   // the overall deadline passed (kDeadlineError)
+    Size,       // the body was larger than the bound (kBodyTooLargeError)
+    Parse,      // the URL could not be split (kParseUrlError)
+};
+
 struct HttpResponse {
     int status = 0;        // 0 when no response was read
     std::string body;      // exactly as received
     bool ok = false;       // 200 <= status <= 299
-    std::string error;     // empty on success, else the client's failure text
+    std::string error;     // empty on success and for Status, else the client's failure text
+    HttpFailure failure = HttpFailure::None;
 };
+
+// What went wrong, in one line: the failure text, or "status N" for an answer
+// outside 200-299; empty for a 2xx answer.
+std::string FailureText(const HttpResponse& response);
 
 class HttpTransport;
 

@@ -137,9 +137,9 @@ public:
         const CURLcode code = curl_easy_perform(curl_);
         curl_slist_free_all(none);
         PreflightAttempt attempt;
-        attempt.sent = true;
         attempt.deadlinePassed = DeadlinePassed(code, deadline);
         attempt.refused = check.checked && !check.passed;
+        if (code != CURLE_OK && !attempt.deadlinePassed && !attempt.refused) attempt.error = TransferError(curl_, code);
         attempt.chain = std::move(check.chain);
         return attempt;
     }

@@ -111,25 +111,38 @@ struct PreflightJob : Job {
 
 void RunPreflight(Job& base) {
     auto& job = static_cast<PreflightJob&>(base);
+    PreflightAttempt& attempt = job.attempt;
     HINTERNET connection = WinHttpConnect(job.session.get(), job.target.host.c_str(),
                                           static_cast<INTERNET_PORT>(job.target.port), 0);
-    HINTERNET request = connection ? Open(job, connection, L"HEAD", L"/", WINHTTP_FLAG_SECURE) : nullptr;
-    if (request) {
-        job.attempt.sent = true;
-        SetPinnedRequestOptions(request, false);
-        if (job.handshakeCheck) WinHttpSetStatusCallback(request, OnStatus, WINHTTP_CALLBACK_FLAG_SEND_REQUEST, 0);
-        if (WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
-                               reinterpret_cast<DWORD_PTR>(&job)) &&
-            !job.refused)
-            WinHttpReceiveResponse(request, nullptr);
-        job.WhileWaited([&] {
-            job.attempt.refused = job.refused;
-            if (!job.refused) job.attempt.chain = ChainOfRequest(request, job.target.host);
-            return true;
-        });
+    if (!connection) {
+        attempt.error = "WinHttpConnect failed";
+        return;
     }
+    HINTERNET request = Open(job, connection, L"HEAD", L"/", WINHTTP_FLAG_SECURE);
+    if (!request) {
+        WinHttpCloseHandle(connection);
+        attempt.error = "WinHttpOpenRequest failed";
+        return;
+    }
+    SetPinnedRequestOptions(request, false);
+    if (job.handshakeCheck) WinHttpSetStatusCallback(request, OnStatus, WINHTTP_CALLBACK_FLAG_SEND_REQUEST, 0);
+    std::string failure;
+    if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                            reinterpret_cast<DWORD_PTR>(&job))) {
+        failure = "WinHttpSendRequest failed: " + std::to_string(GetLastError());
+    } else if (!job.refused && !WinHttpReceiveResponse(request, nullptr)) {
+        failure = "WinHttpReceiveResponse failed: " + std::to_string(GetLastError());
+    }
+    job.WhileWaited([&] {
+        attempt.refused = job.refused;
+        if (!job.refused) {
+            attempt.chain = ChainOfRequest(request, job.target.host);
+            attempt.error = failure;
+        }
+        return true;
+    });
     job.CloseRequest();
-    if (connection) WinHttpCloseHandle(connection);
+    WinHttpCloseHandle(connection);
 }
 
 // The body as the response's framing promised it; an early end is a read failure.
@@ -254,7 +267,6 @@ public:
         job->handshakeCheck = handshakeCheck;
         if (RunUntil(job, deadline, RunPreflight)) return job->attempt;
         PreflightAttempt late;
-        late.sent = true;
         late.deadlinePassed = true;
         return late;
     }

@@ -31,9 +31,11 @@ using Deadline = std::chrono::steady_clock::time_point;
 
 // One HEAD "/" request to the host that shows the server's chain.
 struct PreflightAttempt {
-    bool sent = false;     // a request could be opened and was handed to the network
     bool refused = false;  // the handshake check refused the chain
     bool deadlinePassed = false;  // ended because the request's deadline passed
+    // The stack's text when the HEAD could not be opened, connect, be sent or
+    // get an answer (as an exchange would word it); empty when it was answered.
+    std::string error;
     ServerChain chain;     // the chain the server presented (unread when none)
 };
 

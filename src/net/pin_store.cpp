@@ -89,7 +89,7 @@ std::optional<PinEntry> FindPinEntry(const std::wstring& host) {
 
 std::vector<PinEntry> ParsePinList(const std::string& body) {
     const nlohmann::json list = nlohmann::json::parse(body);
-    if (!list.is_array()) throw std::runtime_error("pin list is not an array");
+    if (!list.is_array()) throw std::runtime_error("not an array");
     std::vector<PinEntry> entries{DefaultPinEntry()};
     for (const auto& item : list) {
         if (!item.is_object() || !item.contains("scope") || !item.contains("pins")) continue;
@@ -109,24 +109,30 @@ std::vector<PinEntry> ParsePinList(const std::string& body) {
     return entries;
 }
 
-bool LoadDynamicPinsFrom(const std::wstring& url) {
+PinListLoad LoadDynamicPinsFrom(const std::wstring& url) {
     HttpClient& client = HttpClient::Shared();
     std::string secret = Constant(ConstantKey::pinServiceSecret);
     client.SetHeader(L"X-Secret", FromUtf8(secret));
     SecureWipe(secret);
     const HttpResponse response = client.Get(url);
-    if (!response.ok) return false;
+    PinListLoad load;
+    if (!response.ok) {
+        load.error = FailureText(response);
+        return load;
+    }
     std::vector<PinEntry> entries;
     try {
         entries = ParsePinList(response.body);
-    } catch (const std::exception&) {
-        return false;
+    } catch (const std::exception& e) {
+        load.error = std::string("unreadable pin list: ") + e.what();
+        return load;
     }
     ReplacePinStore(std::move(entries));
-    return true;
+    load.loaded = true;
+    return load;
 }
 
-bool LoadDynamicPins() { return LoadDynamicPinsFrom(WideConstant(ConstantKey::pinListUrl)); }
+PinListLoad LoadDynamicPins() { return LoadDynamicPinsFrom(WideConstant(ConstantKey::pinListUrl)); }
 
 bool IsBackendDomainHost(const std::wstring& host) {
     return HostIsOrUnder(host, WideConstant(ConstantKey::backendDomain));
@@ -165,18 +171,18 @@ bool CheckHostPinsOnPort(const std::wstring& rawHost, int port) {
         return true;
     }
     switch (ProbeHostPins(host, port)) {
-        case HostProbe::SessionFailed:
-        case HostProbe::OpenFailed:
+        case HostProbe::Passed:
+            remember();
             return true;
         case HostProbe::Refused:
             return false;
+        case HostProbe::SessionFailed:
+        case HostProbe::OpenFailed:
         case HostProbe::SendFailed:
         case HostProbe::NoResponse:
-        case HostProbe::Passed:
             break;
     }
-    remember();
-    return true;
+    return true;  // no verdict: allowed, and asked again next time
 }
 
 bool CheckHostPins(const std::wstring& host) { return CheckHostPinsOnPort(host, 443); }

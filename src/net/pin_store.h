@@ -12,8 +12,15 @@ struct PinEntry {
     std::vector<std::string> pins;   // Base64 SHA-256 of a SubjectPublicKeyInfo, no "sha256/" prefix
 };
 
+// A pin-list download: loaded (the store replaced), or why not (the store untouched).
+struct PinListLoad {
+    bool loaded = false;
+    std::string error;  // the request's failure text, "status N", or why the list is unreadable
+    explicit operator bool() const { return loaded; }
+};
+
 void InstallDefaultPins();
-bool LoadDynamicPins();              // may throw; the caller logs and goes on
+PinListLoad LoadDynamicPins();       // may throw; the caller logs and goes on
 std::optional<PinEntry> FindPinEntry(const std::wstring& host);
 // Cached per-host pre-check used by the browser's resource filter; false = block.
 // The host is normalised first (case, trailing dots).
@@ -29,7 +36,7 @@ PinEntry DefaultPinEntry();
 void ReplacePinStore(std::vector<PinEntry> entries);
 std::vector<PinEntry> PinStoreSnapshot();
 // LoadDynamicPins against another address (the built-in one has no port).
-bool LoadDynamicPinsFrom(const std::wstring& url);
+PinListLoad LoadDynamicPinsFrom(const std::wstring& url);
 // The default entry followed by the backend's entries; throws on a malformed list.
 std::vector<PinEntry> ParsePinList(const std::string& body);
 

@@ -1,5 +1,6 @@
 #include "net/tls_curl.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -8,6 +9,8 @@
 
 #include "core/base64.h"
 #include "core/text.h"
+#include "net/certificate_trust.h"
+#include "net/test_root.h"
 #include "platform/crypto.h"
 
 namespace pellaro {
@@ -44,15 +47,19 @@ bool NamesHost(X509* leaf, const std::string& host) {
 }
 
 #ifdef PELLARO_TEST_SEAMS
-// Tests trust the reference backend's private root for hosts without pins
-// through this variable; release builds do not contain this code.
-void AddTestRoot(SSL_CTX* context) {
+// Tests and the demo trust the reference backend's private root for hosts
+// without pins through this variable; release builds do not contain this code.
+const char* TestRootFile() {
     const char* file = std::getenv("PELLARO_TEST_CA_FILE");
-    if (file && *file) X509_STORE_load_file(SSL_CTX_get_cert_store(context), file);
+    return file && *file ? file : nullptr;
 }
 #else
-void AddTestRoot(SSL_CTX*) {}
+const char* TestRootFile() { return nullptr; }
 #endif
+
+void AddTestRoot(SSL_CTX* context) {
+    if (const char* file = TestRootFile()) X509_STORE_load_file(SSL_CTX_get_cert_store(context), file);
+}
 
 int VerifyPinnedChain(X509_STORE_CTX* store, void* arg) {
     auto* check = static_cast<HandshakeCheck*>(arg);
@@ -202,6 +209,40 @@ ChainInspection InspectServerChain(const std::wstring& host, int port) {
     }
     curl_easy_cleanup(curl);
     return result;
+}
+
+}  // namespace pellaro
+
+namespace pellaro {
+
+bool ChainTrustedByTestRoot(const std::vector<std::string>& derChain, const std::wstring& host) {
+    const char* file = TestRootFile();
+    if (!file || derChain.empty() || PinsDecideTrust(host)) return false;
+    std::vector<X509*> certificates;
+    for (const std::string& der : derChain) {
+        const unsigned char* cursor = reinterpret_cast<const unsigned char*>(der.data());
+        certificates.push_back(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
+    }
+    X509_STORE* store = X509_STORE_new();
+    STACK_OF(X509)* untrusted = sk_X509_new_null();
+    X509_STORE_CTX* context = X509_STORE_CTX_new();
+    bool trusted = false;
+    const bool readable = std::find(certificates.begin(), certificates.end(), nullptr) == certificates.end();
+    if (readable && store && untrusted && context && X509_STORE_load_file(store, file) == 1) {
+        for (std::size_t i = 1; i < certificates.size(); ++i) sk_X509_push(untrusted, certificates[i]);
+        if (X509_STORE_CTX_init(context, store, certificates[0], untrusted) == 1) {
+            X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(context);
+            const std::string name = ToUtf8(host);
+            if (X509_VERIFY_PARAM_set1_ip_asc(param, name.c_str()) != 1)
+                X509_VERIFY_PARAM_set1_host(param, name.data(), name.size());
+            trusted = X509_verify_cert(context) == 1;
+        }
+    }
+    X509_STORE_CTX_free(context);
+    sk_X509_free(untrusted);  // the certificates are freed below
+    X509_STORE_free(store);
+    for (X509* certificate : certificates) X509_free(certificate);
+    return trusted;
 }
 
 }  // namespace pellaro

@@ -37,7 +37,14 @@ double CurrentVersionNumber(const std::wstring& versionText) {
 VersionInfo DecideVersion(double currentVersion, const std::string& body) {
     VersionInfo info;
     const nlohmann::json answer = nlohmann::json::parse(body, nullptr, false);
-    if (answer.is_discarded() || !answer.is_object() || !answer.contains("version")) return info;
+    if (answer.is_discarded()) {
+        info.error = "the answer is not JSON";
+        return info;
+    }
+    if (!answer.is_object() || !answer.contains("version")) {
+        info.error = "the answer has no version";
+        return info;
+    }
     const nlohmann::json& version = answer.at("version");
     double remote = 0;
     if (version.is_number()) {
@@ -64,13 +71,15 @@ VersionInfo DecideVersion(double currentVersion, const std::string& body) {
 }
 
 VersionInfo CheckVersion(double currentVersion, const std::wstring& baseAddress) {
+    VersionInfo failed;
     try {
         const HttpResponse response = HttpClient::Shared().Get(VersionCheckAddress(baseAddress));
-        if (!response.ok) return VersionInfo();
-        return DecideVersion(currentVersion, response.body);
-    } catch (const std::exception&) {
-        return VersionInfo();
+        if (response.ok) return DecideVersion(currentVersion, response.body);
+        failed.error = FailureText(response);
+    } catch (const std::exception& e) {
+        failed.error = e.what();
     }
+    return failed;
 }
 
 std::wstring VersionCheckAddress(const std::wstring& baseAddress) {

@@ -472,7 +472,7 @@ class Handler(BaseHTTPRequestHandler):
         if name == "handshakes":
             with st.lock:
                 return self.send(200, dict(st.handshakes))
-        if name == "chains":      # {"sni name": "test|interceptor|forged|wronghost", "": ... for no SNI}
+        if name == "chains":      # {"sni name": "test|interceptor|forged|wronghost|stall|drop", "": ... for no SNI}
             with st.lock:
                 st.sni_chains.update(data)
                 return self.send(200, dict(st.sni_chains))
@@ -529,6 +529,8 @@ class Server(ThreadingHTTPServer):
         self.state.record({"event": "handshake", "sni": sni, "chain": chain, "count": count, "peer": peer})
         if chain == "stall":  # the ClientHello is in; no answer follows
             self.stop.wait(STALL_SECONDS)
+            return ssl.ALERT_DESCRIPTION_HANDSHAKE_FAILURE
+        if chain == "drop":  # the handshake ends at once: the client never sees a chain
             return ssl.ALERT_DESCRIPTION_HANDSHAKE_FAILURE
         sslsock.context = self.contexts[chain]
         return None

@@ -18,11 +18,13 @@ import sys
 KEY = "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"
 REASON = "exception_bad padding \u2014 \u0627\u0644\u0631\u0627\u0628\u0637 \u062a\u0627\u0644\u0641"  # em dash, Arabic
 LINK_KEY = "\u0645\u0641\u062a\u0627\u062d-1"  # Arabic
-COMMANDS = ("link", "diag", "resolve", "pins", "version-check")
+COMMANDS = ("link", "diag", "resolve", "pins", "version-check", "help")
+VERSION = "pellaro-cli 4.12.0 (build profile demo)\n"
 
 # (arguments, exit code, text expected on standard output or error)
 USAGE_ERRORS = [
-    ([], "usage: pellaro-cli COMMAND"),
+    ([], "usage: pellaro-cli [--debug] COMMAND"),
+    (["--version", "x"], "--version takes no arguments"),
     (["nope"], "unknown command 'nope'"),
     (["help", "nope"], "unknown command 'nope'"),
     (["link"], "seal or open?"),
@@ -49,6 +51,26 @@ USAGE_ERRORS = [
     (["version-check", "https://api.tovrel.localhost:0"], "is not a base address"),
     (["version-check", "https://api tovrel.localhost"], "is not a base address"),
     (["version-check", "a.localhost", "b.localhost"], "at most one BASEADDRESS"),
+    # Malformed addresses: usage errors wherever an address is taken.
+    (["version-check", "https//api.tovrel.localhost"], "is not a base address"),
+    (["version-check", "not-an-address!"], "is not a base address"),
+    (["version-check", "https://-api.tovrel.localhost"], "is not a base address"),
+    (["version-check", "https://api..tovrel.localhost"], "is not a base address"),
+    (["version-check", "https://[::1"], "is not a base address"),
+    (["pins", "https://%41pi.tovrel.localhost/"], "is not an https address"),
+    (["link", "seal", "key-1", "item-5", "not an address"], "is not a base address"),
+    (["link", "seal", "key-1", "item-5", "ftp://api.tovrel.localhost"], "is not a base address"),
+    (["link", "seal", "key-1", "item-5", "javascript:alert(1)"], "is not a base address"),
+    (["link", "seal", "key-1", "item-5", "https//api.tovrel.localhost"], "is not a base address"),
+]
+# No server listens on port 1 of loopback: each command says it could not do
+# its job, with the stack's own text (the only part that differs by edition).
+CLOSED = "https://127.0.0.1:1"
+NO_CONNECTION = {"curl connect failed: 7", "WinHttpSendRequest failed: 12029"}
+UNREACHABLE = [
+    (["version-check", CLOSED], ["error: <no connection>"]),
+    (["pins", CLOSED + "/"], ["error: <no connection>", "entry: none", "chain: unread", "verdict: unreachable"]),
+    (["resolve", "<link to %s>" % CLOSED], ["unreachable_<no connection>"]),
 ]
 # Answers that do not depend on the machine, the clock or chance.
 FAILURES = [
@@ -79,11 +101,25 @@ class Checks:
             print("FAIL " + what, flush=True)
 
 
+def unreachable_answers(tool):
+    """(arguments, exit code, standard output with the transport text replaced, standard error) of each case."""
+    rc, link, _ = tool.run("link", "seal", "key-1", "lesson-wrapped", CLOSED)
+    answers = []
+    for args, _ in UNREACHABLE:
+        args = [link.strip() if arg.startswith("<link") else arg for arg in args]
+        rc, out, err = tool.run(*args)
+        for text in NO_CONNECTION:
+            out = out.replace(text, "<no connection>")
+        answers.append((args[0], rc, out, err))
+    return answers
+
+
 def behaviour(tool, check):
     """The tool's own contract, the same for both editions."""
     rc, out, err = tool.run("help")
     check(rc == 0 and all(name in out for name in COMMANDS) and "exit codes" in out and not err, "help:\n" + out)
     check(tool.run("--help") == (0, out, ""), "--help is help")
+    check(tool.run("--version") == (0, VERSION, ""), "--version: %r" % (tool.run("--version"),))
     for name in COMMANDS:
         rc, text, err = tool.run("help", name)
         check(rc == 0 and text.startswith("usage: pellaro-cli " + name) and "exit codes" in text and not err,
@@ -101,6 +137,21 @@ def behaviour(tool, check):
         check(rc == 1 and out.startswith(expected), "failure %s: %d %r %r" % (args, rc, out, err))
     rc, out, err = tool.run("diag", "decode", "not a code")
     check(rc == 1 and not out and "not a diagnostic code" in err, "undecodable code: %d %r %r" % (rc, out, err))
+    for (command, rc, out, err), (_, expected) in zip(unreachable_answers(tool), UNREACHABLE):
+        check(rc == 1 and out.splitlines()[-len(expected):] == expected and not err,
+              "%s, nothing listening: %d %r %r" % (command, rc, out, err))
+
+    # Debug lines only on request, wherever --debug stands before "--".
+    rc, link, _ = tool.run("link", "seal", "key-1", "item-5", "https://api.tovrel.localhost")
+    for args in (["link", "open", link.strip()], ["link", "open", "Tovrelapp:A:B"], ["resolve", "Tovrelapp:A:B"]):
+        _, _, err = tool.run(*args)
+        check(err == "", "%s writes nothing on standard error: %r" % (args[:2], err))
+        for debug_args in (["--debug"] + args, args[:-1] + ["--debug"] + args[-1:]):
+            rc, out, err = tool.run(*debug_args)
+            check("ParseSchemeArgs called with payload length" in err and "ParseSchemeArgs" not in out,
+                  "%s: the debug lines on standard error: %r" % (debug_args, err))
+    rc, out, _ = tool.run("diag", "encode", "--", "--debug")
+    check(rc == 0 and "reason=--debug" in tool.run("diag", "decode", out.strip())[1], "--debug after -- is an operand")
 
     # Text beyond ASCII survives the command line both ways.
     for options in ([], ["--key-hex", KEY]):
@@ -111,6 +162,11 @@ def behaviour(tool, check):
     rc, code, _ = tool.run("diag", "encode", REASON)
     rc2, decoded, _ = tool.run("diag", "decode", code.strip())
     check(rc == 0 and rc2 == 0 and ("reason=" + REASON + "\n") in decoded, "diag reason round trip: %r" % decoded)
+    # A code pasted with spaces and line breaks (a mail client's wrapping) reads as the code itself.
+    wrapped = " " + code.strip()[:20] + "\r\n" + code.strip()[20:40] + "\n\t" + code.strip()[40:] + " \n"
+    check(tool.run("diag", "decode", wrapped)[:2] == (0, decoded), "a wrapped code decodes alike")
+    check(tool.run("diag", "decode", " SSL_api.tovrel.localhost\n")[:2] ==
+          (0, "kind=pin validation failed\nhost=api.tovrel.localhost\n"), "a connection code with white space")
     rc, code, _ = tool.run("diag", "encode", "--", "-starts with a dash")
     check(rc == 0 and "reason=-starts with a dash" in tool.run("diag", "decode", code.strip())[1],
           "-- ends the options")
@@ -124,11 +180,16 @@ def editions(windows, linux, check):
     # error carries the debug lines on Linux only).
     sample = [[], ["nope"], ["link", "open", "--bogus", "Tovrelapp:A:B:C"], ["diag", "encode", "-x"], ["resolve"],
               ["pins", "ftp://api.tovrel.localhost"], ["version-check", "javascript:alert(1)"]]
-    cases = [(["help"], True)] + [(["help", name], True) for name in COMMANDS] + [(["resolve", "--help"], True)] + \
-        [(args, True) for args in sample] + [(args, False) for args, _ in FAILURES]
+    cases = [(["help"], True), (["--version"], True)] + [(["help", name], True) for name in COMMANDS] + \
+        [(["resolve", "--help"], True)] + [(args, True) for args in sample] + [(args, False) for args, _ in FAILURES]
     for args, whole in cases:
         answers = [tool.run(*args) if whole else tool.run(*args)[:2] for tool in (windows, linux)]
         check(answers[0] == answers[1], "the editions differ on %s:\n%r\n%r" % (args, *answers))
+    # A server that cannot be reached: the same answers but for the stack's text.
+    answers = [[answer[:3] for answer in unreachable_answers(tool)] for tool in (windows, linux)]
+    check(answers[0] == answers[1], "the editions differ when nothing listens:\n%r\n%r" % tuple(answers))
+    for command, rc, out in answers[0]:
+        check(rc == 1 and "<no connection>" in out, "%s under Wine, nothing listening: %d %r" % (command, rc, out))
     for maker, reader in ((windows, linux), (linux, windows)):
         for options in ([], ["--key-hex", KEY, "--no-mac"]):
             _, link, _ = maker.run("link", "seal", *options, LINK_KEY, "item-\u00e9", "https://api.tovrel.localhost")

@@ -13,7 +13,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Backend, Display, ProgramRun, header, port_443_free, wait_until  # noqa: E402
+from harness import Backend, Display, ProgramRun, SOURCE_DIR, header, port_443_free, wait_until  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")
@@ -34,8 +34,8 @@ class ProgramEndToEnd(unittest.TestCase):
         self.backend.stop()
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def start(self, *args):
-        self.program = ProgramRun(PROGRAM, self.display, self.root, args)
+    def start(self, *args, env=None):
+        self.program = ProgramRun(PROGRAM, self.display, self.root, args, env=env)
         wait_until(lambda: "WebView2 initialized" in self.program.text() or self.program.proc.poll() is not None,
                    "the program's browser to start", seen=lambda: self.program.text()[-3000:])
         if "WebView2 initialized" not in self.program.text():
@@ -60,6 +60,20 @@ class ProgramEndToEnd(unittest.TestCase):
         self.assertIn("_pellaroLoaderAdded", data["globals"])
         self.assertIn("_pellaroPrintBlockAdded", data["globals"])
         self.assertTrue(data["hasWebview"])
+
+
+    def test_video_item_on_a_host_without_pins_is_shown_through_the_test_root(self):
+        # No NSS database in the run's HOME: only the program's own trust of the
+        # test root (a non-release build) lets the engine load the video page.
+        test_root = os.path.join(SOURCE_DIR, "tests", "backend", "certs", "test-root.pem")
+        link = subprocess.run([CLI, "link", "seal", "key-1", "vidshare-1", "https://api.tovrel.localhost"],
+                              capture_output=True, text=True, check=True).stdout.strip()
+        self.start(link, env={"PELLARO_TEST_CA_FILE": test_root})
+        embed = self.backend.wait_requests(lambda r: r["host"] == "www.vidshare.localhost" and
+                                           r["path"].startswith("/embed/abc123"), "the video page's request")
+        self.assertTrue(embed, self.program.text()[-2000:])
+        self.assertIn("Certificate not trusted by the engine for www.vidshare.localhost: the test root's, accepted",
+                      self.program.text())
 
 
 if __name__ == "__main__":

@@ -129,9 +129,9 @@ def click(env, window, x, y):
     run(["xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1"], env)
 
 
-def screenshot(env, directory, name):
+def screenshot(env, directory, name, window="root"):
     if directory:
-        subprocess.run(["import", "-window", "root", os.path.join(directory, name)], env=env, timeout=60)
+        subprocess.run(["import", "-window", window, os.path.join(directory, name)], env=env, timeout=60)
 
 
 def decode(cli, code, env):
@@ -174,7 +174,7 @@ def follow_fatal_notice(env, player, cli, dialog_name, code=None, screenshots=No
     assert (width, height) == (700, 600 if code else 500), (width, height)
     wait_until(lambda: clipboard(env) == code, "the code on the clipboard", 20, seen=lambda: clipboard(env))
     assert player.poll() is None, "the player ended before the countdown was over"
-    screenshot(env, screenshots, "countdown%s.png" % tag)
+    screenshot(env, screenshots, "countdown%s.png" % tag, notice)
 
     assert player.wait(timeout=WEB_VIEW_WAIT) == 1, "exit code %s" % player.returncode
     dialog = wait_until(lambda: find_window(env, dialog_name), "the HTML dialog", WEB_VIEW_WAIT)
@@ -224,7 +224,7 @@ def check_run(args, display, from_worker=False):
             copy_xs = [x for x in range(close_at[0]) if row[x] == ACCENT]
             return (close_at, copy_xs) if copy_xs else None
         close_at, copy_xs = wait_until(buttons, "the page to paint its Close and Copy buttons", WEB_VIEW_WAIT)
-        screenshot(env, args.screenshots, "dialog.png")
+        screenshot(env, args.screenshots, "dialog.png", dialog)
         assert close_at, "no Close button found"
         assert copy_xs, "no Copy button found"
         set_clipboard(env, "something else")

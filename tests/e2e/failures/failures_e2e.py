@@ -326,10 +326,34 @@ def intercepted_backend(run):
     assert not run.player.has("Step 9:")
 
 
+UNREACHABLE_TITLE = "Connection Failed - \u062a\u0639\u0630\u0631 \u0627\u0644\u0627\u062a\u0635\u0627\u0644"
+
+
+def backend_down(run):
+    """Nothing listens on the academy's addresses: the student is told the
+    academy could not be reached, never that the connection was intercepted."""
+    link = run.seal("lesson-wrapped")
+    run.backend.stop()
+    run.backend = None
+    player = run.start(link)
+    code, _ = diag.follow_fatal_notice(run.env, player.proc, run.cli, "^Connection Failed - ")
+    player.wait_text("Diagnostic dialog: %s | code %s" % (UNREACHABLE_TITLE, code), LONG)
+    fields = diag.decode(run.cli, code, run.env)
+    assert fields["reason"] == "unreachable_curl connect failed: 7", fields
+    player.wait_exit(LONG)  # all its output read
+    output = run.output()
+    for line in ("Step 7: Dynamic pins FAILED: curl connect failed: 7 (the built-in pins stay)",
+                 "Step 7B: Version check FAILED: curl connect failed: 7 (going on without an update)",
+                 "GetContentData: the backend could not be reached: curl connect failed: 7"):
+        assert player.has(line), "missing %r in:\n%s" % (line, output)
+    for claim in ("Intercepted", "MITM", "Pin validation FAILED", "Dynamic pins loaded OK", "Version check done"):
+        assert claim not in output, "%r in:\n%s" % (claim, output)
+
+
 CASES = {f.__name__: f for f in (
     server_message_in_rtl_box, tampered_link_ends_in_dialog, required_update_cancelled, required_update_accepted,
     optional_update_declined_home, optional_update_declined_link, optional_update_accepted,
-    javascript_update_link, file_update_link, intercepted_backend)}
+    javascript_update_link, file_update_link, intercepted_backend, backend_down)}
 
 
 def main():

@@ -25,7 +25,8 @@ pellaro::LinkServices FakeServices() {
     services.payloadKey = pellaro::fuzz::FuzzKey;
     // The opened fields steer the fake backend, so fuzzing reaches every branch.
     services.getContentData = [](const std::wstring&, const std::string& contentLinkId, const std::string& linkKey,
-                                 std::string* errorText) -> std::optional<pellaro::ContentData> {
+                                 std::string* errorText,
+                                 pellaro::HttpFailure*) -> std::optional<pellaro::ContentData> {
         if (contentLinkId == "refuse") {
             *errorText = linkKey;
             return std::nullopt;

@@ -23,6 +23,7 @@ struct FakeSystem {
     std::wstring deviceId = L"device";
     bool runtime = true;
     bool dynamicPinsThrow = false;
+    PinListLoad dynamicPins{true, ""};
     UpdateOffer firstOffer;
     UpdateOffer secondOffer;
     bool initScreen = true;
@@ -74,7 +75,7 @@ struct FakeSystem {
             .loadDynamicPins = [this] {
                 calls.push_back("loadDynamicPins");
                 if (dynamicPinsThrow) throw std::runtime_error("pins");
-                return true;
+                return dynamicPins;
             },
             .checkVersion = [this](double v, const std::wstring& base) {
                 calls.push_back("checkVersion");
@@ -94,6 +95,8 @@ struct FakeSystem {
                     result.content.baseAddress = linkBaseAddress;
                 } else if (parseError.starts_with("server:")) {
                     result.error = LinkError{LinkErrorKind::ServerMessage, parseError.substr(7)};
+                } else if (parseError.starts_with("unreachable_")) {
+                    result.error = LinkError{LinkErrorKind::Unreachable, parseError};
                 } else {
                     result.error = LinkError{LinkErrorKind::Diagnostic, parseError};
                 }
@@ -280,13 +283,25 @@ TEST(Startup, NoSplashWithoutGraphics) {
     EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "showSplash"), 0);
 }
 
-TEST(Startup, DynamicPinFailureIsLoggedAndStartGoesOn) {
-    FakeSystem f;
-    f.dynamicPinsThrow = true;
-    EXPECT_EQ(f.Run(L"", L""), 0);
-    EXPECT_TRUE(f.Logged("Step 7: Dynamic pins FAILED (exception)"));
-    EXPECT_FALSE(f.Logged("Step 7: Dynamic pins loaded OK"));
-    EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "createInitScreen"), 1);
+// The log says what happened: no "loaded OK" or "done" after a failure.
+TEST(Startup, NetworkFailuresAtStartAreLoggedAsSuchAndStartGoesOn) {
+    FakeSystem thrown;
+    thrown.dynamicPinsThrow = true;
+    EXPECT_EQ(thrown.Run(L"", L""), 0);
+    EXPECT_TRUE(thrown.Logged("Step 7: Dynamic pins FAILED (exception)"));
+    EXPECT_FALSE(thrown.Logged("Step 7: Dynamic pins loaded OK"));
+    EXPECT_EQ(thrown.Count("createInitScreen"), 1);
+
+    FakeSystem down;
+    down.dynamicPins = {false, "curl connect failed: 7"};
+    down.firstOffer.error = "curl connect failed: 7";
+    EXPECT_EQ(down.Run(L"", L""), 0);
+    EXPECT_TRUE(down.Logged("Step 7: Dynamic pins FAILED: curl connect failed: 7 (the built-in pins stay)"));
+    EXPECT_FALSE(down.Logged("Step 7: Dynamic pins loaded OK"));
+    EXPECT_TRUE(down.Logged("Step 7B: Version check FAILED: curl connect failed: 7 (going on without an update)"));
+    EXPECT_FALSE(down.Logged("Step 7B: Version check done. hasUpdate=0"));
+    EXPECT_TRUE(down.boxes.empty());
+    EXPECT_EQ(down.Count("createInitScreen"), 1);
 }
 
 TEST(Startup, UpdatePromptAnswers) {
@@ -370,6 +385,7 @@ TEST(Startup, FailedLinks) {
         {"serve", L"", true},
         {"ParseSchemeArgs failed: less than 3 parts after split", L"", true},
         {"", L"", true},
+        {"unreachable_curl connect failed: 7", L"", true},
     };
     for (const auto& c : cases) {
         FakeSystem f;
@@ -380,7 +396,18 @@ TEST(Startup, FailedLinks) {
         EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "runMessageLoop"), 0);
         EXPECT_EQ(f.versionChecks.size(), 1u);
         EXPECT_EQ(f.calls.back(), "disposeWarmBrowser") << c.error;
-        if (c.dialog) {
+        if (c.error.starts_with("unreachable_")) {
+            // Not the link's fault, and not an interception: the academy could not be reached.
+            EXPECT_TRUE(f.boxes.empty()) << c.error;
+            EXPECT_EQ(f.dialogTitle, L"Connection Failed - تعذر الاتصال");
+            EXPECT_EQ(f.dialogText, L"The academy's server could not be reached.\nPlease check your internet "
+                                    L"connection (and any firewall or proxy in between) and try again. If the "
+                                    L"problem persists, send the diagnostic code below to support.");
+            EXPECT_EQ(f.dialogArabic, L"تعذر الوصول إلى خادم الأكاديمية.\nيرجى التحقق من اتصالك بالإنترنت (وأي جدار "
+                                      L"حماية أو خادم وكيل) والمحاولة مرة أخرى. إذا استمرت المشكلة، يرجى إرسال الكود "
+                                      L"التشخيصي أدناه للدعم الفني.");
+            EXPECT_EQ(f.dialogCode, "code(" + c.error + ")");
+        } else if (c.dialog) {
             EXPECT_TRUE(f.boxes.empty()) << c.error;
             EXPECT_EQ(f.dialogTitle, L"Link Error - خطأ في الرابط");
             EXPECT_EQ(f.dialogText, L"Failed to process the content link.\nIf the problem persists, send the "

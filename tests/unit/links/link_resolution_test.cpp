@@ -38,9 +38,10 @@ protected:
             return TestKey();
         };
         services.getContentData = [this](const std::wstring& baseAddress, const std::string& contentLinkId,
-                                         const std::string& linkKey, std::string* errorText) {
+                                         const std::string& linkKey, std::string* errorText, HttpFailure* failure) {
             backendCalls.push_back({baseAddress, contentLinkId, linkKey});
             if (!backendError.empty()) *errorText = backendError;
+            *failure = backendFailure;
             return backendAnswer;
         };
         services.fetchPageScript = [this](const std::wstring& url) {
@@ -57,6 +58,7 @@ protected:
         const LinkResult result = ResolveContentLink(W(link), services);
         content = result.content;
         errorCode = result.Resolved() ? "unknown_error" : result.error->Code();
+        if (!result.Resolved()) errorKind = result.error->kind;
         return result.Resolved();
     }
     bool Logged(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
@@ -73,6 +75,8 @@ protected:
     std::vector<BackendCall> backendCalls;
     std::optional<ContentData> backendAnswer;
     std::string backendError;
+    HttpFailure backendFailure = HttpFailure::None;
+    LinkErrorKind errorKind = LinkErrorKind::Diagnostic;
     std::vector<std::wstring> scriptRequests;
     HttpResponse scriptAnswer;
 };
@@ -273,11 +277,49 @@ TEST_F(LinkResolution, EveryErrorCodeOfTheTable) {
         SetUp();
         log.clear();
         backendError.clear();
+        backendFailure = HttpFailure::None;
         backendAnswer.reset();
         if (c.arrange) c.arrange();
         EXPECT_FALSE(Resolve(c.link)) << c.name;
         EXPECT_EQ(errorCode, c.code) << c.name;
         EXPECT_TRUE(Logged(c.logLine)) << c.name << " did not log " << c.logLine;
+    }
+}
+
+// A backend that could not be reached is told as such, with the client's text
+// as the reason; a refusal keeps its message, and pins that fail keep theirs.
+TEST_F(LinkResolution, BackendFailuresByKind) {
+    struct Case {
+        HttpFailure failure;
+        std::string text;
+        LinkErrorKind kind;
+        std::string code;
+    };
+    const Case cases[] = {
+        {HttpFailure::Transport, "curl connect failed: 7", LinkErrorKind::Unreachable,
+         "unreachable_curl connect failed: 7"},
+        {HttpFailure::Transport, "WinHttpSendRequest failed: 12029", LinkErrorKind::Unreachable,
+         "unreachable_WinHttpSendRequest failed: 12029"},
+        {HttpFailure::Deadline, kDeadlineError, LinkErrorKind::Unreachable,
+         std::string("unreachable_") + kDeadlineError},
+        {HttpFailure::Pins, "SSL Pin validation FAILED for api.x", LinkErrorKind::ServerMessage,
+         "server:SSL Pin validation FAILED for api.x"},
+        {HttpFailure::Status, "Link expired", LinkErrorKind::ServerMessage, "server:Link expired"},
+        {HttpFailure::Size, kBodyTooLargeError, LinkErrorKind::ServerMessage,
+         std::string("server:") + kBodyTooLargeError},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        log.clear();
+        backendFailure = c.failure;
+        backendError = c.text;
+        EXPECT_FALSE(Resolve(Link("lk", "item", "https://api.x"))) << c.code;
+        EXPECT_EQ(errorKind, c.kind) << c.code;
+        EXPECT_EQ(errorCode, c.code);
+        EXPECT_TRUE(Logged("ParseSchemeArgs failed: GetContentData returned empty value")) << c.code;
+        EXPECT_EQ(Logged("GetContentData: the backend could not be reached: " + c.text),
+                  c.kind == LinkErrorKind::Unreachable)
+            << c.code;
     }
 }
 

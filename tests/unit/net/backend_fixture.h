@@ -79,17 +79,30 @@ inline std::string PinOf(const std::string& name) {
     return std::string();
 }
 
-// DER of the first certificate of a PEM file under tests/backend/certs.
-inline std::string CertificateDer(const std::string& file) {
+// DER of each certificate of a PEM file under tests/backend/certs, in order.
+inline std::vector<std::string> ChainDer(const std::string& file) {
     std::ifstream in(std::string(PELLARO_SOURCE_DIR) + "/tests/backend/certs/" + file);
+    std::vector<std::string> chain;
     std::string line, base64;
     bool inside = false;
     while (std::getline(in, line)) {
-        if (line.rfind("-----BEGIN CERTIFICATE", 0) == 0) { inside = true; continue; }
-        if (line.rfind("-----END CERTIFICATE", 0) == 0) break;
-        if (inside) base64 += line;
+        if (line.rfind("-----BEGIN CERTIFICATE", 0) == 0) {
+            inside = true;
+            base64.clear();
+        } else if (line.rfind("-----END CERTIFICATE", 0) == 0) {
+            inside = false;
+            chain.push_back(Base64Decode(base64));
+        } else if (inside) {
+            base64 += line;
+        }
     }
-    return Base64Decode(base64);
+    return chain;
+}
+
+// DER of the first certificate of a PEM file under tests/backend/certs.
+inline std::string CertificateDer(const std::string& file) {
+    const std::vector<std::string> chain = ChainDer(file);
+    return chain.empty() ? std::string() : chain.front();
 }
 
 }  // namespace pellaro::test

@@ -51,8 +51,12 @@ for served, chain in refused.items():
     check(rc == 1 and "chain: " + chain in out and "verdict: fail" in out, "%s refused:\n%s" % (host, out))
 
 rc, out = run("pins", "https://localhost:1/")
-check(rc == 1 and "error: curl connect failed: 7" in out and "entry: none" in out,
-      "closed port, exit code %d:\n%s" % (rc, out))
+check(rc == 1 and "error: curl connect failed: 7" in out and "entry: none" in out and
+      out.rstrip().endswith("verdict: unreachable"), "closed port, exit code %d:\n%s" % (rc, out))
+# A server that answers, for a host without pins: not pinned, and that is no failure.
+rc, out = run("pins", "https://127.0.0.1:%s/" % port)
+check(rc == 0 and "chain: " in out and out.rstrip().endswith("verdict: not pinned") and "error:" not in out,
+      "unpinned host:\n" + out)
 
 def answer(name):
     control("answers", {"version": name})
@@ -66,8 +70,16 @@ try:
 finally:
     answer("current")
 rc, out = run("version-check", "https://api.tovrel.localhost:%s" % port)
-check(rc == 0 and out.splitlines()[:2] == ["hasUpdate: false", "isRequired: false"],
-      "current, exit code %d:\n%s" % (rc, out))
+check(rc == 0 and out.splitlines()[:2] == ["hasUpdate: false", "isRequired: false"], "current, exit code %d:\n%s" % (rc, out))
+# An answer that cannot be had or read is no "no update": the tool says why and exits 1.
+try:
+    for name, error in (("error", "status 503"), ("not-json", "the answer is not JSON"),
+                        ("no-version", "the answer has no version"), ("not-object", "the answer has no version")):
+        answer(name)
+        rc, out = run("version-check", "https://api.tovrel.localhost:%s" % port)
+        check(rc == 1 and out == "error: %s\n" % error, "%s answer: %d %r" % (name, rc, out))
+finally:
+    answer("current")
 
 for failure in failures:
     print("FAIL:", failure)

@@ -8,8 +8,10 @@
 
 #include "backend_fixture.h"
 #include "platform/device_identity.h"
+#include "net/certificate_trust.h"
 #include "net/content_data.h"
 #include "net/pin_validation.h"
+#include "net/test_root.h"
 #include "net/version_check.h"
 
 namespace pellaro {
@@ -225,7 +227,8 @@ TEST_F(BackendTest, HostWithoutPinsIsRefusedWithoutTheTestRoot) {
     HttpClient strict;
     const HttpResponse r = strict.Get(Url(L"www.vidshare.localhost", L"/embed/c"));
     EXPECT_EQ(r.error, kUntrustedChainError);
-    EXPECT_TRUE(strict.PreflightDone(L"www.vidshare.localhost"));
+    EXPECT_EQ(r.failure, HttpFailure::Transport);
+    EXPECT_FALSE(strict.PreflightDone(L"www.vidshare.localhost"));  // it met no answer: asked again next time
     // A pinning-disabled client verifies normally too; on a host no other
     // test used (Wine's WinHTTP takes up another client's verified connection).
     HttpClient noPins;
@@ -233,25 +236,29 @@ TEST_F(BackendTest, HostWithoutPinsIsRefusedWithoutTheTestRoot) {
     EXPECT_EQ(noPins.Get(Url(L"tovrel.localhost", L"/echo")).error, kUntrustedChainError);
 }
 
-TEST_F(BackendTest, PreflightThatCannotConnect) {
-    // Port 1: nothing listens there.
+// Nothing listens: the request ends with the stack's text whether the host is
+// pinned or not. No chain was received, so there is no interception and no
+// notice, and the next request runs the pre-flight again.
+TEST_F(BackendTest, PreflightThatCannotConnectEndsWithTheTransportError) {
     const std::wstring closed = L"https://api.tovrel.localhost:1/echo";
-    ReplacePinStore({});
-    HttpClient client;
-    const HttpResponse unpinned = client.Get(closed);
 #ifdef _WIN32
-    EXPECT_EQ(unpinned.error, "WinHttpSendRequest failed: 12029");
+    const std::string noConnection = "WinHttpSendRequest failed: 12029";
 #else
-    EXPECT_EQ(unpinned.error, "curl connect failed: 7");
+    const std::string noConnection = "curl connect failed: 7";
 #endif
-    EXPECT_TRUE(client.PreflightDone(L"api.tovrel.localhost"));
-    InstallDefaultPins();
-    ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
-    HttpClient pinned;
-    const HttpResponse refused = pinned.Get(closed);
-    EXPECT_EQ(refused.error, PreflightPinError(L"api.tovrel.localhost"));
-    EXPECT_FALSE(pinned.PreflightDone(L"api.tovrel.localhost"));
-    EXPECT_TRUE(reported.empty());  // no certificate was read: no notice
+    for (const bool pinned : {false, true}) {
+        if (pinned)
+            ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
+        else
+            ReplacePinStore({});
+        HttpClient client;
+        const HttpResponse r = client.Get(closed);
+        EXPECT_EQ(r.error, noConnection) << pinned;
+        EXPECT_EQ(r.failure, HttpFailure::Transport) << pinned;
+        EXPECT_EQ(r.status, 0) << pinned;
+        EXPECT_FALSE(client.PreflightDone(L"api.tovrel.localhost")) << pinned;
+    }
+    EXPECT_TRUE(reported.empty());  // the backend's own domain, where an interception would be reported
 }
 
 TEST_F(BackendTest, ServerThatNeverAnswersEndsInAReceiveError) {
@@ -309,8 +316,13 @@ TEST_F(BackendTest, ContentDataAnswersAndErrors) {
         EXPECT_EQ(text, c.error) << c.id;
     }
     std::string transport;
-    EXPECT_FALSE(GetContentData(L"https://api.tovrel.localhost:1", "x", "k", &transport));
+    HttpFailure failure = HttpFailure::None;
+    EXPECT_FALSE(GetContentData(L"https://api.tovrel.localhost:1", "x", "k", &transport, &failure));
     EXPECT_FALSE(transport.empty());
+    EXPECT_EQ(failure, HttpFailure::Transport);
+    std::string message;
+    EXPECT_FALSE(GetContentData(base, "not-found", "key", &message, &failure));
+    EXPECT_EQ(failure, HttpFailure::Status);
 }
 
 TEST_F(BackendTest, ContentDataFormIsPercentEncodedWithItsHeaders) {
@@ -341,7 +353,10 @@ TEST_F(BackendTest, VersionCheckAgainstTheBackend) {
     EXPECT_TRUE(required.hasUpdate);
     EXPECT_TRUE(required.isRequired);
     EXPECT_EQ(required.link, L"https://www.tovrel.localhost/download/pellaro-setup.exe");
-    EXPECT_FALSE(CheckVersion(4.12, L"https://api.tovrel.localhost:1").hasUpdate);
+    EXPECT_TRUE(current.error.empty()) << current.error;
+    const VersionInfo unreachable = CheckVersion(4.12, L"https://api.tovrel.localhost:1");
+    EXPECT_FALSE(unreachable.hasUpdate);
+    EXPECT_FALSE(unreachable.error.empty());
     // Invalid UTF-8 in its texts: no update, like any unreadable answer.
     const HttpResponse badText = pinned.Get(Url(L"api.tovrel.localhost", L"/api/app/version?answer=bad-utf8"));
     ASSERT_TRUE(badText.ok) << badText.error;
@@ -357,6 +372,39 @@ TEST_F(BackendTest, CheckHostPinsCachesPassesButNotFailures) {
     EXPECT_FALSE(CheckHostPinsOnPort(L"intercept.tovrel.localhost", BackendPort()));
     EXPECT_EQ(reported, std::vector<std::wstring>{L"intercept.tovrel.localhost"});
     EXPECT_TRUE(CheckHostPinsOnPort(L"unpinned.example", BackendPort()));  // no entry: no network
+}
+
+// A probe that met no chain (nothing listening, a handshake ended at once)
+// gives no verdict: the request is allowed and the next one is probed again,
+// never waved through. Only a pass is remembered.
+class ProbeTest : public BackendTest {
+protected:
+    const std::wstring host = L"probe-again.tovrel.localhost";
+    void Serve(const char* chain) { Switch(R"({"probe-again.tovrel.localhost": ")" + std::string(chain) + "\"}"); }
+    void Switch(const std::string& body) {
+        HttpClient control;
+        ASSERT_TRUE(control.Post(Url(L"api.tovrel.localhost", L"/__control/chains"), body, L"application/json").ok);
+    }
+    void TearDown() override {
+        Serve("test");
+        BackendTest::TearDown();
+    }
+};
+
+TEST_F(ProbeTest, ProbeWithoutAnAnswerIsAskedAgainNextTime) {
+    ASSERT_TRUE(PinsDecideTrust(host));
+    Serve("interceptor");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, 1));  // nothing listens there: no verdict, allowed
+    EXPECT_FALSE(CheckHostPinsOnPort(host, BackendPort()));  // then reachable: probed, and refused
+    Serve("drop");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));  // no chain: no verdict, allowed
+    Serve("interceptor");
+    EXPECT_FALSE(CheckHostPinsOnPort(host, BackendPort()));
+    EXPECT_EQ(reported, (std::vector<std::wstring>{host, host}));  // the two refusals, nothing else
+    Serve("test");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));
+    Serve("interceptor");
+    EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));  // a pass is remembered
 }
 
 TEST_F(BackendTest, OneHandshakePerHostAcrossPinsVersionContentAndPageScript) {
@@ -435,6 +483,9 @@ TEST_F(BackendTest, HostWithoutPinsUsesTheSystemVerification) {
     HttpClient client;
     const HttpResponse unpinned = client.Get(Url(L"127.0.0.1", L"/echo"));
     EXPECT_EQ(unpinned.error.rfind("WinHttpSendRequest failed: ", 0), 0u) << unpinned.error;
+    EXPECT_EQ(unpinned.failure, HttpFailure::Transport);
+    // The pre-flight reads the chain with certificate errors left to the pins
+    // (there are none here): it passed, and the request itself was refused.
     EXPECT_TRUE(client.PreflightDone(L"127.0.0.1"));
     HttpClient noPins;
     noPins.DisablePinning();
@@ -534,7 +585,8 @@ TEST_F(BackendTest, ContentDataOverHostileAnswersGivesNoPartialItem) {
 #endif
     for (const HostileCase& c : kHostileCases) {
         HttpClient setter;
-        ASSERT_TRUE(setter.Post(control, where + R"(, "fault": ")" + c.fault + "\"}", L"application/json").ok);
+        const HttpResponse set = setter.Post(control, where + R"(, "fault": ")" + c.fault + "\"}", L"application/json");
+        ASSERT_TRUE(set.ok) << c.fault << ": " << set.error << " " << set.status;
         std::string error;
         const auto item = GetContentData(Url(host, L""), "lesson-wrapped", "key", &error);
         EXPECT_EQ(item.has_value(), !*c.error && !c.cutShort) << c.fault;
@@ -613,6 +665,31 @@ TEST_F(StallingHandshakeTest, WithTheDefaultDeadlineEndsAtTheConnectTimeOut) {
     const auto took = duration_cast<seconds>(steady_clock::now() - start);
     EXPECT_EQ(r.error, "curl send failed: 28");
     EXPECT_LT(took, seconds(20 + 5));
+}
+#endif
+
+#ifndef _WIN32
+// This build is not a release: the browser engine may trust the reference
+// backend's private root, as the program's own client does, for hosts without
+// pins only; never another root, a leaf for another host, or without the variable.
+TEST(TestRoot, TrustsOnlyItsOwnChainsForHostsWithoutPins) {
+    InstallDefaultPins();
+    setenv("PELLARO_TEST_CA_FILE", (std::string(PELLARO_SOURCE_DIR) + "/tests/backend/certs/test-root.pem").c_str(), 1);
+    const std::vector<std::string> test = ChainDer("test-chain.pem");
+    ASSERT_EQ(test.size(), 3u);
+    EXPECT_TRUE(ChainTrustedByTestRoot(test, L"www.vidshare.localhost"));
+    EXPECT_TRUE(ChainTrustedByTestRoot({test[0], test[1]}, L"meet.localhost"));  // the root from the file
+    EXPECT_TRUE(ChainTrustedByTestRoot(test, L"127.0.0.1"));
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"api.tovrel.localhost"));  // pinned: the pins decide alone
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"other.example"));         // the leaf does not name it
+    EXPECT_FALSE(ChainTrustedByTestRoot({test[0]}, L"www.vidshare.localhost"));  // no way to the root
+    EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("interceptor-chain.pem"), L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("wronghost-chain.pem"), L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("forged-chain.pem"), L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot({"not a certificate"}, L"www.vidshare.localhost"));
+    EXPECT_FALSE(ChainTrustedByTestRoot({}, L"www.vidshare.localhost"));
+    unsetenv("PELLARO_TEST_CA_FILE");
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"www.vidshare.localhost"));
 }
 #endif
 

@@ -93,55 +93,76 @@ protected:
     std::vector<std::wstring> reported;
 };
 
-TEST_F(RequestSequenceTest, PreflightCountsAsDoneOnlyWhenSentAndPassed) {
+// Only a received chain that fails its pins is an interception (the
+// pre-flight's text, the notice for the backend's domain); a pre-flight that
+// met no chain because it could not connect, send or get an answer ends with
+// the stack's text. Only a pre-flight that passed counts as done; a chain
+// that passed has done its work whatever the HEAD met afterwards.
+TEST_F(RequestSequenceTest, PreflightEndsTheRequestOnlyOnItsOwnFailure) {
+    enum class Outcome { Goes, Intercepted, Unreachable };
     struct Case {
         const char* name;
         std::wstring host;
         PreflightAttempt attempt;
-        bool refusedWithPreflightError;
-        bool recorded;
+        Outcome outcome;
         bool reported;
     };
-    PreflightAttempt notOpened;
-    PreflightAttempt sentNoChain;
-    sentNoChain.sent = true;
+    PreflightAttempt answeredNoChain;
     PreflightAttempt passing;
-    passing.sent = true;
     passing.chain = ChainWithPin("PIN-A");
-    PreflightAttempt otherPin = passing;
+    PreflightAttempt otherPin;
     otherPin.chain = ChainWithPin("PIN-X");
-    PreflightAttempt refusedInHandshake = sentNoChain;
+    PreflightAttempt refusedInHandshake;
     refusedInHandshake.refused = true;
+    PreflightAttempt noConnection;
+    noConnection.error = "transport text: 7";
+    PreflightAttempt passedThenNoAnswer = passing;
+    passedThenNoAnswer.error = "transport text: 52";
+    PreflightAttempt failedThenNoAnswer = otherPin;
+    failedThenNoAnswer.error = "transport text: 52";
     const Case cases[] = {
-        {"not opened: the request goes on, tried again next time", kPinned, notOpened, false, false, false},
-        {"sent to a host without pins", kUnpinned, sentNoChain, false, true, false},
-        {"pinned chain passes", kPinned, passing, false, true, false},
-        {"pinned host, no chain read", kPinned, sentNoChain, true, false, false},
-        {"pinned host, chain with another pin", kPinned, otherPin, true, false, true},
-        {"pinned host, refused in the handshake", kPinned, refusedInHandshake, true, false, true},
+        {"answered, host without pins", kUnpinned, answeredNoChain, Outcome::Goes, false},
+        {"pinned chain passes", kPinned, passing, Outcome::Goes, false},
+        {"pinned chain passed, then no answer to the HEAD", kPinned, passedThenNoAnswer, Outcome::Goes, false},
+        {"pinned host answered, its chain unreadable", kPinned, answeredNoChain, Outcome::Intercepted, false},
+        {"pinned host, chain with another pin", kPinned, otherPin, Outcome::Intercepted, true},
+        {"pinned host, chain failed, then no answer", kPinned, failedThenNoAnswer, Outcome::Intercepted, true},
+        {"pinned host, refused in the handshake", kPinned, refusedInHandshake, Outcome::Intercepted, true},
+        {"pinned host, no connection", kPinned, noConnection, Outcome::Unreachable, false},
+        {"host without pins, no connection", kUnpinned, noConnection, Outcome::Unreachable, false},
     };
     for (const Case& c : cases) {
         SetUp();
         transport->preflight = c.attempt;
         const HttpResponse r = client->Get(c.host);
         EXPECT_EQ(transport->preflights, 1) << c.name;
-        EXPECT_EQ(client->PreflightDone(c.host), c.recorded) << c.name;
+        EXPECT_EQ(client->PreflightDone(c.host), c.outcome == Outcome::Goes) << c.name;
         EXPECT_EQ(reported.size(), c.reported ? 1u : 0u) << c.name;
-        if (c.refusedWithPreflightError) {
-            EXPECT_EQ(r.error, PreflightPinError(c.host)) << c.name;
+        switch (c.outcome) {
+            case Outcome::Goes:
+                EXPECT_TRUE(r.ok) << c.name << ": " << r.error;
+                EXPECT_EQ(r.failure, HttpFailure::None) << c.name;
+                EXPECT_EQ(r.body, "hello") << c.name;
+                break;
+            case Outcome::Intercepted:
+                EXPECT_EQ(r.error, PreflightPinError(c.host)) << c.name;
+                EXPECT_EQ(r.failure, HttpFailure::Pins) << c.name;
+                break;
+            case Outcome::Unreachable:
+                EXPECT_EQ(r.error, c.attempt.error) << c.name;
+                EXPECT_EQ(r.failure, HttpFailure::Transport) << c.name;
+                break;
+        }
+        if (c.outcome != Outcome::Goes) {
             EXPECT_EQ(r.status, 0) << c.name;
             EXPECT_EQ(transport->exchanges, 0) << c.name;  // nothing else is sent
-        } else {
-            EXPECT_TRUE(r.ok) << c.name << ": " << r.error;
-            EXPECT_EQ(r.body, "hello") << c.name;
         }
         client->Get(c.host);
-        EXPECT_EQ(transport->preflights, c.recorded ? 1 : 2) << c.name;
+        EXPECT_EQ(transport->preflights, c.outcome == Outcome::Goes ? 1 : 2) << c.name;
     }
 }
 
 TEST_F(RequestSequenceTest, OnlyPinnedHostsAreCheckedInTheHandshake) {
-    transport->preflight.sent = true;
     transport->preflight.chain = ChainWithPin("PIN-A");
     client->Get(kPinned);
     EXPECT_TRUE(transport->preflightHadHandshakeCheck);
@@ -165,13 +186,13 @@ TEST_F(RequestSequenceTest, PlainHttpAndDisabledPinningSkipEveryPinCheck) {
     EXPECT_FALSE(transport->exchangeHadResponseCheck);
 }
 
-TEST_F(RequestSequenceTest, ExchangeFailuresAndTheirTexts) {
-    transport->preflight.sent = true;
+TEST_F(RequestSequenceTest, ExchangeFailuresAndTheirTextsAndKinds) {
     transport->preflight.chain = ChainWithPin("PIN-A");
 
     transport->exchange.refused = true;
     HttpResponse r = client->Get(kPinned);
     EXPECT_EQ(r.error, PinError(kPinned));
+    EXPECT_EQ(r.failure, HttpFailure::Pins);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(reported, std::vector<std::wstring>{kPinned});
 
@@ -179,22 +200,36 @@ TEST_F(RequestSequenceTest, ExchangeFailuresAndTheirTexts) {
     transport->responseChain = ChainWithPin("PIN-X");
     r = client->Get(kPinned);
     EXPECT_EQ(r.error, PinError(kPinned));
+    EXPECT_EQ(r.failure, HttpFailure::Pins);
     EXPECT_EQ(transport->chunksTaken, 0u);  // the body of a refused response is not read
 
     transport->responseChain = ChainWithPin("PIN-A");
     transport->exchange.error = "transport text: 7";
+    const std::size_t reportsBefore = reported.size();
     r = client->Get(kPinned);
     EXPECT_EQ(r.error, "transport text: 7");
+    EXPECT_EQ(r.failure, HttpFailure::Transport);
+    EXPECT_EQ(FailureText(r), "transport text: 7");
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(r.ok);
+    EXPECT_EQ(reported.size(), reportsBefore);  // no answer is no interception
 
-    EXPECT_EQ(client->Get(L"unsplittable").error, kParseUrlError);
+    transport->exchange.error.clear();
+    transport->exchange.status = 404;
+    r = client->Get(kPinned);
+    EXPECT_EQ(r.failure, HttpFailure::Status);
+    EXPECT_TRUE(r.error.empty());
+    EXPECT_EQ(r.body, "hello");
+    EXPECT_EQ(FailureText(r), "status 404");
+
+    r = client->Get(L"unsplittable");
+    EXPECT_EQ(r.error, kParseUrlError);
+    EXPECT_EQ(r.failure, HttpFailure::Parse);
 }
 
 TEST_F(RequestSequenceTest, OneDeadlineCoversThePreflightAndTheRequest) {
     using namespace std::chrono;
     client->SetDeadline(seconds(7));
-    transport->preflight.sent = true;
     transport->preflight.chain = ChainWithPin("PIN-A");
     const auto before = steady_clock::now();
     ASSERT_TRUE(client->Get(kPinned).ok);
@@ -204,10 +239,10 @@ TEST_F(RequestSequenceTest, OneDeadlineCoversThePreflightAndTheRequest) {
 
     // Passed in the pre-flight: nothing more is sent and the pre-flight is tried again.
     SetUp();
-    transport->preflight.sent = true;
     transport->preflight.deadlinePassed = true;
     HttpResponse r = client->Get(kPinned);
     EXPECT_EQ(r.error, kDeadlineError);
+    EXPECT_EQ(r.failure, HttpFailure::Deadline);
     EXPECT_EQ(transport->exchanges, 0);
     EXPECT_FALSE(client->PreflightDone(kPinned));
     EXPECT_TRUE(reported.empty());  // a slow server is no pin failure
@@ -228,6 +263,7 @@ TEST_F(RequestSequenceTest, BodyOverTheBoundStopsTheReading) {
     transport->bodyChunks = {std::string(kMaxResponseBodyBytes, 'a'), "b", "never taken"};
     const HttpResponse r = client->Get(kUnpinned);
     EXPECT_EQ(r.error, kBodyTooLargeError);
+    EXPECT_EQ(r.failure, HttpFailure::Size);
     EXPECT_TRUE(r.body.empty());
     EXPECT_EQ(transport->chunksTaken, 2u);
 }

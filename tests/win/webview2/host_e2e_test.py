@@ -410,6 +410,33 @@ class EarlyExit(unittest.TestCase):
         self.assertEqual(ran, [], "a planted helper ran")
 
 
+class BackendDown(unittest.TestCase):
+    def test_unreachable_backend_is_told_as_such_not_as_an_interception(self):
+        closed = socket.socket()
+        closed.bind(("127.0.0.1", 0))
+        port = closed.getsockname()[1]
+        closed.close()  # nothing listens there now
+        sealed = wine(PELLARO_CLI, "link", "seal", "key-1", "lesson-1", "https://127.0.0.1:%d" % port)
+        run = Run(self, argument=sealed.stdout.decode().strip().splitlines()[-1], debug_lines=True)
+        # The code is on the clipboard while the notice counts down ten seconds;
+        # then the program ends by itself.
+        clipboard = wine(WIN_PROBE, "clipboard", 60000, timeout=90)
+        code = run.exit_code(seconds=120)
+        debug = run.debug.read_text(errors="replace")
+        self.assertEqual(code, 1, debug[-3000:])
+        # Wine shortens long debug lines: the code there is the start of the clipboard's.
+        shown = re.search(r"Diagnostic dialog: Connection Failed - .*? \| code ([A-Za-z0-9+/=]+)", debug)
+        self.assertTrue(shown, debug[-3000:])
+        pasted = clipboard.stdout.decode().strip()
+        self.assertTrue(pasted.startswith(shown.group(1)), (pasted, shown.group(0)))
+        decoded = wine(PELLARO_CLI, "diag", "decode", pasted).stdout.decode().replace("\r\n", "\n")
+        self.assertIn("reason=unreachable_WinHttpSendRequest failed: 12029\n", decoded)
+        # The built-in addresses do not resolve under Wine: the pins say why they failed.
+        self.assertIn("Step 7: Dynamic pins FAILED: WinHttpSendRequest failed: ", debug)
+        for claim in ("Intercepted", "MITM", "Pin validation FAILED", "Dynamic pins loaded OK"):
+            self.assertNotIn(claim, debug)
+
+
 class QuitDuringStart(unittest.TestCase):
     def test_window_closed_while_the_browser_starts(self):
         run = Run(self, script={"controllerDelayMs": 20000}, debug_lines=True)

@@ -5,6 +5,8 @@
 //   win_probe post <window class> <message> <wParam> <lParam>   posts one message
 //   win_probe picker <enter|escape> <timeout ms>         prints the printer picker's list, one
 //                                                        name a line, then presses the key in it
+//   win_probe clipboard <timeout ms>                     prints the clipboard's text (CF_TEXT)
+//                                                        once there is some
 // Exit code 0 when done, 2 when the window never appeared.
 #include <windows.h>
 
@@ -74,6 +76,26 @@ void PressKey(HWND picker, WPARAM key) {
     PostMessageW(target, WM_KEYUP, key, 0xC0000001);
 }
 
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text = bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::string WaitForClipboardText(DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    std::string text;
+    while ((text = ClipboardText()).empty() && GetTickCount64() < deadline) Sleep(100);
+    return text;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -119,6 +141,14 @@ int wmain(int argc, wchar_t** argv) {
         PressKey(picker, enter ? VK_RETURN : VK_ESCAPE);
         return 0;
     }
-    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms> | post ... | picker <enter|escape> <ms>\n", stderr);
+    if (argc == 3 && std::wcscmp(argv[1], L"clipboard") == 0) {
+        const std::string text = WaitForClipboardText(std::wcstoul(argv[2], nullptr, 10));
+        if (text.empty()) return 2;
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+        return 0;
+    }
+    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms> | post ... | picker <enter|escape> <ms>"
+               " | clipboard <ms>\n", stderr);
     return 1;
 }
