@@ -7,6 +7,7 @@
 #include "app/startup_wiring.h"
 #include "core/text.h"
 #include "diag/diagnostic_dialog_mode.h"
+#include "platform/window_system_qt.h"
 
 int main(int argc, char** argv) {
     // The detached diagnostic dialog is this same program in another mode.
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     // The engine shares GL contexts across views. QApplication gets the program
     // name only: engine switches on the command line must not reach Chromium.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    pellaro::LetScreenReadersIntoWebPages();
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
