@@ -238,9 +238,11 @@ protected:
 private:
     void Print() {
         if (list_->isHidden()) return;  // nothing listed: only Cancel works
-        QListWidgetItem* item = list_->currentItem();
-        if (!item || !item->isSelected()) return;
-        chosen_ = item->text().toStdWString();
+        // The selected card, however it was selected: a screen reader selects
+        // without moving the keyboard's current item.
+        const QList<QListWidgetItem*> selected = list_->selectedItems();
+        if (selected.isEmpty()) return;
+        chosen_ = selected.first()->text().toStdWString();
         accept();
     }
     void Cancel() { reject(); }
