@@ -1,3 +1,5 @@
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
@@ -15,6 +17,13 @@ namespace {
 QPointer<AppWindow> g_home;
 QPointer<AppWindow> g_player;
 
+// Screen readers meet a frame as a window named by its title; a plain widget
+// would be an unnamed filler to them.
+QAccessibleInterface* FrameAccessible(const QString&, QObject* object) {
+    if (auto* frame = dynamic_cast<AppWindow*>(object)) return new QAccessibleWidget(frame, QAccessible::Window);
+    return nullptr;
+}
+
 AppWindow* CreateWindow(AppWindow::Kind kind, int width, int height) {
     auto* window = new AppWindow(kind);
     window->resize(width, height);
@@ -25,6 +34,11 @@ AppWindow* CreateWindow(AppWindow::Kind kind, int width, int height) {
 }  // namespace
 
 AppWindow::AppWindow(Kind kind) : kind_(kind) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(FrameAccessible);
+        return true;
+    }();
+    (void)accessible;
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QString::fromStdWString(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/pellaro/app.ico")));
