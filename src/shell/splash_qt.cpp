@@ -11,6 +11,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <string>
+
+#include "platform/debug_log.h"
 #include "platform/window_system_qt.h"
 
 // The image lives in the GUI library's Qt resources, which a static library
@@ -107,6 +110,7 @@ SplashWindow ShowSplash(void*, int maxWidth, int maxHeight) {
     g_splash = splash;
     splash->show();
     timer->start();
+    DebugLine("Splash shown: " + std::to_string(g.width) + "x" + std::to_string(g.height));
     return splash;
 }
 

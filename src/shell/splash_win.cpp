@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
 
 // GDI+ headers expect min and max in scope.
 using std::max;
@@ -14,6 +15,7 @@ using std::min;
 #include <gdiplus.h>
 
 #include "core/dpi_scale.h"
+#include "platform/debug_log.h"
 #include "platform/window_dpi_win.h"
 
 namespace pellaro {
@@ -210,6 +212,7 @@ SplashWindow ShowSplash(void* moduleHandle, int maxWidth, int maxHeight) {
         return nullptr;
     }
     SetTimer(hwnd, kSplashTimerId, kSplashLifetimeMs, nullptr);
+    DebugLine("Splash shown: " + std::to_string(g.width) + "x" + std::to_string(g.height));
     return hwnd;
 }
 
