@@ -150,11 +150,9 @@ LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             // Moved to a monitor of another DPI: redrawn at that DPI, where it fits.
             if (!notice) break;
             const int dpi = FollowDpiChange(hwnd, wParam, lParam);
-            MONITORINFO monitor{sizeof(monitor)};
-            GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor);
+            const RECT work = WorkAreaOf(hwnd);
             const bool hasCode = !notice->texts.code.empty();
-            notice->dpi = CountdownDpi(dpi, hasCode, monitor.rcWork.right - monitor.rcWork.left,
-                                       monitor.rcWork.bottom - monitor.rcWork.top);
+            notice->dpi = CountdownDpi(dpi, hasCode, work.right - work.left, work.bottom - work.top);
             SetWindowPos(hwnd, nullptr, 0, 0, ScaleToDpi(kCountdownWidth, notice->dpi),
                          ScaleToDpi(CountdownHeight(hasCode), notice->dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             InvalidateRect(hwnd, nullptr, FALSE);

@@ -31,7 +31,12 @@ inline Pixels Capture(HDC source, const RECT& r) {
     out.height = r.bottom - r.top;
     HDC memory = CreateCompatibleDC(source);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), out.width, -out.height, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = out.width;
+    info.bmiHeader.biHeight = -out.height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
@@ -72,9 +77,18 @@ inline void SaveScreenshot(const Pixels& p, const std::string& name) {
             out[2] = (c >> 16) & 0xFF;
         }
     }
-    BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), p.width, -p.height, 1, 24, BI_RGB};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = p.width;
+    info.biHeight = -p.height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
     const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offset + rows.size()), 0, 0, offset};
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfSize = static_cast<DWORD>(offset + rows.size());
+    file.bfOffBits = offset;
     const std::string path = std::string(folder) + "\\" + name + ".bmp";
     if (FILE* out = std::fopen(path.c_str(), "wb")) {
         std::fwrite(&file, sizeof file, 1, out);
