@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPalette>
+#include <QSet>
 
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
@@ -17,11 +18,18 @@ namespace {
 QPointer<AppWindow> g_home;
 QPointer<AppWindow> g_player;
 
+// The frames alive now. Told apart by address: the factory below sees every
+// object, some of the engine's built without type information to cast with.
+QSet<const QObject*>& Frames() {
+    static QSet<const QObject*> frames;
+    return frames;
+}
+
 // Screen readers meet a frame as a window named by its title; a plain widget
 // would be an unnamed filler to them.
 QAccessibleInterface* FrameAccessible(const QString&, QObject* object) {
-    if (auto* frame = dynamic_cast<AppWindow*>(object)) return new QAccessibleWidget(frame, QAccessible::Window);
-    return nullptr;
+    if (!Frames().contains(object)) return nullptr;
+    return new QAccessibleWidget(static_cast<AppWindow*>(object), QAccessible::Window);
 }
 
 AppWindow* CreateWindow(AppWindow::Kind kind, int width, int height) {
@@ -39,6 +47,7 @@ AppWindow::AppWindow(Kind kind) : kind_(kind) {
         return true;
     }();
     (void)accessible;
+    Frames().insert(this);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QString::fromStdWString(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/pellaro/app.ico")));
@@ -47,6 +56,8 @@ AppWindow::AppWindow(Kind kind) : kind_(kind) {
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
 }
+
+AppWindow::~AppWindow() { Frames().remove(this); }
 
 void AppWindow::SetContentWidget(QWidget* content) {
     if (content_ == content) return;

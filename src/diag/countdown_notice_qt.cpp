@@ -114,6 +114,11 @@ qreal FitScale(const QScreen* screen, bool hasCode) {
     return static_cast<qreal>(fitted) / dpi;
 }
 
+class CountdownNotice;
+// The notice shown now: the accessibility factory tells it apart by address
+// (it sees every object, some of the engine's built without type information).
+CountdownNotice* g_shown = nullptr;
+
 class CountdownNotice : public QWidget {
 public:
     CountdownNotice(style::Texts texts, int seconds, QEventLoop& loop, qreal scale)
@@ -126,6 +131,10 @@ public:
         RegisterProgramResources();
         icon_ = QIcon(QStringLiteral(":/pellaro/app.ico")).pixmap(style::kIconSize, style::kIconSize);
         connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+        g_shown = this;
+    }
+    ~CountdownNotice() override {
+        if (g_shown == this) g_shown = nullptr;
     }
 
     void Start() {
@@ -206,8 +215,8 @@ public:
 };
 
 QAccessibleInterface* CountdownAccessibleFactory(const QString&, QObject* object) {
-    if (auto* notice = dynamic_cast<CountdownNotice*>(object)) return new CountdownAccessible(notice);
-    return nullptr;
+    if (!g_shown || object != g_shown) return nullptr;
+    return new CountdownAccessible(g_shown);
 }
 
 }  // namespace

@@ -51,9 +51,15 @@ class Folder:
     def __init__(self):
         self.path = tempfile.mkdtemp(prefix="pellaro-desktop-e2e-")
         self.stops = []
+        self.programs = []
 
     def add(self, stop):
         self.stops.append(stop)
+
+    def tell(self):
+        """What the programs wrote, for a failure."""
+        for program in self.programs:
+            print("--- output of", program.command, "\n" + program.text()[-3000:])
 
     def close(self):
         for stop in reversed(self.stops):
@@ -70,6 +76,8 @@ class Program:
     def __init__(self, folder, command, env):
         self.log_path = os.path.join(folder.path, "program-%d.log" % len(folder.stops))
         self.log = open(self.log_path, "wb")
+        self.command = command[0]
+        folder.programs.append(self)
         self.proc = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=self.log,
                                      stderr=subprocess.STDOUT)
         folder.add(self.stop)
@@ -211,6 +219,8 @@ def wayland_program(folder):
         run = ProgramRun(program, display, folder.path, args, env=dict(env, **({"XDG_RUNTIME_DIR": runtime}
                                                                               if runtime else {})))
         folder.add(run.stop)
+        run.command = program
+        folder.programs.append(run)
         return run
 
     def wait_text(run, text, timeout=WAIT):
@@ -280,6 +290,9 @@ def main():
     folder = Folder()
     try:
         return CASES[sys.argv[1]](folder) or 0
+    except BaseException:
+        folder.tell()
+        raise
     finally:
         folder.close()
 
