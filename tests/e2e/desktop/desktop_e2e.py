@@ -9,6 +9,9 @@ the programs: PELLARO_PROGRAM, PELLARO_CLI, PELLARO_PRINT_DRIVER, PELLARO_DIAG_D
                        name; Down, Tab and Space alone print on the second printer
   screen_reader_notice X11: the countdown notice's texts and the diagnostic
                        dialog's code box by role and name
+  screen_reader_home   X11: the program's home window and its page by role
+                       and name, the window given the keyboard; the backend
+                       on port 443
   wayland_program      Wayland: the program's splash, home window, fullscreen
                        toggle, single-instance refusal, player, printer picker,
                        countdown notice and diagnostic dialog; answered from
@@ -198,6 +201,57 @@ def screen_reader_notice(folder):
     del close
 
 
+def start_program(folder, display, backend, *args, runtime=None, extra=None):
+    """The program with the test root trusted, private folders and the bus's session."""
+    ca = os.path.join(os.environ["PELLARO_SOURCE_DIR"], "tests", "backend", "certs", "test-root.pem")
+    env = dict(a11y.program_environment(os.environ), PELLARO_TEST_CA_FILE=ca, QTWEBENGINE_DISABLE_SANDBOX="1")
+    env.update(extra or {})
+    if runtime:
+        env["XDG_RUNTIME_DIR"] = runtime
+    run = ProgramRun(os.environ["PELLARO_PROGRAM"], display, folder.path, args, env=env)
+    folder.add(run.stop)
+    run.command = os.environ["PELLARO_PROGRAM"]
+    folder.programs.append(run)
+    return run
+
+
+def wait_text(run, text, timeout=WAIT):
+    wait_until(lambda: text in run.text(), repr(text), timeout, seen=lambda: run.text()[-1500:])
+
+
+def home_on_the_bus(backend, home):
+    """The home window and its page as a screen reader finds them."""
+    frame = a11y.wait_for("frame", "Tovrel Academy V 4.12.0", timeout=90)
+    backend.wait_requests(lambda r: r["host"] == "www.tovrel.localhost" and r["path"] == "/", "the home page")
+    wait_until(lambda: a11y.find(frame, "document web", "Academy") is not None, "the home page on the bus", 90,
+               seen=lambda: home.text()[-1500:])
+    return frame
+
+
+def screen_reader_home(folder):
+    if not port_443_free():
+        print("skipped: port 443 is taken")
+        return SKIP
+    from harness import Backend
+    display = XDisplay()
+    folder.add(display.stop)
+    a11y.announce_screen_reader()
+    backend = Backend(folder.path, port=443)
+    folder.add(backend.stop)
+    backend.page("/", "<!doctype html><title>Academy</title><h1>Academy</h1><a href='/x'>Lessons</a>")
+    home = start_program(folder, display, backend)
+    frame = home_on_the_bus(backend, home)
+    # The keyboard moves into the window and its page, the screen reader following.
+    window = wait_until(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tovrel Academy V"],
+                                               env=display.client_env(), capture_output=True, text=True).stdout.split(),
+                        "the home window on the display")[0]
+    subprocess.run(["xdotool", "windowactivate", "--sync", window], env=display.client_env(), timeout=30)
+    subprocess.run(["xdotool", "key", "Tab"], env=display.client_env(), check=True, timeout=30)
+    link = a11y.wait_for("link", "Lessons", within=frame)
+    wait_until(lambda: a11y.has_state(link, pyatspi.STATE_FOCUSED), "the page's link focused by Tab")
+    assert home.proc.poll() is None, home.text()[-1500:]
+
+
 def wayland_program(folder):
     if not port_443_free():
         print("skipped: port 443 is taken")
@@ -210,21 +264,11 @@ def wayland_program(folder):
     backend = Backend(folder.path, port=443)
     folder.add(backend.stop)
     cups, listener = printers(folder)
-    program, cli = os.environ["PELLARO_PROGRAM"], os.environ["PELLARO_CLI"]
-    ca = os.path.join(os.environ["PELLARO_SOURCE_DIR"], "tests", "backend", "certs", "test-root.pem")
-    env = dict(a11y.program_environment(os.environ), PELLARO_TEST_CA_FILE=ca, QTWEBENGINE_DISABLE_SANDBOX="1",
-               CUPS_SERVER=cups.env({})["CUPS_SERVER"])
+    cli = os.environ["PELLARO_CLI"]
+    printing = {"CUPS_SERVER": cups.env({})["CUPS_SERVER"]}
 
     def start(*args, runtime=None):
-        run = ProgramRun(program, display, folder.path, args, env=dict(env, **({"XDG_RUNTIME_DIR": runtime}
-                                                                              if runtime else {})))
-        folder.add(run.stop)
-        run.command = program
-        folder.programs.append(run)
-        return run
-
-    def wait_text(run, text, timeout=WAIT):
-        wait_until(lambda: text in run.text(), repr(text), timeout, seen=lambda: run.text()[-1500:])
+        return start_program(folder, display, backend, *args, runtime=runtime, extra=printing)
 
     # The home road: splash, window, its page in front, the splash gone. The
     # home page asks for fullscreen at once and to leave it 4 s later (no
@@ -234,9 +278,7 @@ def wayland_program(folder):
                       "window.addEventListener('load',function(){toggle();setTimeout(toggle,4000);});</script>")
     home = start()
     wait_text(home, "Splash shown: 300x90")
-    frame = a11y.wait_for("frame", "Tovrel Academy V 4.12.0", timeout=90)
-    backend.wait_requests(lambda r: r["host"] == "www.tovrel.localhost" and r["path"] == "/", "the home page")
-    wait_until(lambda: a11y.find(frame, "document web") is not None, "the home page on the bus", 90)
+    frame = home_on_the_bus(backend, home)
     wait_until(lambda: not any(a11y.find(app, "window", "Pellaro Splash") for app in a11y.applications()),
                "the splash to close", 30)
 
@@ -272,7 +314,7 @@ def wayland_program(folder):
     player.stop()
 
     # A tampered link: the countdown notice and the diagnostic dialog.
-    tampered = start(diag.tampered_link(cli, env))
+    tampered = start(diag.tampered_link(cli, dict(os.environ)))
     wait_text(tampered, "Diagnostic dialog: " + TITLE + " | code ", 90)
     code = tampered.text().split("Diagnostic dialog: " + TITLE + " | code ")[1].split()[0]
     follow_notice_and_dialog(code, diag.LINK_MESSAGE.split("\n")[0], diag.LINK_ARABIC)
@@ -280,7 +322,7 @@ def wayland_program(folder):
 
 
 CASES = {"keyboard_picker": keyboard_picker, "screen_reader_notice": screen_reader_notice,
-         "wayland_program": wayland_program}
+         "screen_reader_home": screen_reader_home, "wayland_program": wayland_program}
 
 
 def main():
