@@ -23,26 +23,32 @@ if [ ! -f "$prefix/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
   settle
 fi
-changed=0
-reg_value() {  # reg_value <key> <name> <type> <data>: sets a value unless it already holds the data
+# Values the prefix lacks go into one registry file, imported in one go.
+missing=""
+reg_value() {  # reg_value <key> <name> <type> <data>: adds a value unless the prefix already holds it
   local stored="\"$4\""
   [ "$3" != REG_DWORD ] || stored=$(printf 'dword:%08x' "$4")
   if ! grep -qF "\"$2\"=$stored" "$prefix/user.reg" "$prefix/system.reg" 2>/dev/null; then
-    wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 || true
-    changed=1
+    missing+=$(printf '\n[%s]\n"%s"=%s\n' "$1" "$2" "$stored")
   fi
 }
 # The player refuses anything older than Windows 10; Wine's default reports Windows 7.
-reg_value 'HKCU\Software\Wine' Version REG_SZ win10
+reg_value 'HKEY_CURRENT_USER\Software\Wine' Version REG_SZ win10
 # The fonts the program's windows ask for are not in Wine; without a stand-in
 # that has Arabic glyphs, half of every message shows as boxes. DejaVu (from
 # fonts-dejavu-core) covers Latin and Arabic with the joining forms, like the
 # Windows fonts; "MS Shell Dlg" and Tahoma are what Wine's message boxes use.
-substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+substitutes='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
 for face in "Segoe UI" "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
   reg_value "$substitutes" "$face" REG_SZ "DejaVu Sans"
 done
 reg_value "$substitutes" Consolas REG_SZ "DejaVu Sans Mono"
 # The screen's density: what Windows calls the scale (96 is 100 %).
-reg_value 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
-[ "$changed" = 0 ] || settle
+reg_value 'HKEY_CURRENT_USER\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
+if [ -n "$missing" ]; then
+  file=$(mktemp --suffix=.reg)
+  printf 'REGEDIT4\n%s\n' "$missing" > "$file"
+  wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1 || true
+  rm -f "$file"
+  settle
+fi
