@@ -22,7 +22,11 @@ packages=(
   cups cups-client cups-bsd poppler-utils
   # an NSS database in the test run's own HOME, so the engine trusts the test root
   libnss3-tools
+  # fonts with Arabic: DejaVu stands in for the Windows fonts under Wine, Noto on Linux
   fonts-dejavu-core fonts-noto-core
+  # Wayland (a headless compositor and Qt's client), the accessibility bus a
+  # screen reader uses and its Python client, a D-Bus session for each test
+  weston qt6-wayland at-spi2-core python3-pyatspi dbus-daemon
   # packages: the Windows installer, the Debian package and their checks
   nsis dpkg-dev file fakeroot lintian desktop-file-utils shared-mime-info bsdutils
 )

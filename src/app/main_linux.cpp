@@ -14,6 +14,7 @@
 #include "core/text.h"
 #include "diag/diagnostic_dialog_mode.h"
 #include "platform/os_version.h"
+#include "platform/window_system_qt.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
     // The engine shares GL contexts across views. QApplication gets the program
     // name only: engine switches on the command line must not reach Chromium.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    pellaro::LetScreenReadersIntoWebPages();
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     ApplicationStart::program = program;

@@ -9,6 +9,7 @@ class AppWindow : public QWidget {
 public:
     enum class Kind { Home, Player };
     explicit AppWindow(Kind kind);
+    ~AppWindow() override;
 
     Kind WindowKind() const { return kind_; }
     // Puts the browser (or any widget) over the loading text, filling the window.

@@ -1,9 +1,12 @@
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
 #include <QIcon>
 #include <QPainter>
 #include <QPalette>
+#include <QSet>
 
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
@@ -15,6 +18,20 @@ namespace {
 QPointer<AppWindow> g_home;
 QPointer<AppWindow> g_player;
 
+// The frames alive now. Told apart by address: the factory below sees every
+// object, some of the engine's built without type information to cast with.
+QSet<const QObject*>& Frames() {
+    static QSet<const QObject*> frames;
+    return frames;
+}
+
+// Screen readers meet a frame as a window named by its title; a plain widget
+// would be an unnamed filler to them.
+QAccessibleInterface* FrameAccessible(const QString&, QObject* object) {
+    if (!Frames().contains(object)) return nullptr;
+    return new QAccessibleWidget(static_cast<AppWindow*>(object), QAccessible::Window);
+}
+
 AppWindow* CreateWindow(AppWindow::Kind kind, int width, int height) {
     auto* window = new AppWindow(kind);
     window->resize(width, height);
@@ -25,6 +42,12 @@ AppWindow* CreateWindow(AppWindow::Kind kind, int width, int height) {
 }  // namespace
 
 AppWindow::AppWindow(Kind kind) : kind_(kind) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(FrameAccessible);
+        return true;
+    }();
+    (void)accessible;
+    Frames().insert(this);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QString::fromStdWString(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/pellaro/app.ico")));
@@ -33,6 +56,8 @@ AppWindow::AppWindow(Kind kind) : kind_(kind) {
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
 }
+
+AppWindow::~AppWindow() { Frames().remove(this); }
 
 void AppWindow::SetContentWidget(QWidget* content) {
     if (content_ == content) return;

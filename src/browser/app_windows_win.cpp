@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include "core/app_record.h"
+#include "core/dpi_scale.h"
 #include "browser/app_windows.h"
 #include "browser/app_windows_state.h"
+#include "platform/window_dpi_win.h"
 
 namespace pellaro {
 namespace {
@@ -19,7 +21,8 @@ void PaintLoadingText(HWND hwnd) {
     GetClientRect(hwnd, &client);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(200, 200, 200));
-    HFONT font = CreateFontW(24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Segoe UI");
+    HFONT font = CreateFontW(ScaleToDpi(24, WindowDpi(hwnd)), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                             CLEARTYPE_QUALITY, 0, L"Segoe UI");
     HGDIOBJ previous = SelectObject(dc, font);
     DrawTextW(dc, LoadingText(), -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     SelectObject(dc, previous);
@@ -39,6 +42,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         }
         case WM_PAINT: PaintLoadingText(hwnd); return 0;
+        case WM_DPICHANGED:
+            // Another monitor: the suggested frame keeps the size; its WM_SIZE resizes the browser.
+            FollowDpiChange(hwnd, wParam, lParam);
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
         case kDestroyHostsMessage: DestroyBrowserHosts(); return 0;
         default: break;
     }
@@ -62,9 +70,18 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name) {
     RegisterClassExW(&wc);  // a class already registered is fine
 }
 
+// The size is stated at 96 DPI: scaled to the primary screen's, where the
+// frame opens, and again should it open on a monitor of another DPI.
 HWND CreateFrame(HINSTANCE instance, const wchar_t* className, int width, int height) {
-    return CreateWindowExW(WS_EX_APPWINDOW, className, WindowTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                           CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
+    const int dpi = PrimaryScreenDpi();
+    const SIZE size = FrameSizeAtDpi(width, height, dpi, PrimaryWorkArea());
+    HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, className, WindowTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+    if (hwnd && WindowDpi(hwnd) != dpi) {
+        const SIZE there = FrameSizeAtDpi(width, height, WindowDpi(hwnd), WorkAreaOf(hwnd));
+        SetWindowPos(hwnd, nullptr, 0, 0, there.cx, there.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return hwnd;
 }
 
 HINSTANCE Instance(NativeInstance instance) {

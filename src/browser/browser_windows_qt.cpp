@@ -16,6 +16,7 @@
 #include "browser/window_hosts.h"
 #include "links/player_page.h"
 #include "platform/message_box.h"
+#include "platform/window_system_qt.h"
 #include "core/text.h"
 #include "print/print_job.h"
 
@@ -32,9 +33,7 @@ QRect g_homeGeometry;  // the frame's place and size before fullscreen
 void BringToFront(QWidget* window, const std::function<void()>& closeSplash) {
     closeSplash();
     if (!window) return;
-    window->show();
-    window->raise();
-    window->activateWindow();
+    BringForward(window);
     window->update();
 }
 

@@ -16,6 +16,7 @@
 #include "core/build_constants.h"
 #include "links/player_page.h"
 #include "platform/message_box.h"
+#include "platform/window_dpi_win.h"
 
 namespace pellaro {
 namespace {
@@ -80,7 +81,9 @@ void TogglePlayerFullscreen() {
     g_playerFullscreen = !g_playerFullscreen;
     if (wasFullscreen) {
         SetWindowLongPtrW(window, GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-        SetWindowPos(window, nullptr, 0, 0, kPlayerWidth, kPlayerHeight, SWP_NOMOVE | SWP_FRAMECHANGED);
+        // 1280 x 720 at 96 DPI, scaled to the monitor the window is on.
+        const SIZE frame = FrameSizeAtDpi(kPlayerWidth, kPlayerHeight, WindowDpi(window), WorkAreaOf(window));
+        SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_FRAMECHANGED);
         return;
     }
     SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);

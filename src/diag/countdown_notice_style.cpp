@@ -1,5 +1,7 @@
 #include "diag/countdown_notice_style.h"
 
+#include "core/dpi_scale.h"
+
 namespace pellaro::countdown_style {
 namespace {
 
@@ -8,20 +10,33 @@ constexpr TextFormat kOneLineRightToLeft{false, false, true, false};
 constexpr TextFormat kCentred{false, true, false, false};
 constexpr TextFormat kCentredCut{false, true, false, true};
 
-Step Text(const Box& box, const Font& font, std::uint32_t colour, TextFormat format, std::wstring text) {
+Step TextStep(const Box& box, const Font& font, std::uint32_t colour, TextFormat format, std::wstring text) {
     return {.kind = Step::Kind::text, .box = box, .colour = colour, .font = font, .format = format,
             .text = std::move(text)};
 }
 
-Step Shape(Step::Kind kind, const Box& box, std::uint32_t pen, int penWidth, std::uint32_t fill = 0) {
+Step ShapeStep(Step::Kind kind, const Box& box, std::uint32_t pen, int penWidth, std::uint32_t fill = 0) {
     return {.kind = kind, .box = box, .colour = pen, .fill = fill, .pen = penWidth};
 }
 
 }  // namespace
 
+Font AtDpi(Font font, int dpi) {
+    font.height = ScaleToDpi(font.height, dpi);
+    return font;
+}
+
 std::vector<Step> PaintSteps(int width, int height, int messageHeight, int arabicHeight, const Texts& texts,
-                             int seconds) {
-    const CountdownLayout l = LayoutCountdown(width, messageHeight, arabicHeight);
+                             int seconds, int dpi) {
+    const CountdownLayout l = LayoutCountdown(width, messageHeight, arabicHeight, dpi);
+    const auto Text = [dpi](const Box& box, const Font& font, std::uint32_t colour, TextFormat format,
+                            std::wstring text) {
+        return TextStep(box, AtDpi(font, dpi), colour, format, std::move(text));
+    };
+    const auto Shape = [dpi](Step::Kind kind, const Box& box, std::uint32_t pen, int penWidth,
+                             std::uint32_t fill = 0) {
+        return ShapeStep(kind, box, pen, ScaleToDpi(penWidth, dpi), fill);
+    };
     std::vector<Step> steps;
     steps.push_back({.kind = Step::Kind::fill, .box = {0, 0, width, height}, .colour = kBackground});
     steps.push_back({.kind = Step::Kind::icon, .box = l.icon});

@@ -65,10 +65,14 @@ struct Texts {
     std::wstring title, message, arabicMessage, code;
 };
 
-// What to draw, in order, for a client area `width` x `height` once both
-// message heights are measured (with kMessageFont and kWrapped /
-// kWrappedRightToLeft, between kMessageSide and width - kMessageSide).
+// A font, its height scaled from 96 DPI to `dpi`.
+Font AtDpi(Font font, int dpi);
+
+// What to draw, in order, for a client area `width` x `height` at `dpi` once
+// both message heights are measured (with AtDpi(kMessageFont, dpi) and
+// kWrapped / kWrappedRightToLeft, in LayoutCountdown's message box). Boxes,
+// pens and fonts are scaled to `dpi`.
 std::vector<Step> PaintSteps(int width, int height, int messageHeight, int arabicHeight, const Texts& texts,
-                             int seconds);
+                             int seconds, int dpi = 96);
 
 }  // namespace pellaro::countdown_style

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+#include "core/dpi_scale.h"
 #include "diag/countdown_notice_style.h"
 #include "diag/diagnostic_dialog_content.h"
+#include "platform/window_dpi_win.h"
 
 namespace pellaro {
 namespace {
@@ -17,6 +19,7 @@ constexpr UINT_PTR kTimerId = 1001;
 struct Notice {
     style::Texts texts;
     int seconds;
+    int dpi;  // the notice's, which may be below its monitor's on a small screen
 };
 
 COLORREF ToColour(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
@@ -27,8 +30,10 @@ HFONT MakeFont(const style::Font& f) {
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitch, f.face);
 }
 
+// A font whose line is taller than its box (a stand-in face, a scaled
+// height) overflows into the gap below rather than losing its descenders.
 UINT ToFormat(const style::TextFormat& f) {
-    UINT format = DT_CENTER;
+    UINT format = DT_CENTER | DT_NOCLIP;
     format |= f.wrap ? DT_WORDBREAK : DT_SINGLELINE;
     if (f.centreVertically) format |= DT_VCENTER;
     if (f.rightToLeft) format |= DT_RTLREADING;
@@ -36,10 +41,11 @@ UINT ToFormat(const style::TextFormat& f) {
     return format;
 }
 
-int MeasureWrapped(HDC dc, const std::wstring& text, int width, const style::TextFormat& format) {
-    HFONT font = MakeFont(style::kMessageFont);
+int MeasureWrapped(HDC dc, const std::wstring& text, int width, const style::TextFormat& format, int dpi) {
+    HFONT font = MakeFont(style::AtDpi(style::kMessageFont, dpi));
     HGDIOBJ old = SelectObject(dc, font);
-    RECT r{kMessageSide, kMessageTop, width - kMessageSide, kMessageTop};
+    const Box area = LayoutCountdown(width, 0, 0, dpi).message;
+    RECT r{area.left, area.top, area.right, area.top};
     DrawTextW(dc, text.c_str(), -1, &r, ToFormat(format) | DT_CALCRECT);
     SelectObject(dc, old);
     DeleteObject(font);
@@ -78,15 +84,15 @@ void DrawStep(HDC dc, const style::Step& s) {
             SetBkMode(dc, TRANSPARENT);
             return;
         }
-        case style::Step::Kind::icon:
+        case style::Step::Kind::icon: {
+            const int size = s.box.right - s.box.left;  // 64 at 96 DPI
             if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101),
-                                                           IMAGE_ICON, style::kIconSize, style::kIconSize,
-                                                           LR_DEFAULTCOLOR))) {
-                DrawIconEx(dc, s.box.left, s.box.top, icon, style::kIconSize, style::kIconSize, 0, nullptr,
-                           DI_NORMAL);
+                                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {
+                DrawIconEx(dc, s.box.left, s.box.top, icon, size, size, 0, nullptr, DI_NORMAL);
                 DestroyIcon(icon);
             }
             return;
+        }
         case style::Step::Kind::text: {
             HFONT font = MakeFont(s.font);
             HGDIOBJ old = SelectObject(dc, font);
@@ -103,9 +109,9 @@ void DrawStep(HDC dc, const style::Step& s) {
 }
 
 void Paint(HDC dc, int w, int h, const Notice& n) {
-    const int h1 = MeasureWrapped(dc, n.texts.message, w, style::kWrapped);
-    const int h2 = MeasureWrapped(dc, n.texts.arabicMessage, w, style::kWrappedRightToLeft);
-    for (const style::Step& step : style::PaintSteps(w, h, h1, h2, n.texts, n.seconds)) DrawStep(dc, step);
+    const int h1 = MeasureWrapped(dc, n.texts.message, w, style::kWrapped, n.dpi);
+    const int h2 = MeasureWrapped(dc, n.texts.arabicMessage, w, style::kWrappedRightToLeft, n.dpi);
+    for (const style::Step& step : style::PaintSteps(w, h, h1, h2, n.texts, n.seconds, n.dpi)) DrawStep(dc, step);
 }
 
 // Paints into a memory bitmap first so the countdown does not flicker.
@@ -140,6 +146,18 @@ LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_NCHITTEST:
             return HTCAPTION;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: redrawn at that DPI, where it fits.
+            if (!notice) break;
+            const int dpi = FollowDpiChange(hwnd, wParam, lParam);
+            const RECT work = WorkAreaOf(hwnd);
+            const bool hasCode = !notice->texts.code.empty();
+            notice->dpi = CountdownDpi(dpi, hasCode, work.right - work.left, work.bottom - work.top);
+            SetWindowPos(hwnd, nullptr, 0, 0, ScaleToDpi(kCountdownWidth, notice->dpi),
+                         ScaleToDpi(CountdownHeight(hasCode), notice->dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
+        }
         case WM_TIMER:
             if (wParam != kTimerId || !notice) break;
             if (--notice->seconds > 0) {
@@ -172,12 +190,15 @@ bool RunCountdownNotice(const std::wstring& title, const std::wstring& message,
     wc.lpszClassName = kCountdownWindowId;
     if (!RegisterClassExW(&wc)) DeleteObject(wc.hbrBackground);   // already registered by an earlier call
 
-    Notice notice{{title, message, arabicMessage, code}, seconds};
-    const int height = CountdownHeight(!code.empty());
-    const WindowOrigin at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                          kCountdownWidth, height);
+    // Centred on the primary screen, so drawn at its DPI.
+    const RECT work = PrimaryWorkArea();
+    const int dpi = CountdownDpi(PrimaryScreenDpi(), !code.empty(), work.right - work.left, work.bottom - work.top);
+    Notice notice{{title, message, arabicMessage, code}, seconds, dpi};
+    const int width = ScaleToDpi(kCountdownWidth, dpi);
+    const int height = ScaleToDpi(CountdownHeight(!code.empty()), dpi);
+    const WindowOrigin at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
     HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCountdownWindowId, kCountdownWindowTitle,
-                                WS_POPUP | WS_VISIBLE | WS_BORDER, at.x, at.y, kCountdownWidth, height, nullptr,
+                                WS_POPUP | WS_VISIBLE | WS_BORDER, at.x, at.y, width, height, nullptr,
                                 nullptr, instance, &notice);
     if (!hwnd) return false;
     SetTimer(hwnd, kTimerId, style::kTickMilliseconds, nullptr);

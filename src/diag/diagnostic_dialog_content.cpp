@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/dpi_scale.h"
+
 namespace pellaro {
 namespace {
 
@@ -112,32 +114,43 @@ const std::wstring& CountdownCodeHeader() {
     return text;
 }
 
+const std::wstring& DiagnosticCodeFieldName() {
+    static const std::wstring text = L"Diagnostic Code / كود التشخيص";
+    return text;
+}
+
 const std::wstring& CountdownCodeNote() {
     static const std::wstring text = L"Code copied to clipboard automatically";
     return text;
 }
 
-CountdownLayout LayoutCountdown(int w, int messageHeight, int arabicHeight) {
-    const int h1 = std::max(messageHeight, kMinMessageHeight);
-    const int h2 = std::max(arabicHeight, kMinMessageHeight);
+int CountdownDpi(int dpi, bool hasCode, int areaWidth, int areaHeight) {
+    return DpiThatFits(dpi, kCountdownWidth, CountdownHeight(hasCode), areaWidth, areaHeight);
+}
+
+CountdownLayout LayoutCountdown(int w, int messageHeight, int arabicHeight, int dpi) {
+    const auto px = [dpi](int value) { return ScaleToDpi(value, dpi); };
+    const int h1 = std::max(messageHeight, px(kMinMessageHeight));
+    const int h2 = std::max(arabicHeight, px(kMinMessageHeight));
     const int f = h1 + h2;
     const int cx = w / 2;
+    const int icon = px(64);
     CountdownLayout l;
-    l.icon = {(w - 64) / 2, 20, (w - 64) / 2 + 64, 84};
-    l.title = {20, 92, w - 20, 127};
-    l.ruleY = 137;
-    l.ruleLeft = 40;
-    l.ruleRight = w - 40;
-    l.message = {kMessageSide, kMessageTop, w - kMessageSide, kMessageTop + h1};
-    l.arabicMessage = {kMessageSide, 162 + h1, w - kMessageSide, 162 + h1 + h2};
-    l.disc = {cx - 45, f + 182, cx + 45, f + 272};
-    l.seconds = {cx - 45, f + 192, cx + 45, f + 262};
-    l.englishLine = {20, f + 282, w - 20, f + 302};
-    l.arabicLine = {20, f + 304, w - 20, f + 324};
-    l.codeHeader = {20, f + 334, w - 20, f + 352};
-    l.codeBox = {30, f + 356, w - 30, f + 386};
-    l.code = {35, f + 358, w - 35, f + 384};
-    l.codeNote = {20, f + 391, w - 20, f + 407};
+    l.icon = {(w - icon) / 2, px(20), (w - icon) / 2 + icon, px(20) + icon};
+    l.title = {px(20), px(92), w - px(20), px(127)};
+    l.ruleY = px(137);
+    l.ruleLeft = px(40);
+    l.ruleRight = w - px(40);
+    l.message = {px(kMessageSide), px(kMessageTop), w - px(kMessageSide), px(kMessageTop) + h1};
+    l.arabicMessage = {px(kMessageSide), px(162) + h1, w - px(kMessageSide), px(162) + h1 + h2};
+    l.disc = {cx - px(45), f + px(182), cx + px(45), f + px(272)};
+    l.seconds = {cx - px(45), f + px(192), cx + px(45), f + px(262)};
+    l.englishLine = {px(20), f + px(282), w - px(20), f + px(302)};
+    l.arabicLine = {px(20), f + px(304), w - px(20), f + px(324)};
+    l.codeHeader = {px(20), f + px(334), w - px(20), f + px(352)};
+    l.codeBox = {px(30), f + px(356), w - px(30), f + px(386)};
+    l.code = {px(35), f + px(358), w - px(35), f + px(384)};
+    l.codeNote = {px(20), f + px(391), w - px(20), f + px(407)};
     return l;
 }
 

@@ -19,6 +19,9 @@ inline constexpr wchar_t kCountdownWindowTitle[] = L"Security Alert";
 // The HTML dialog: "<html>…</html>", title, messages and code inserted as they are.
 std::wstring BuildDiagnosticDialogDocument(const std::wstring& title, const std::wstring& message,
                                            const std::wstring& arabicMessage, const std::wstring& code);
+// What screen readers call the dialog's code box: the document gives it no
+// label, so the Linux dialog names it once the page is loaded.
+const std::wstring& DiagnosticCodeFieldName();
 // mshta "about:<document>"
 std::wstring BuildDiagnosticDialogCommandLine(const std::wstring& title, const std::wstring& message,
                                               const std::wstring& arabicMessage, const std::wstring& code);
@@ -38,6 +41,10 @@ const std::wstring& CountdownCodeNote();
 inline int CountdownHeight(bool hasCode) {
     return hasCode ? kCountdownHeightWithCode : kCountdownHeightWithoutCode;
 }
+// The DPI the notice is drawn at on a screen of `dpi` whose work area is
+// areaWidth x areaHeight pixels: lower when the scaled notice would not fit,
+// so its last line (the code) stays on screen.
+int CountdownDpi(int dpi, bool hasCode, int areaWidth, int areaHeight);
 
 // Centres a window on a screen with integer division.
 struct WindowOrigin {
@@ -48,7 +55,8 @@ inline WindowOrigin CentredOrigin(int screenWidth, int screenHeight, int width, 
     return {(screenWidth - width) / 2, (screenHeight - height) / 2};
 }
 
-// Placements of the countdown notice, in client pixels.
+// Placements of the countdown notice, in client pixels; every offset is stated
+// at 96 DPI and scaled to the window's DPI.
 struct Box {
     int left = 0;
     int top = 0;
@@ -73,12 +81,13 @@ struct CountdownLayout {
 };
 
 // Wrapped-text extents: the text's top-left and sides are fixed, its height is
-// measured by the painter (at least 20 each).
+// measured by the painter (at least 20 each, at 96 DPI).
 inline constexpr int kMessageTop = 152;
 inline constexpr int kMessageSide = 30;
 inline constexpr int kMinMessageHeight = 20;
 
-// The whole layout once both message heights are known.
-CountdownLayout LayoutCountdown(int clientWidth, int messageHeight, int arabicHeight);
+// The whole layout once both message heights are known (in pixels, measured
+// at `dpi` between message.left and message.right from message.top).
+CountdownLayout LayoutCountdown(int clientWidth, int messageHeight, int arabicHeight, int dpi = 96);
 
 }  // namespace pellaro

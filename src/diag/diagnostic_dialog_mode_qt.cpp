@@ -24,6 +24,7 @@
 #include "diag/diagnostic_dialog_content.h"
 #include "diag/diagnostic_dialog_file.h"
 #include "platform/debug_log.h"
+#include "platform/window_system_qt.h"
 
 static void RegisterProgramResources() { Q_INIT_RESOURCE(resources); }
 
@@ -71,6 +72,7 @@ int RunDiagnosticDialogMode(int argc, char** argv) {
 
     // Chromium refuses to run as root with its sandbox on.
     if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    LetScreenReadersIntoWebPages();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(true);
@@ -89,15 +91,19 @@ int RunDiagnosticDialogMode(int argc, char** argv) {
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     QObject::connect(page, &QWebEnginePage::windowCloseRequested, &view, &QWidget::close);
     QObject::connect(page, &QWebEnginePage::titleChanged, &view, &QWidget::setWindowTitle);
+    // The document stays as it is; screen readers get a name for the code box.
+    QObject::connect(page, &QWebEnginePage::loadFinished, page, [page](bool) {
+        page->runJavaScript(QStringLiteral("var c=document.getElementById('dc');if(c)c.setAttribute('aria-label','%1');")
+                                .arg(QString::fromStdWString(DiagnosticCodeFieldName())));
+    });
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         const WindowOrigin at = CentredOrigin(area.width(), area.height(), kDialogWidth, kDialogHeight);
-        view.move(area.x() + at.x, area.y() + at.y);
+        PlaceWindow(&view, QPoint(area.x() + at.x, area.y() + at.y));
     }
     view.setHtml(document, QUrl(QStringLiteral("about:blank")));
     view.show();
-    view.raise();
-    view.activateWindow();
+    BringForward(&view);
     DebugLine("Diagnostic dialog shown");
     return app.exec();
 }

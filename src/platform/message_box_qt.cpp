@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "platform/debug_log.h"
+#include "platform/window_system_qt.h"
 #include "core/text.h"
 
 namespace pellaro {
@@ -40,9 +41,7 @@ MessageAnswer ShowMessageBox(const MessageBoxSpec& spec) {
     }
     if (spec.rtlReading) box.setLayoutDirection(Qt::RightToLeft);
     if (spec.rightAligned) box.setTextFormat(Qt::PlainText);
-    box.show();
-    box.raise();
-    box.activateWindow();
+    BringForward(&box);
     switch (box.exec()) {
         case QMessageBox::Cancel: return MessageAnswer::Cancel;
         case QMessageBox::Yes: return MessageAnswer::Yes;

@@ -12,6 +12,7 @@
 
 #include <cmath>
 
+#include "platform/window_system_qt.h"
 #include "print/printer_dialog_style.h"
 
 namespace pellaro::print {
@@ -48,6 +49,14 @@ void FillRounded(QPainter& p, const QRectF& rect, int corner, const QColor& fill
     p.drawRoundedRect(rect, corner / 2.0, corner / 2.0);
 }
 
+// The keyboard focus: a ring inside the focused card or button.
+void FocusRing(QPainter& p, const QRectF& rect) {
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Rgb(d::kFocusRingColour), 1));
+    p.drawRoundedRect(rect.adjusted(d::kFocusRingInset, d::kFocusRingInset, -d::kFocusRingInset, -d::kFocusRingInset),
+                      d::kFocusRingCorner / 2.0, d::kFocusRingCorner / 2.0);
+}
+
 constexpr int kDefaultRole = Qt::UserRole + 1;
 
 class PrinterCardDelegate : public QStyledItemDelegate {
@@ -69,6 +78,7 @@ public:
                                                         -d::kCardInsetX - 0.5, -d::kCardInsetY - 0.5);
         const QColor border = Rgb(selected ? d::kSelectedCardBorder : d::kCardBorder);
         FillRounded(*p, card, d::kCardCorner, Rgb(selected ? d::kSelectedCardFill : d::kCardFill), &border);
+        if (option.state & QStyle::State_HasFocus) FocusRing(*p, card);
 
         const QFont nameFont = MakeFont(selected ? d::kSemiboldFont : d::kNormalFont);
         const QRectF nameRect = card.adjusted(d::kNameLeft, 0, -(isDefault ? d::kNameRightWithBadge : d::kNameRight), 0);
@@ -112,6 +122,7 @@ protected:
         const QColor border = Rgb(pressed ? colours_.pressedBorder : colours_.border);
         FillRounded(p, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), d::kButtonCorner,
                     Rgb(pressed ? colours_.pressedFill : colours_.fill), &border);
+        if (hasFocus()) FocusRing(p, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
         p.setFont(MakeFont(d::kSemiboldFont));
         p.setPen(Rgb(colours_.text));
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text().left(64));
@@ -143,6 +154,9 @@ public:
 
         list_ = new QListWidget(this);
         list_->setObjectName("printerList");
+        // Screen readers name the list by its heading.
+        list_->setAccessibleName(heading->text());
+        heading->setBuddy(list_);
         list_->setGeometry(ToPixels(d::kListRect));
         list_->setFrameShape(QFrame::NoFrame);
         list_->setItemDelegate(new PrinterCardDelegate(list_));
@@ -187,6 +201,8 @@ public:
             for (const auto& printer : printers) {
                 auto* item = new QListWidgetItem(QString::fromStdWString(printer.name), list_);
                 item->setData(kDefaultRole, printer.isDefault);
+                if (printer.isDefault)
+                    item->setData(Qt::AccessibleDescriptionRole, QString::fromWCharArray(d::kDefaultBadge));
             }
             list_->setCurrentRow(0);
             list_->setFocus();
@@ -195,7 +211,7 @@ public:
         // Centred on the primary screen, like the Windows dialog.
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->geometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
+            PlaceWindow(this, area.center() - QPoint(width() / 2, height() / 2));
         }
     }
 
@@ -222,9 +238,11 @@ protected:
 private:
     void Print() {
         if (list_->isHidden()) return;  // nothing listed: only Cancel works
-        QListWidgetItem* item = list_->currentItem();
-        if (!item || !item->isSelected()) return;
-        chosen_ = item->text().toStdWString();
+        // The selected card, however it was selected: a screen reader selects
+        // without moving the keyboard's current item.
+        const QList<QListWidgetItem*> selected = list_->selectedItems();
+        if (selected.isEmpty()) return;
+        chosen_ = selected.first()->text().toStdWString();
         accept();
     }
     void Cancel() { reject(); }
@@ -238,9 +256,7 @@ private:
 
 std::wstring RunPrinterDialog(void* owner, const std::vector<PrinterEntry>& printers) {
     PrinterDialog dialog(static_cast<QWidget*>(owner), printers);
-    dialog.show();
-    dialog.raise();
-    dialog.activateWindow();
+    BringForward(&dialog);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.Chosen();
 }

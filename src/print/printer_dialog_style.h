@@ -37,7 +37,8 @@ inline constexpr DluRect kCancelRect{198, 174, 70, 24};
 inline constexpr double kPixelsPerHorizontalUnit = 1.75;
 inline constexpr double kPixelsPerVerticalUnit = 2.0;
 
-// Owner-drawn list metrics, in pixels.
+// Owner-drawn list metrics, in pixels at 96 DPI (the Windows dialog scales
+// them to its DPI; Qt scales its device-independent pixels itself).
 inline constexpr int kItemHeight = 44;
 inline constexpr int kCardInsetX = 4;
 inline constexpr int kCardInsetY = 3;
@@ -50,8 +51,11 @@ inline constexpr int kBadgeHeight = 20;
 inline constexpr int kBadgeCorner = 10;
 inline constexpr int kBadgeRight = 10;
 inline constexpr int kButtonCorner = 8;
+// The keyboard focus: a ring inside the focused button or card.
+inline constexpr int kFocusRingInset = 3;
+inline constexpr int kFocusRingCorner = 6;
 
-// Font heights in pixels (negative: character height) and weights.
+// Font heights in pixels at 96 DPI (negative: character height) and weights.
 struct FontSpec {
     int height, weight;
 };
@@ -85,5 +89,6 @@ inline constexpr std::uint32_t kCancelPressedBorder = 0x2D303A;
 inline constexpr std::uint32_t kCancelTextColour = 0xD2D7E1;
 inline constexpr std::uint32_t kListTextColour = 0xE6EBF0;
 inline constexpr std::uint32_t kStaticTextColour = 0xF0F2F5;
+inline constexpr std::uint32_t kFocusRingColour = 0xFFFFFF;
 
 }  // namespace pellaro::print::dialog

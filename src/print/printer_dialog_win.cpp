@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <dwmapi.h>
 
+#include "core/dpi_scale.h"
+#include "platform/window_dpi_win.h"
 #include "print/printer_dialog_style.h"
 #include "print/printer_dialog_template.h"
 
@@ -23,22 +25,25 @@ COLORREF Colour(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) &
 struct DialogState {
     std::vector<PrinterEntry> printers;
     std::wstring selected;
+    int dpi = kBaseDpi;  // the dialog's: pixel metrics and fonts are scaled to it
     HFONT titleFont = nullptr, normalFont = nullptr, semiboldFont = nullptr, badgeFont = nullptr;
     HBRUSH dialogBrush = nullptr, listBrush = nullptr;
+
+    int Px(int value) const { return ScaleToDpi(value, dpi); }
 };
 
 DialogState* StateOf(HWND dialog) {
     return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
 }
 
-HFONT MakeFont(d::FontSpec spec) {
-    return CreateFontW(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+HFONT MakeFont(d::FontSpec spec, int dpi) {
+    return CreateFontW(ScaleToDpi(spec.height, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, d::kFontFace);
 }
 
-void RoundedBox(HDC dc, const RECT& r, int corner, std::uint32_t fill, const std::uint32_t* border) {
+void RoundedBox(HDC dc, const RECT& r, int corner, std::uint32_t fill, const std::uint32_t* border, int penWidth) {
     HBRUSH brush = CreateSolidBrush(Colour(fill));
-    HPEN pen = border ? CreatePen(PS_SOLID, 1, Colour(*border)) : nullptr;
+    HPEN pen = border ? CreatePen(PS_INSIDEFRAME, penWidth, Colour(*border)) : nullptr;
     HGDIOBJ oldBrush = SelectObject(dc, brush);
     HGDIOBJ oldPen = SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(NULL_PEN));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
@@ -46,6 +51,19 @@ void RoundedBox(HDC dc, const RECT& r, int corner, std::uint32_t fill, const std
     SelectObject(dc, oldBrush);
     if (pen) DeleteObject(pen);
     DeleteObject(brush);
+}
+
+// The keyboard focus ring, unless the system hides focus cues until a key is used.
+void FocusRing(const DialogState& state, HDC dc, RECT r, UINT itemState) {
+    if (!(itemState & ODS_FOCUS) || (itemState & ODS_NOFOCUSRECT)) return;
+    InflateRect(&r, -state.Px(d::kFocusRingInset), -state.Px(d::kFocusRingInset));
+    HPEN pen = CreatePen(PS_INSIDEFRAME, state.Px(1), Colour(d::kFocusRingColour));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, state.Px(d::kFocusRingCorner), state.Px(d::kFocusRingCorner));
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
 }
 
 void Text(HDC dc, const std::wstring& text, RECT r, HFONT font, std::uint32_t colour, UINT format) {
@@ -62,9 +80,11 @@ void DrawPrinterCard(const DialogState& state, const DRAWITEMSTRUCT& item) {
     const bool isDefault = item.itemID < state.printers.size() && state.printers[item.itemID].isDefault;
     FillRect(dc, &item.rcItem, state.listBrush);
     RECT card = item.rcItem;
-    InflateRect(&card, -d::kCardInsetX, -d::kCardInsetY);
+    InflateRect(&card, -state.Px(d::kCardInsetX), -state.Px(d::kCardInsetY));
     const std::uint32_t border = selected ? d::kSelectedCardBorder : d::kCardBorder;
-    RoundedBox(dc, card, d::kCardCorner, selected ? d::kSelectedCardFill : d::kCardFill, &border);
+    RoundedBox(dc, card, state.Px(d::kCardCorner), selected ? d::kSelectedCardFill : d::kCardFill, &border,
+               state.Px(1));
+    FocusRing(state, dc, card, item.itemState);
 
     const int length = static_cast<int>(SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0));
     std::wstring name(length > 0 ? length : 0, L'\0');
@@ -73,16 +93,18 @@ void DrawPrinterCard(const DialogState& state, const DRAWITEMSTRUCT& item) {
         SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(buffer.data()));
         name.assign(buffer.data());
     }
-    RECT nameRect{card.left + d::kNameLeft, card.top,
-                  card.right - (isDefault ? d::kNameRightWithBadge : d::kNameRight), card.bottom};
+    RECT nameRect{card.left + state.Px(d::kNameLeft), card.top,
+                  card.right - state.Px(isDefault ? d::kNameRightWithBadge : d::kNameRight), card.bottom};
     Text(dc, name, nameRect, selected ? state.semiboldFont : state.normalFont,
          selected ? d::kSelectedCardText : d::kCardText, DT_LEFT | DT_END_ELLIPSIS);
 
     if (isDefault) {
         const int middle = (card.top + card.bottom) / 2;
-        RECT badge{card.right - d::kBadgeRight - d::kBadgeWidth, middle - d::kBadgeHeight / 2,
-                   card.right - d::kBadgeRight, middle + d::kBadgeHeight / 2};
-        RoundedBox(dc, badge, d::kBadgeCorner, selected ? d::kSelectedBadgeFill : d::kBadgeFill, nullptr);
+        const int right = card.right - state.Px(d::kBadgeRight);
+        const int height = state.Px(d::kBadgeHeight);
+        RECT badge{right - state.Px(d::kBadgeWidth), middle - height / 2, right, middle - height / 2 + height};
+        RoundedBox(dc, badge, state.Px(d::kBadgeCorner), selected ? d::kSelectedBadgeFill : d::kBadgeFill, nullptr,
+                   0);
         Text(dc, d::kDefaultBadge, badge, state.badgeFont, selected ? d::kSelectedBadgeText : d::kBadgeText,
              DT_CENTER);
     }
@@ -96,11 +118,39 @@ void DrawButton(const DialogState& state, const DRAWITEMSTRUCT& item) {
                                        : (pressed ? d::kCancelPressedFill : d::kCancelFill);
     const std::uint32_t border = isPrint ? (pressed ? d::kPrintPressedBorder : d::kPrintBorder)
                                          : (pressed ? d::kCancelPressedBorder : d::kCancelBorder);
-    RoundedBox(item.hDC, item.rcItem, d::kButtonCorner, fill, &border);
+    RoundedBox(item.hDC, item.rcItem, state.Px(d::kButtonCorner), fill, &border, state.Px(1));
+    FocusRing(state, item.hDC, item.rcItem, item.itemState);
     wchar_t caption[65] = {};
     GetWindowTextW(item.hwndItem, caption, 65);
     Text(item.hDC, caption, item.rcItem, state.semiboldFont, isPrint ? d::kPrintTextColour : d::kCancelTextColour,
          DT_CENTER);
+}
+
+void DeleteFonts(DialogState* state) {
+    for (HFONT* font : {&state->titleFont, &state->normalFont, &state->semiboldFont, &state->badgeFont}) {
+        if (*font) DeleteObject(*font);
+        *font = nullptr;
+    }
+}
+
+// The fonts at the dialog's DPI, handed to the two texts the system draws.
+void MakeFonts(HWND dialog, DialogState* state) {
+    DeleteFonts(state);
+    state->titleFont = MakeFont(d::kTitleFont, state->dpi);
+    state->normalFont = MakeFont(d::kNormalFont, state->dpi);
+    state->semiboldFont = MakeFont(d::kSemiboldFont, state->dpi);
+    state->badgeFont = MakeFont(d::kBadgeFont, state->dpi);
+    SendDlgItemMessageW(dialog, d::kHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(state->titleFont), TRUE);
+    SendDlgItemMessageW(dialog, d::kEmptyMessageId, WM_SETFONT, reinterpret_cast<WPARAM>(state->normalFont), TRUE);
+}
+
+// Moved to a monitor of another DPI: the system lays the controls out again
+// from the template (default processing); the fonts and cards are ours.
+void FollowDpi(HWND dialog, DialogState* state, WPARAM wParam) {
+    state->dpi = HIWORD(wParam) > 0 ? HIWORD(wParam) : kBaseDpi;
+    MakeFonts(dialog, state);
+    SendDlgItemMessageW(dialog, d::kListId, LB_SETITEMHEIGHT, 0, state->Px(d::kItemHeight));
+    InvalidateRect(dialog, nullptr, TRUE);
 }
 
 void InitDialog(HWND dialog, DialogState* state) {
@@ -119,14 +169,10 @@ void InitDialog(HWND dialog, DialogState* state) {
     DWORD corners = kRoundCorners;
     DwmSetWindowAttribute(dialog, kCornerPreference, &corners, sizeof corners);
 
-    state->titleFont = MakeFont(d::kTitleFont);
-    state->normalFont = MakeFont(d::kNormalFont);
-    state->semiboldFont = MakeFont(d::kSemiboldFont);
-    state->badgeFont = MakeFont(d::kBadgeFont);
+    state->dpi = WindowDpi(dialog);
+    MakeFonts(dialog, state);
     state->dialogBrush = CreateSolidBrush(Colour(d::kDialogBackground));
     state->listBrush = CreateSolidBrush(Colour(d::kListBackground));
-    SendDlgItemMessageW(dialog, d::kHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(state->titleFont), TRUE);
-    SendDlgItemMessageW(dialog, d::kEmptyMessageId, WM_SETFONT, reinterpret_cast<WPARAM>(state->normalFont), TRUE);
 
     HWND list = GetDlgItem(dialog, d::kListId);
     if (state->printers.empty()) {
@@ -150,11 +196,10 @@ void ChoosePrinter(HWND dialog, DialogState* state) {
 }
 
 void DeleteGdiObjects(DialogState* state) {
-    for (HGDIOBJ* object : {reinterpret_cast<HGDIOBJ*>(&state->titleFont), reinterpret_cast<HGDIOBJ*>(&state->normalFont),
-                            reinterpret_cast<HGDIOBJ*>(&state->semiboldFont), reinterpret_cast<HGDIOBJ*>(&state->badgeFont),
-                            reinterpret_cast<HGDIOBJ*>(&state->dialogBrush), reinterpret_cast<HGDIOBJ*>(&state->listBrush)}) {
-        if (*object) DeleteObject(*object);
-        *object = nullptr;
+    DeleteFonts(state);
+    for (HBRUSH* brush : {&state->dialogBrush, &state->listBrush}) {
+        if (*brush) DeleteObject(*brush);
+        *brush = nullptr;
     }
 }
 
@@ -168,7 +213,7 @@ INT_PTR CALLBACK PrinterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             // Arrives while the list is created, before WM_INITDIALOG.
             auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
             if (measure->CtlID != static_cast<UINT>(d::kListId)) return FALSE;
-            measure->itemHeight = d::kItemHeight;
+            measure->itemHeight = static_cast<UINT>(ScaleToDpi(d::kItemHeight, WindowDpi(dialog)));
             return TRUE;
         }
         case WM_DRAWITEM: {
@@ -214,6 +259,9 @@ INT_PTR CALLBACK PrinterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         case WM_CTLCOLORDLG:
             if (!state) return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
             return reinterpret_cast<INT_PTR>(state->dialogBrush);
+        case WM_DPICHANGED:
+            if (state) FollowDpi(dialog, state, wParam);
+            return FALSE;
         case WM_DESTROY:
             if (state) DeleteGdiObjects(state);
             return FALSE;

@@ -1,5 +1,7 @@
 #include "shell/splash.h"
 
+#include "core/dpi_scale.h"
+
 namespace pellaro {
 namespace {
 
@@ -7,8 +9,8 @@ constexpr int kDefaultMaxWidth = 700;
 constexpr int kDefaultMaxHeight = 450;
 
 // 70 % of the screen replaces the limit when it is known and smaller.
-int Limit(int requested, int fallback, int screen) {
-    int limit = requested != 0 ? requested : fallback;
+int Limit(int requested, int fallback, int screen, int dpi) {
+    int limit = ScaleToDpi(requested != 0 ? requested : fallback, dpi);
     if (screen > 0) {
         const int share = static_cast<int>(static_cast<float>(screen) * 0.7f);
         if (share != 0 && share < limit) limit = share;
@@ -24,9 +26,11 @@ int Scaled(int size, double scale) {
 }  // namespace
 
 SplashGeometry SplashSize(int imageWidth, int imageHeight, int maxWidth, int maxHeight,
-                          int screenWidth, int screenHeight) {
-    const int limitWidth = Limit(maxWidth, kDefaultMaxWidth, screenWidth);
-    const int limitHeight = Limit(maxHeight, kDefaultMaxHeight, screenHeight);
+                          int screenWidth, int screenHeight, int dpi) {
+    const int limitWidth = Limit(maxWidth, kDefaultMaxWidth, screenWidth, dpi);
+    const int limitHeight = Limit(maxHeight, kDefaultMaxHeight, screenHeight, dpi);
+    imageWidth = ScaleToDpi(imageWidth, dpi);
+    imageHeight = ScaleToDpi(imageHeight, dpi);
     SplashGeometry g;
     g.width = imageWidth;
     g.height = imageHeight;
@@ -41,8 +45,8 @@ SplashGeometry SplashSize(int imageWidth, int imageHeight, int maxWidth, int max
 }
 
 SplashGeometry SplashPlacement(int imageWidth, int imageHeight, int maxWidth, int maxHeight,
-                               int screenWidth, int screenHeight) {
-    SplashGeometry g = SplashSize(imageWidth, imageHeight, maxWidth, maxHeight, screenWidth, screenHeight);
+                               int screenWidth, int screenHeight, int dpi) {
+    SplashGeometry g = SplashSize(imageWidth, imageHeight, maxWidth, maxHeight, screenWidth, screenHeight, dpi);
     g.x = (screenWidth - g.width) / 2;
     g.y = (screenHeight - g.height) / 2;
     return g;

@@ -11,6 +11,11 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <string>
+
+#include "platform/debug_log.h"
+#include "platform/window_system_qt.h"
+
 // The image lives in the GUI library's Qt resources, which a static library
 // registers only on request.
 static void LoadShellResources() {
@@ -25,6 +30,21 @@ namespace pellaro {
 namespace {
 
 constexpr char kImagePath[] = ":/pellaro/splash.png";
+constexpr char kSharpImagePath[] = ":/pellaro/splash@2x.png";  // the same at twice the size
+
+// The pixels for a window of `size` on a screen of `ratio` device pixels per
+// pixel: from the 2x image on a dense screen, scaled once, smoothly.
+QPixmap SplashPixels(const QPixmap& image, QSize size, qreal ratio) {
+    QPixmap source = image;
+    if (ratio > 1) {
+        const QPixmap sharp(QString::fromLatin1(kSharpImagePath));
+        if (!sharp.isNull()) source = sharp;
+    }
+    const QSize pixels(qRound(size.width() * ratio), qRound(size.height() * ratio));
+    if (source.size() != pixels) source = source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    source.setDevicePixelRatio(ratio);
+    return source;
+}
 
 class SplashWidget : public QWidget {
 public:
@@ -71,18 +91,17 @@ SplashWindow ShowSplash(void*, int maxWidth, int maxHeight) {
     QPixmap image(QString::fromLatin1(kImagePath));
     if (image.isNull() || image.width() == 0 || image.height() == 0) return nullptr;
 
+    // Sizes here are Qt's device-independent pixels; the screen's ratio picks the pixels.
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect();
     const SplashGeometry g =
         SplashPlacement(image.width(), image.height(), maxWidth, maxHeight, area.width(), area.height());
-    if (g.width != image.width() || g.height != image.height()) {
-        image = image.scaled(g.width, g.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        if (image.isNull()) return nullptr;
-    }
+    image = SplashPixels(image, QSize(g.width, g.height), screen ? screen->devicePixelRatio() : 1.0);
+    if (image.isNull()) return nullptr;
 
     auto* splash = new SplashWidget(image);
-    splash->setGeometry(area.x() + g.x, area.y() + g.y, g.width, g.height);
     splash->setFixedSize(g.width, g.height);
+    PlaceWindow(splash, QPoint(area.x() + g.x, area.y() + g.y));
     auto* timer = new QTimer(splash);
     timer->setObjectName(QStringLiteral("splashLifetime"));
     timer->setSingleShot(true);
@@ -91,6 +110,7 @@ SplashWindow ShowSplash(void*, int maxWidth, int maxHeight) {
     g_splash = splash;
     splash->show();
     timer->start();
+    DebugLine("Splash shown: " + std::to_string(g.width) + "x" + std::to_string(g.height));
     return splash;
 }
 

@@ -6,11 +6,17 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 
 // GDI+ headers expect min and max in scope.
 using std::max;
 using std::min;
 #include <gdiplus.h>
+
+#include "core/dpi_scale.h"
+#include "platform/debug_log.h"
+#include "platform/window_dpi_win.h"
 
 namespace pellaro {
 namespace {
@@ -18,6 +24,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"PellaroTransparentSplashClass";
 constexpr wchar_t kTitle[] = L"Pellaro Splash";
 constexpr int kImageResource = 102;
+constexpr int kSharpImageResource = 103;  // the same image at twice the size
 
 HWND g_splash = nullptr;
 bool g_classRegistered = false;
@@ -46,9 +53,9 @@ struct StreamRelease {
 };
 using StreamPtr = std::unique_ptr<IStream, StreamRelease>;
 
-// The embedded image as a stream that owns a movable copy of its bytes.
-StreamPtr ImageStream(HMODULE module) {
-    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(kImageResource), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+// An embedded image as a stream that owns a movable copy of its bytes.
+StreamPtr ImageStream(HMODULE module, int resource) {
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(resource), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     if (!info) return nullptr;
     const DWORD size = SizeofResource(module, info);
     if (size == 0) return nullptr;
@@ -70,6 +77,24 @@ StreamPtr ImageStream(HMODULE module) {
         return nullptr;
     }
     return StreamPtr(stream);
+}
+
+// A decoded image; GDI+ reads from the stream for as long as the bitmap lives.
+struct Image {
+    StreamPtr stream;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap;
+    int Width() const { return static_cast<int>(bitmap->GetWidth()); }
+    int Height() const { return static_cast<int>(bitmap->GetHeight()); }
+};
+
+std::optional<Image> Decode(HMODULE module, int resource) {
+    Image image;
+    image.stream = ImageStream(module, resource);
+    if (!image.stream) return std::nullopt;
+    image.bitmap.reset(Gdiplus::Bitmap::FromStream(image.stream.get()));
+    if (!image.bitmap || image.bitmap->GetLastStatus() != Gdiplus::Ok) return std::nullopt;
+    if (image.Width() == 0 || image.Height() == 0) return std::nullopt;
+    return image;
 }
 
 std::unique_ptr<Gdiplus::Bitmap> Resized(Gdiplus::Bitmap& source, int width, int height) {
@@ -152,21 +177,28 @@ bool PaintLayered(HWND hwnd, Gdiplus::Bitmap& image, const SplashGeometry& g) {
 SplashWindow ShowSplash(void* moduleHandle, int maxWidth, int maxHeight) {
     if (g_splash) return g_splash;
     HMODULE module = moduleHandle ? static_cast<HMODULE>(moduleHandle) : GetModuleHandleW(nullptr);
-    StreamPtr stream = ImageStream(module);
-    if (!stream) return nullptr;
-    std::unique_ptr<Gdiplus::Bitmap> image(Gdiplus::Bitmap::FromStream(stream.get()));
-    if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
-    const int imageWidth = static_cast<int>(image->GetWidth());
-    const int imageHeight = static_cast<int>(image->GetHeight());
-    if (imageWidth == 0 || imageHeight == 0) return nullptr;
+    std::optional<Image> image = Decode(module, kImageResource);
+    if (!image) return nullptr;
 
+    // The splash opens centred on the primary screen: its DPI scales the image.
+    const int dpi = PrimaryScreenDpi();
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     const SplashGeometry g =
-        SplashPlacement(imageWidth, imageHeight, maxWidth, maxHeight, screenWidth, screenHeight);
-    if (g.width != imageWidth || g.height != imageHeight) {
-        image = Resized(*image, g.width, g.height);
-        if (!image) return nullptr;
+        SplashPlacement(image->Width(), image->Height(), maxWidth, maxHeight, screenWidth, screenHeight, dpi);
+    // A dense screen draws from the 2x image, so it is only ever scaled down.
+    if (dpi > kBaseDpi) {
+        if (std::optional<Image> sharp = Decode(module, kSharpImageResource)) {
+            image.reset();
+            image.emplace(std::move(*sharp));
+        }
+    }
+    Gdiplus::Bitmap* shown = image->bitmap.get();
+    std::unique_ptr<Gdiplus::Bitmap> resized;
+    if (g.width != image->Width() || g.height != image->Height()) {
+        resized = Resized(*image->bitmap, g.width, g.height);
+        if (!resized) return nullptr;
+        shown = resized.get();
     }
     if (!RegisterSplashClass(module)) return nullptr;
 
@@ -175,11 +207,12 @@ SplashWindow ShowSplash(void* moduleHandle, int maxWidth, int maxHeight) {
                                 nullptr);
     if (!hwnd) return nullptr;
     g_splash = hwnd;
-    if (!PaintLayered(hwnd, *image, g)) {
+    if (!PaintLayered(hwnd, *shown, g)) {
         CloseSplash();
         return nullptr;
     }
     SetTimer(hwnd, kSplashTimerId, kSplashLifetimeMs, nullptr);
+    DebugLine("Splash shown: " + std::to_string(g.width) + "x" + std::to_string(g.height));
     return hwnd;
 }
 

@@ -37,13 +37,17 @@ class ProgramRun:
 
     def __init__(self, program, display, root, args, home=None, env=None):
         folder = tempfile.mkdtemp(prefix="run-", dir=root)
-        self.env = dict(os.environ, DISPLAY=display.name, HOME=home or os.path.join(folder, "home"),
-                        QT_QPA_PLATFORM="xcb",
+        # The display's own variables (X11 by default; see displays.py).
+        shown = display.environment() if hasattr(display, "environment") else \
+            {"DISPLAY": display.name, "QT_QPA_PLATFORM": "xcb"}
+        self.env = dict(os.environ, HOME=home or os.path.join(folder, "home"),
                         XDG_DATA_HOME=os.path.join(folder, "data"), XDG_CACHE_HOME=os.path.join(folder, "cache"),
                         XDG_CONFIG_HOME=os.path.join(folder, "config"), XDG_RUNTIME_DIR=os.path.join(folder, "run"))
+        self.env.pop("WAYLAND_DISPLAY" if "DISPLAY" in shown else "DISPLAY", None)
+        self.env.update(shown)
         self.env.update(env or {})
         os.makedirs(self.env["HOME"], exist_ok=True)
-        os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700)
+        os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
         self.path = os.path.join(folder, "program.log")
         self.log = open(self.path, "wb")
         self.proc = subprocess.Popen([program] + list(args), env=self.env, stdin=subprocess.DEVNULL,

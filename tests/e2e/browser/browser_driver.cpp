@@ -1,10 +1,17 @@
 // Hosts one browser window with the program's policies, for the end-to-end
 // tests: a stand-in for the player until the application windows are wired.
 // Every window action and page message is written as a debug line.
+//
+// A line "keys K..." on stdin presses each key ("ctrl+p", "a") in the window
+// through Qt's window-system input, as a key from the compositor arrives: on
+// Wayland no outside program may type into another's window.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPainter>
+#include <QFile>
 #include <QResizeEvent>
+#include <QSocketNotifier>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -43,6 +50,29 @@ protected:
         }
     }
 };
+
+// "ctrl+shift+s" -> the key and its modifiers, pressed and released.
+void PressKey(QWindow* window, const QString& combination) {
+    Qt::KeyboardModifiers modifiers;
+    const QStringList parts = combination.split(QLatin1Char('+'));
+    for (int i = 0; i + 1 < parts.size(); ++i) {
+        const QString m = parts[i].toLower();
+        if (m == "ctrl") modifiers |= Qt::ControlModifier;
+        if (m == "shift") modifiers |= Qt::ShiftModifier;
+        if (m == "alt") modifiers |= Qt::AltModifier;
+    }
+    const QString name = parts.last();
+    if (name.size() != 1 || !name[0].isLetterOrNumber()) return;
+    const QChar c = name[0].toUpper();
+    const auto key = static_cast<Qt::Key>(c.unicode());  // Qt::Key_A.. and Key_0.. are their characters
+    QTest::keyClick(window, key, modifiers);
+}
+
+void PressKeys(const QString& line, QWidget& window) {
+    if (!line.startsWith(QLatin1String("keys "))) return;
+    for (const QString& combination : line.mid(5).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        PressKey(window.windowHandle(), combination);
+}
 
 }  // namespace
 
@@ -152,6 +182,17 @@ int main(int argc, char** argv) {
                   ToUtf8(pellaro::BrowserStartFailureText(host)));
         return 1;
     }
+    QFile input;
+    input.open(stdin, QIODevice::ReadOnly);
+    QSocketNotifier keys(0, QSocketNotifier::Read);
+    QObject::connect(&keys, &QSocketNotifier::activated, &keys, [&] {
+        const QByteArray line = input.readLine();
+        if (line.isEmpty()) {
+            keys.setEnabled(false);  // stdin closed
+            return;
+        }
+        PressKeys(QString::fromUtf8(line).trimmed(), window);
+    });
     QTimer::singleShot(parser.value("lifetime").toInt() * 1000, &app, &QApplication::quit);
     const int code = app.exec();
     host.Close(5000);

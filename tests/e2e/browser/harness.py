@@ -14,6 +14,7 @@ import urllib.request
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from waiting import WAIT, WaitTimeout, wait_until  # noqa: E402,F401
 from program_run import ProgramRun, port_443_free, stop_process  # noqa: E402,F401
+from displays import make_display  # noqa: E402
 
 SOURCE_DIR = os.environ.get("PELLARO_SOURCE_DIR",
                             os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")))
@@ -96,45 +97,20 @@ class Backend:
         stop_process(self.proc, 10)
 
 
-class Display:
-    def __init__(self):
-        read_end, write_end = os.pipe()
-        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
-                                      "-nolisten", "tcp"], pass_fds=(write_end,),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
-            self.stop()
-            raise RuntimeError("Xvfb did not start")
-        self.name = ":" + number.decode().strip()
-
-    def run(self, *args):
-        env = dict(os.environ, DISPLAY=self.name)
-        return subprocess.run(list(args), env=env, capture_output=True, timeout=60)
-
-    def screenshot(self, path):
-        return self.run("import", "-window", "root", path).returncode == 0
-
-    def stop(self):
-        stop_process(self.proc, 10)
+# The display of a test: Xvfb, or Weston when PELLARO_E2E_DISPLAY=wayland.
+Display = make_display
 
 
 class Driver:
     """The browser driver under the display; its debug lines are collected."""
 
     def __init__(self, display, workdir, args, env=None):
-        environment = dict(os.environ, DISPLAY=display.name)
+        environment = display.client_env()
         environment.update(env or {})
         data = os.path.join(workdir, "data", "WebView2Data")
+        # Keys go in through stdin where no tool can press them (Wayland).
         self.proc = subprocess.Popen([DRIVER, "--data", data, "--lifetime", "300"] + args, env=environment,
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                                     stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.lines = []
         self.lock = threading.Lock()
         self.reader = threading.Thread(target=self._read, daemon=True)
@@ -172,10 +148,17 @@ class Driver:
             return ids[0] if ids else None
         return wait_until(find, "a visible window of the driver", WAIT)
 
+    def type_keys(self, *keys):
+        """Keys as the driver's window receives them from the window system
+        (for Wayland, where no outside tool can press keys)."""
+        self.proc.stdin.write(("keys " + " ".join(keys) + "\n").encode())
+        self.proc.stdin.flush()
+
     def stop(self):
         stop_process(self.proc, 15)
         self.reader.join(5)
         self.proc.stderr.close()
+        self.proc.stdin.close()
 
 
 class Session:
@@ -190,6 +173,16 @@ class Session:
             self.backend.stop()
             raise
         self.drivers = []
+
+    def press_keys(self, driver, *keys):
+        """Presses keys in the driver's window as a person would: xdotool on
+        X11; on Wayland, which lets no client type into another, through the
+        driver's own window-system input (see browser_driver.cpp)."""
+        if self.display.kind == "wayland":
+            driver.type_keys(*keys)
+            return
+        self.display.run("xdotool", "windowfocus", "--sync", driver.window_id())
+        self.display.run("xdotool", "key", *keys)
 
     def driver(self, args, env=None):
         d = Driver(self.display, self.workdir, args + ["--pin-port", str(self.backend.port)], env)

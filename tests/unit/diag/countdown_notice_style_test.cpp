@@ -86,5 +86,38 @@ TEST(CountdownNoticeStyle, StepsFollowTheLayoutFontsAndPens) {
     EXPECT_FALSE(s[10].format.ellipsis || s[10].format.wrap);
 }
 
+// At 200 % every box, pen and font doubles, given the messages measured twice as high.
+TEST(CountdownNoticeStyle, ScalesWithTheWindowsDpi) {
+    const std::vector<Step> at96 = PaintSteps(700, 600, 40, 20, kTexts, 7);
+    const std::vector<Step> at192 = PaintSteps(1400, 1200, 80, 40, kTexts, 7, 192);
+    ASSERT_EQ(at96.size(), at192.size());
+    for (std::size_t i = 0; i < at96.size(); ++i) {
+        SCOPED_TRACE("step " + std::to_string(i));
+        EXPECT_EQ(at192[i].box.left, 2 * at96[i].box.left);
+        EXPECT_EQ(at192[i].box.top, 2 * at96[i].box.top);
+        EXPECT_EQ(at192[i].box.right, 2 * at96[i].box.right);
+        EXPECT_EQ(at192[i].box.bottom, 2 * at96[i].box.bottom);
+        EXPECT_EQ(at192[i].pen, 2 * at96[i].pen);
+        if (at96[i].kind == Kind::text) EXPECT_EQ(at192[i].font.height, 2 * at96[i].font.height);
+    }
+    // 150 %: a 1-pixel rule becomes 2 (1.5 rounds up), the 13 px lines 20 px.
+    const std::vector<Step> at144 = PaintSteps(1050, 900, 60, 30, kTexts, 7, 144);
+    EXPECT_EQ(at144[3].pen, 2);
+    EXPECT_EQ(at144[8].font.height, 20);
+    EXPECT_EQ(at144[1].box.right - at144[1].box.left, 96);  // the 64-pixel icon
+    // A measured height below the minimum counts as the minimum, scaled too.
+    EXPECT_EQ(PaintSteps(1400, 1200, 5, 5, kTexts, 7, 192)[5].box.bottom,
+              PaintSteps(1400, 1200, 40, 40, kTexts, 7, 192)[5].box.bottom);
+}
+
+// The whole notice, code line included, stays on a screen too small for its DPI.
+TEST(CountdownNoticeStyle, DpiShrinksOnlyWhereTheNoticeWouldNotFit) {
+    EXPECT_EQ(CountdownDpi(144, true, 1920, 1040), 144);
+    EXPECT_EQ(CountdownDpi(192, true, 3840, 2080), 192);
+    EXPECT_EQ(CountdownDpi(192, true, 1920, 1040), 166);   // 600 x 166 / 96 = 1037
+    EXPECT_EQ(CountdownDpi(192, false, 1920, 1040), 192);  // 500 x 2 fits
+    EXPECT_EQ(CountdownDpi(96, true, 1024, 500), 96);      // never below 96
+}
+
 }  // namespace
 }  // namespace pellaro::countdown_style

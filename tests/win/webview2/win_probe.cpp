@@ -7,6 +7,8 @@
 //                                                        name a line, then presses the key in it
 //   win_probe clipboard <timeout ms>                     prints the clipboard's text (CF_TEXT)
 //                                                        once there is some
+//   win_probe rect <window class> <timeout ms>           prints "frame W H client W H work W H": the
+//                                                        window's sizes and the screen's work area
 // Exit code 0 when done, 2 when the window never appeared.
 #include <windows.h>
 
@@ -148,7 +150,18 @@ int wmain(int argc, wchar_t** argv) {
         std::fflush(stdout);
         return 0;
     }
-    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms> | post ... | picker <enter|escape> <ms>"
-               " | clipboard <ms>\n", stderr);
+    if (argc == 4 && std::wcscmp(argv[1], L"rect") == 0) {
+        const std::wstring className = argv[2];
+        HWND window = WaitFor([&] { return FindWindowW(className.c_str(), nullptr); }, std::wcstoul(argv[3], nullptr, 10));
+        if (!window) return 2;
+        RECT frame{}, client{}, work{};
+        GetWindowRect(window, &frame);
+        GetClientRect(window, &client);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        std::printf("frame %ld %ld client %ld %ld work %ld %ld\n", frame.right - frame.left, frame.bottom - frame.top,
+                    client.right, client.bottom, work.right - work.left, work.bottom - work.top);
+        return 0;
+    }
+    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms> | post ... | picker <enter|escape> <ms> | clipboard <ms> | rect <class> <ms>\n", stderr);
     return 1;
 }
