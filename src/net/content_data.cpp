@@ -1,5 +1,8 @@
 #include "net/content_data.h"
 
+#include <climits>
+#include <stdexcept>
+
 #include <nlohmann/json.hpp>
 
 #include "core/build_constants.h"
@@ -55,8 +58,13 @@ ContentData ParseContentData(const std::string& body) {
     data.videoUrl = text(ConstantKey::contentMemberVideoUrl, "");
     data.text = text(ConstantKey::contentMemberText, "");
     const std::string numberName = Constant(ConstantKey::contentMemberNumber);
-    if (item.is_object() && item.contains(numberName) && !item.at(numberName).is_null())
-        data.number = item.at(numberName).get<int>();
+    if (item.is_object() && item.contains(numberName) && !item.at(numberName).is_null()) {
+        const nlohmann::json& number = item.at(numberName);
+        // The library's conversion of a number int cannot hold is undefined: such an answer is unreadable.
+        if (number.is_number() && !(number.get<double>() > INT_MIN - 1.0 && number.get<double>() < INT_MAX + 1.0))
+            throw std::out_of_range("item number out of range");
+        data.number = number.get<int>();
+    }
     return data;
 }
 

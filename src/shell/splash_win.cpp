@@ -189,8 +189,7 @@ SplashWindow ShowSplash(void* moduleHandle, int maxWidth, int maxHeight) {
     // A dense screen draws from the 2x image, so it is only ever scaled down.
     if (dpi > kBaseDpi) {
         if (std::optional<Image> sharp = Decode(module, kSharpImageResource)) {
-            image.reset();
-            image.emplace(std::move(*sharp));
+            *image = std::move(*sharp);
         }
     }
     Gdiplus::Bitmap* shown = image->bitmap.get();

@@ -219,7 +219,9 @@ TEST(ContentAnswer, DefaultsAndWrongTypes) {
     EXPECT_EQ(ParseContentData(R"({"item_number": true})").number, 1);
     EXPECT_EQ(ParseContentData(R"({"item_number": false})").number, 0);
     EXPECT_EQ(ParseContentData(R"({"item_number": 7.9})").number, 7);
-    for (const char* body : {R"({"type": 5})", R"({"item_number": "7"})", R"({"url": []})", "<html>"})
+    EXPECT_EQ(ParseContentData(R"({"item_number": -2147483648.5})").number, -2147483648);
+    for (const char* body : {R"({"type": 5})", R"({"item_number": "7"})", R"({"url": []})", "<html>",
+                             R"({"item_number": 3e47})", R"({"item_number": 2147483648})", R"({"item_number": -1e10})"})
         EXPECT_ANY_THROW(ParseContentData(body)) << body;
 }
 
