@@ -319,14 +319,14 @@ TEST(Startup, UpdatePromptAnswers) {
         bool continues;
     };
     const Case cases[] = {
-        {"required ok", {true, true, L"https://dl.example/new.exe"}, MessageAnswer::Ok, 0, {L"https://dl.example/new.exe"}, false},
-        {"required cancel", {true, true, L"https://dl.example/new.exe"}, MessageAnswer::Cancel, 0, {}, false},
-        {"optional yes", {true, false, L"http://dl.example/x"}, MessageAnswer::Yes, 0, {L"http://dl.example/x"}, false},
-        {"optional no", {true, false, L"https://dl.example/x"}, MessageAnswer::No, 0, {}, true},
-        {"no link", {true, true, L""}, MessageAnswer::Ok, 0, {installer}, false},
-        {"unsafe link", {true, false, L"file:///c:/windows/system32/calc.exe"}, MessageAnswer::Yes, 0, {installer}, false},
-        {"script link", {true, true, L"javascript:alert(1)"}, MessageAnswer::Ok, 0, {installer}, false},
-        {"no update", {false, true, L"https://dl.example/x"}, MessageAnswer::Ok, 0, {}, true},
+        {"required ok", {true, true, L"https://dl.example/new.exe", ""}, MessageAnswer::Ok, 0, {L"https://dl.example/new.exe"}, false},
+        {"required cancel", {true, true, L"https://dl.example/new.exe", ""}, MessageAnswer::Cancel, 0, {}, false},
+        {"optional yes", {true, false, L"http://dl.example/x", ""}, MessageAnswer::Yes, 0, {L"http://dl.example/x"}, false},
+        {"optional no", {true, false, L"https://dl.example/x", ""}, MessageAnswer::No, 0, {}, true},
+        {"no link", {true, true, L"", ""}, MessageAnswer::Ok, 0, {installer}, false},
+        {"unsafe link", {true, false, L"file:///c:/windows/system32/calc.exe", ""}, MessageAnswer::Yes, 0, {installer}, false},
+        {"script link", {true, true, L"javascript:alert(1)", ""}, MessageAnswer::Ok, 0, {installer}, false},
+        {"no update", {false, true, L"https://dl.example/x", ""}, MessageAnswer::Ok, 0, {}, true},
     };
     for (const auto& c : cases) {
         FakeSystem f;
@@ -364,7 +364,7 @@ TEST(Startup, UpdatePromptAnswers) {
 
 TEST(Startup, UpdateOfferedAfterTheLinkEndsTheRunBeforeThePlayer) {
     FakeSystem f;
-    f.secondOffer = {true, true, L""};
+    f.secondOffer = {true, true, L"", ""};
     f.answers = {MessageAnswer::Cancel};
     EXPECT_EQ(f.Run(kLink, kLink), 0);
     EXPECT_EQ(Calls(f.calls.end() - 2, f.calls.end()), (Calls{"messageBox", "disposeWarmBrowser"}));
