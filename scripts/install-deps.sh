@@ -9,7 +9,7 @@ SUDO=""
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config git python3 openssl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   # libraries shared by both editions
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   # Linux edition

@@ -33,7 +33,7 @@ int Resolve(const Args& args) {
     const ContentDescriptor& content = result.content;
     const nlohmann::json descriptor = {
         {"baseAddress", ToUtf8(content.baseAddress)},     {"contentUrl", ToUtf8(content.contentUrl)},
-        {"contentType", ToUtf8(content.contentType)},     {"watermarkText", ToUtf8(content.watermarkText)},
+        {"contentType", ToUtf8(content.contentType.Text())},     {"watermarkText", ToUtf8(content.watermarkText)},
         {"pageScript", ToUtf8(content.pageScript)},       {"itemNumber", content.itemNumber},
     };
     std::cout << descriptor.dump() << "\n";

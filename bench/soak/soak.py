@@ -31,9 +31,7 @@ for folder in ("failures", "browser", "app", "diag", ""):
     sys.path.insert(0, os.path.join(E2E, folder))
 import failures_e2e as failures  # noqa: E402
 import test_diagnostic_dialog as diag  # noqa: E402
-from player_process import SKIP, find_window  # noqa: E402
-from program_e2e import port_443_free  # noqa: E402
-from waiting import WaitTimeout, wait_until  # noqa: E402
+from program_run import SKIP, WaitTimeout, find_window, port_443_free, wait_until  # noqa: E402
 
 KINDS = ("good", "tampered", "refused", "update_declined")
 MEMORY_SPREAD = 0.05

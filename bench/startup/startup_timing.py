@@ -18,31 +18,18 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.abspath(os.path.join(HERE, "..", ".."))
 BUILD = os.path.join(SOURCE, "build", "linux")
-SERVER = os.path.join(SOURCE, "tests", "backend", "server.py")
 TEST_ROOT = os.path.join(SOURCE, "tests", "backend", "certs", "test-root.pem")
 LESSON = "https://www.tovrel.localhost/content/lesson.html"  # what the lesson items show
 PLAYER_LINE = "Player page loaded"
 BARE_LINE = "loadFinished ok"
 
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
-sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e", "browser"))
-from harness import Display  # noqa: E402
-from program_run import port_443_free, stop_process  # noqa: E402
-
-
-def wait_for_file(path, process, timeout):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end and process.poll() is None:
-        if os.path.exists(path):
-            return True
-        time.sleep(0.05)
-    return os.path.exists(path)
+from program_run import Backend, Display, Player, port_443_free, program_env  # noqa: E402
 
 
 # The player's own debug lines that mark its steps, in start-up order: the
@@ -103,40 +90,30 @@ def timed_run(command, env, steps, timeout):
     peak resident set and the sum of the peaks of it and every process it
     started, read when the last step appears. The process is stopped
     afterwards either way."""
-    done = threading.Event()
-    tail = []
     times = {}
     memory = {}
+    final, final_text = steps[-1]
     start = time.monotonic()
-    proc = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE)
-    final = steps[-1][0]
+    player = None
 
-    def read():
-        for raw in proc.stderr:
-            now = time.monotonic() - start
-            text = raw.decode("utf-8", "replace")
-            tail.append(text)
-            del tail[:-20]
-            for label, marker in steps:
-                if label not in times and marker in text:
-                    times[label] = now
-            if final in times and not done.is_set():
-                tree = descendants(proc.pid)
-                memory["own"] = peak_kib(proc.pid)
-                memory["tree"] = sum(peak_kib(p) for p in tree)
-                memory["processes"] = len(tree)
-                done.set()
-        done.set()
+    def note(text):
+        now = time.monotonic() - start
+        for label, marker in steps:
+            if label not in times and marker in text:
+                times[label] = now
+        if final in times and not memory:
+            tree = descendants(player.proc.pid)
+            memory["own"] = peak_kib(player.proc.pid)
+            memory["tree"] = sum(peak_kib(p) for p in tree)
+            memory["processes"] = len(tree)
 
-    reader = threading.Thread(target=read, daemon=True)
-    reader.start()
-    done.wait(timeout)
-    stop_process(proc, 15)
-    reader.join(10)
-    proc.stderr.close()
-    if final not in times:
-        sys.stderr.write("no %r from %s; last lines:\n%s" % (steps[-1][1], command[0], "".join(tail)))
+    player = Player(command[0], command[1:], env, on_line=note)
+    try:
+        player.wait_line(lambda line: final_text in line, timeout)
+    except AssertionError:
+        sys.stderr.write("no %r from %s; last lines:\n%s\n" % (final_text, command[0], "\n".join(player.lines[-20:])))
+    finally:
+        player.kill()
     return times, memory
 
 
@@ -199,10 +176,8 @@ def load_average():
 
 
 def fresh_env(base, root, display):
-    env = dict(base, DISPLAY=display, HOME=os.path.join(root, "home"), XDG_DATA_HOME=os.path.join(root, "data"),
-               XDG_CONFIG_HOME=os.path.join(root, "config"), XDG_CACHE_HOME=os.path.join(root, "cache"),
-               XDG_RUNTIME_DIR=os.path.join(root, "run"), QT_QPA_PLATFORM="xcb")
-    for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"):
+    env = program_env(display, root, base=base)
+    for name in ("HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"):
         os.makedirs(env[name], mode=0o700, exist_ok=True)
     return env
 
@@ -232,32 +207,30 @@ def main():
     base["PELLARO_TEST_CA_FILE"] = TEST_ROOT
     if os.geteuid() == 0:  # the player does the same for root; both run unsandboxed then
         base["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
-    port_file = os.path.join(work, "port")
-    backend = subprocess.Popen([sys.executable, SERVER, "--port", "443", "--port-file", port_file,
-                                "--log", os.path.join(work, "log.jsonl"), "--lifetime", "3600"],
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    display = None
+    backend = display = None
     try:
-        if not wait_for_file(port_file, backend, 30):
-            print("not run: the backend did not start on port 443")
+        try:
+            backend = Backend(work, port=443, lifetime=3600)
+        except RuntimeError as error:
+            print("not run: the backend did not start on port 443:", error)
             return 0
         display = Display()
         link = subprocess.run([args.cli, "link", "seal", "startup-timing-key", args.content_id,
                                "https://api.tovrel.localhost"], capture_output=True, text=True,
                               check=True).stdout.strip()
         player_runs, bare_runs, traffic = [], [], []
-        log_path = os.path.join(work, "log.jsonl")
+        log_path = backend.log_file
         print("load average at the start (1, 5, 15 min): %s" % load_average(), flush=True)
         for run in range(args.runs):
             # Alternating spreads the machine's load over both.
             root = tempfile.mkdtemp(prefix="player-", dir=work)
             begin = time.time()
-            player = timed_run([args.program, link], fresh_env(base, root, display.name), PLAYER_STEPS,
+            player = timed_run([args.program, link], fresh_env(base, root, display), PLAYER_STEPS,
                                args.timeout)
             time.sleep(0.5)  # the last requests of the run reach the log
             traffic.append(own_client_traffic(read_backend_log(log_path), begin, time.time()))
             root = tempfile.mkdtemp(prefix="bare-", dir=work)
-            env = fresh_env(base, root, display.name)
+            env = fresh_env(base, root, display)
             bare = timed_run([args.bare, LESSON, os.path.join(root, "profile")], env, BARE_STEPS, args.timeout)
             player_time = player[0].get(PLAYER_STEPS[-1][0])
             bare_time = bare[0].get(BARE_STEPS[-1][0])
@@ -310,7 +283,8 @@ def main():
     finally:
         if display:
             display.stop()
-        stop_process(backend, 15)
+        if backend:
+            backend.stop()
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -96,7 +96,8 @@ bool PlayerNavigationAllowed(std::wstring_view target, const ContentDescriptor& 
 
     if (IsAllowedHost(targetHost)) return true;
 
-    if (content.contentType == L"url_direct" || content.contentType == L"video") {
+    const ContentKind kind = content.contentType.Kind();
+    if (kind == ContentKind::Page || kind == ContentKind::Video) {
         for (const auto& family : CdnFamilies())
             if (ContainsAny(contentHost, family) && ContainsAny(targetHost, family)) return true;
     }

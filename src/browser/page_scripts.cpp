@@ -205,10 +205,10 @@ std::wstring PageScriptWrapper(std::wstring_view pageScript) {
 PlayerContentPlan PlanPlayerContent(const ContentDescriptor& content, std::wstring_view escapedWatermark) {
     PlayerContentPlan plan;
     plan.scripts = {LoaderScript(), PrintBlockScript()};
-    if (content.contentType == L"url_direct") {
+    if (content.contentType.Kind() == ContentKind::Page) {
         if (!content.pageScript.empty()) plan.scripts.push_back(PageScriptWrapper(content.pageScript));
         plan.address = content.contentUrl;
-    } else if (content.contentType == L"pdf" || content.contentType == L"pdf_url") {
+    } else if (content.contentType.Kind() == ContentKind::Pdf) {
         plan.scripts.push_back(WatermarkScript(escapedWatermark));
         plan.scripts.push_back(PrintButtonScript());
         plan.address = content.contentUrl;

@@ -3,12 +3,14 @@
 // the player window and read by its policies, page scripts and printing.
 #include <string>
 
+#include "links/content_type.h"
+
 namespace pellaro {
 
 struct ContentDescriptor {
     std::wstring baseAddress;    // the academy's backend address carried by the link
     std::wstring contentUrl;
-    std::wstring contentType;
+    ContentType contentType;
     std::wstring watermarkText;
     std::wstring pageScript;
     int itemNumber = 1;

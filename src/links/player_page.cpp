@@ -5,7 +5,7 @@
 namespace pellaro {
 
 std::wstring BuildPlayerPage(const std::wstring& contentUrl, const std::wstring& watermarkText,
-                             const std::wstring& /*contentType*/) {
+                             const ContentType& /*contentType*/) {
     std::wstring page;
     page += L"<!DOCTYPE html><html><head>";
     page += L"<meta charset='utf-8'>";

@@ -88,7 +88,7 @@ std::optional<ContentData> GetContentData(const std::wstring& baseAddress, const
                 if (!body.is_discarded() && body.is_object() && body.contains("message")) {
                     *errorText = body.at("message").get<std::string>();
                 }
-                if (errorText->empty() && !response.error.empty()) *errorText = response.error;
+                if (errorText->empty() && response.failure != HttpFailure::Status) *errorText = response.error;
             }
             return std::nullopt;
         }

@@ -61,12 +61,13 @@ QByteArray PdfDocumentOf(const std::wstring& address, const ContentDescriptor& c
         HttpClient client;
         response = client.Get(address);
     } catch (const std::exception& error) {
+        response.failure = HttpFailure::Transport;
         response.error = error.what();
     }
     if (!response.ok || !IsPdfDocument(response.body)) {
-        DebugLine("Print: the PDF document could not be fetched (" +
-                  (response.error.empty() ? "status " + std::to_string(response.status) : response.error) +
-                  "); printing the page as shown");
+        // A 2xx answer that is no PDF is reported by its status as well.
+        const std::string reason = response.ok ? "status " + std::to_string(response.status) : FailureText(response);
+        DebugLine("Print: the PDF document could not be fetched (" + reason + "); printing the page as shown");
         return {};
     }
     return QByteArray(response.body.data(), static_cast<qsizetype>(response.body.size()));

@@ -9,7 +9,7 @@ bool ShowsPdfDocument(const std::wstring& pageUrl, const ContentDescriptor& cont
     constexpr std::wstring_view kSuffix = L".pdf";
     if (path.size() >= kSuffix.size() && path.compare(path.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0)
         return true;
-    const bool pdfItem = content.contentType == L"pdf" || content.contentType == L"pdf_url";
+    const bool pdfItem = content.contentType.Kind() == ContentKind::Pdf;
     return pdfItem && !pageUrl.empty() && pageUrl == content.contentUrl;
 }
 

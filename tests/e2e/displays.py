@@ -6,8 +6,7 @@ import shutil
 import subprocess
 import tempfile
 
-from program_run import stop_process
-from waiting import WaitTimeout, wait_until
+from waiting import WaitTimeout, stop_process, wait_until
 
 
 class XDisplay:

@@ -1,10 +1,33 @@
-"""The player program itself, started by the end-to-end suites and the start-up
-benchmark against the reference backend on port 443 (the built-in addresses
-have no port)."""
+"""Starts what the end-to-end suites and the benchmarks run: the player program
+(its stderr in a log file, or followed line by line), the reference academy
+backend, and the display (Xvfb, or Weston with PELLARO_E2E_DISPLAY=wayland).
+The built-in addresses have no port, so the program's runs use port 443."""
+import array
+import fcntl
+import json
 import os
+import shutil
+import signal
 import socket
+import ssl
 import subprocess
+import sys
 import tempfile
+import termios
+import threading
+import time
+import urllib.request
+
+from displays import make_display
+from waiting import WAIT, WaitTimeout, stop_process, wait_until  # noqa: F401
+
+SOURCE_DIR = os.environ.get("PELLARO_SOURCE_DIR",
+                            os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")))
+BACKEND = os.environ.get("PELLARO_BACKEND_SERVER", os.path.join(SOURCE_DIR, "tests", "backend", "server.py"))
+SKIP = 77  # CTest's skip code
+
+# The display of a test: Xvfb, or Weston when PELLARO_E2E_DISPLAY=wayland.
+Display = make_display
 
 
 def port_443_free():
@@ -20,15 +43,22 @@ def port_443_free():
         probe.close()
 
 
-def stop_process(proc, grace):
-    """Ends a process the tests started: asked first, killed after `grace` seconds."""
-    if proc.poll() is None:
-        proc.terminate()
-        try:
-            proc.wait(grace)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
+def program_env(display, folder, home=None, env=None, base=None):
+    """The environment of one program run: `base` (or this process's
+    environment) with folders of its own under `folder` (a HOME too unless
+    `home` is given), the display's variables, then `env`."""
+    # The display's own variables (X11 by default; see displays.py).
+    shown = display.environment() if hasattr(display, "environment") else \
+        {"DISPLAY": display.name, "QT_QPA_PLATFORM": "xcb"}
+    result = dict(base if base is not None else os.environ, HOME=home or os.path.join(folder, "home"),
+                  XDG_DATA_HOME=os.path.join(folder, "data"), XDG_CACHE_HOME=os.path.join(folder, "cache"),
+                  XDG_CONFIG_HOME=os.path.join(folder, "config"), XDG_RUNTIME_DIR=os.path.join(folder, "run"))
+    result.pop("WAYLAND_DISPLAY" if "DISPLAY" in shown else "DISPLAY", None)
+    result.update(shown)
+    result.update(env or {})
+    os.makedirs(result["HOME"], exist_ok=True)
+    os.makedirs(result["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+    return result
 
 
 class ProgramRun:
@@ -37,17 +67,7 @@ class ProgramRun:
 
     def __init__(self, program, display, root, args, home=None, env=None):
         folder = tempfile.mkdtemp(prefix="run-", dir=root)
-        # The display's own variables (X11 by default; see displays.py).
-        shown = display.environment() if hasattr(display, "environment") else \
-            {"DISPLAY": display.name, "QT_QPA_PLATFORM": "xcb"}
-        self.env = dict(os.environ, HOME=home or os.path.join(folder, "home"),
-                        XDG_DATA_HOME=os.path.join(folder, "data"), XDG_CACHE_HOME=os.path.join(folder, "cache"),
-                        XDG_CONFIG_HOME=os.path.join(folder, "config"), XDG_RUNTIME_DIR=os.path.join(folder, "run"))
-        self.env.pop("WAYLAND_DISPLAY" if "DISPLAY" in shown else "DISPLAY", None)
-        self.env.update(shown)
-        self.env.update(env or {})
-        os.makedirs(self.env["HOME"], exist_ok=True)
-        os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+        self.env = program_env(display, folder, home, env)
         self.path = os.path.join(folder, "program.log")
         self.log = open(self.path, "wb")
         self.proc = subprocess.Popen([program] + list(args), env=self.env, stdin=subprocess.DEVNULL,
@@ -60,3 +80,180 @@ class ProgramRun:
     def stop(self):
         stop_process(self.proc, 15)
         self.log.close()
+
+
+class Backend:
+    """The reference academy backend (tests/backend/server.py) on `port` (0: any
+    free one), logging every request to a file under `workdir`."""
+
+    def __init__(self, workdir, port=0, lifetime=900):
+        self.workdir = workdir
+        port_file = os.path.join(workdir, "port")
+        self.log_file = os.path.join(workdir, "log.jsonl")
+        output = os.path.join(workdir, "backend-output.txt")
+        with open(output, "wb") as sink:
+            self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", str(port), "--port-file", port_file,
+                                          "--log", self.log_file, "--lifetime", str(lifetime)],
+                                         stdout=sink, stderr=subprocess.STDOUT)
+        try:
+            wait_until(lambda: os.path.exists(port_file) or self.proc.poll() is not None, "the backend's port file", 30)
+        except WaitTimeout:
+            pass
+        if not os.path.exists(port_file):
+            self.stop()
+            with open(output, "rb") as said:
+                raise RuntimeError("backend did not start (exit status %s): %s" % (
+                    self.proc.returncode, said.read()[-2000:].decode("utf-8", "replace")))
+        with open(port_file) as f:
+            self.port = int(f.read().strip())
+
+    def url(self, host, path):
+        return "https://%s:%d%s" % (host, self.port, path)
+
+    def control(self, name, body=None):
+        context = ssl.create_default_context()
+        context.check_hostname = False
+        context.verify_mode = ssl.CERT_NONE
+        data = json.dumps(body).encode() if body is not None else None
+        request = urllib.request.Request("https://127.0.0.1:%d/__control/%s" % (self.port, name), data=data,
+                                         method="POST")
+        with urllib.request.urlopen(request, context=context, timeout=30) as answer:
+            return json.loads(answer.read() or b"null")
+
+    def page(self, path, html):
+        self.control("override", {"path": path, "status": 200, "body": html,
+                                  "contentType": "text/html; charset=utf-8"})
+
+    def requests(self):
+        return [e for e in self.control("log") if e.get("event") == "request"]
+
+    def reports(self, tag=None):
+        out = []
+        for e in self.requests():
+            if e["path"].startswith("/report") and e.get("body"):
+                try:
+                    data = json.loads(e["body"])
+                except ValueError:
+                    continue
+                if tag is None or data.get("tag") == tag:
+                    out.append(data)
+        return out
+
+    def wait_report(self, tag, timeout=WAIT):
+        return wait_until(lambda: self.reports(tag), "a report %r" % tag, timeout,
+                          seen=lambda: [r["path"] for r in self.requests()])[0]
+
+    def wait_requests(self, accept, what, timeout=WAIT):
+        """The logged requests `accept` takes, once there is at least one."""
+        return wait_until(lambda: [r for r in self.requests() if accept(r)], what, timeout,
+                          seen=lambda: ["%s%s" % (r["host"], r["path"]) for r in self.requests()])
+
+    def stop(self):
+        stop_process(self.proc, 10)
+
+
+class Sandbox:
+    """A private HOME and XDG_RUNTIME_DIR shared by the players of one test."""
+
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix="pellaro-e2e-")
+        self.runtime = os.path.join(self.root, "runtime")
+        os.mkdir(self.runtime, 0o700)
+        self.env = dict(os.environ)
+        self.env.update(HOME=os.path.join(self.root, "home"), XDG_RUNTIME_DIR=self.runtime,
+                        QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
+        for name in ("XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "WAYLAND_DISPLAY"):
+            self.env.pop(name, None)
+        os.mkdir(self.env["HOME"])
+        self.players = []
+
+    def start(self, binary, *args):
+        player = Player(binary, args, self.env)
+        self.players.append(player)
+        return player
+
+    def close(self):
+        for player in self.players:
+            player.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+class Player:
+    """The program with its stderr followed line by line. `on_line`, when given,
+    sees each line as it arrives, before any wait does."""
+
+    def __init__(self, binary, args, env, on_line=None):
+        self.on_line = on_line
+        self.lines = []
+        self.cond = threading.Condition()
+        self.proc = subprocess.Popen([binary, *args], env=env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                     start_new_session=True)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for raw in self.proc.stderr:
+            line = raw.decode("utf-8", "replace").rstrip("\n")
+            if self.on_line:
+                self.on_line(line)
+            with self.cond:
+                self.lines.append(line)
+                self.cond.notify_all()
+        with self.cond:
+            self.cond.notify_all()
+
+    def wait_line(self, predicate, timeout=60):
+        """The first line matching the predicate; raises after the timeout."""
+        deadline = time.monotonic() + timeout
+        with self.cond:
+            while True:
+                for line in self.lines:
+                    if predicate(line):
+                        return line
+                left = deadline - time.monotonic()
+                if left <= 0 or (self.proc.poll() is not None and not self.reader.is_alive()):
+                    raise AssertionError("no matching line; output so far:\n" + "\n".join(self.lines))
+                self.cond.wait(min(left, 0.5))
+
+    def wait_text(self, text, timeout=60):
+        return self.wait_line(lambda line: line == text or line.startswith(text), timeout)
+
+    def has(self, prefix):
+        with self.cond:
+            return any(line.startswith(prefix) for line in self.lines)
+
+    def wait_exit(self, timeout=60):
+        """The exit code, once the process ended and what it wrote is read. A
+        child it started (the diagnostic dialog) may hold the pipe open after it
+        ends, so the pipe being empty counts as read too."""
+        code = self.proc.wait(timeout=timeout)
+        wait_until(lambda: not self.reader.is_alive() or self._pipe_empty(), "the output to be read", timeout)
+        with self.cond:  # a line the reader is adding is complete once it lets go
+            return code
+
+    def _pipe_empty(self):
+        pending = array.array("i", [0])
+        try:
+            fcntl.ioctl(self.proc.stderr.fileno(), termios.FIONREAD, pending)
+        except (OSError, ValueError):
+            return True  # closed: nothing left to read
+        return pending[0] == 0
+
+    def kill(self):
+        if self.proc.poll() is None:
+            try:
+                os.killpg(self.proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        self.proc.wait()
+        self.reader.join(timeout=10)
+
+
+def find_window(pid, title, timeout=60):
+    """The X window of process `pid` whose title is exactly `title`."""
+    def search():
+        out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid),
+                              "--name", "^%s$" % title], capture_output=True, text=True)
+        return out.stdout.split()
+    return wait_until(search, "a window titled %r for pid %d" % (title, pid), timeout)[0]

@@ -7,7 +7,22 @@ import os
 import subprocess
 import sys
 
-from player_process import SKIP, Sandbox, find_window, instance_hash
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from program_run import SKIP, Sandbox, find_window  # noqa: E402
+
+
+def instance_hash(key):
+    """The instance lock's hash of a key (UTF-16 units, ASCII lower-casing)."""
+    value = 0x14650FB0739D0383
+    data = key.encode("utf-16-le")
+    for i in range(0, len(data), 2):
+        unit = data[i] | (data[i + 1] << 8)
+        if 0x41 <= unit <= 0x5A:
+            unit += 0x20
+        value = ((value ^ unit) * 0x100000001B3) & 0xFFFFFFFFFFFFFFFF
+    return "%x" % value
+
+
 
 ALREADY_RUNNING = "MessageBox: Tovrel Academy | The application is already running."
 HOME_LOCK = "Instance mutex: Local\\PellaroPlayer.WebView2." + instance_hash("Tovrel Academy|init")

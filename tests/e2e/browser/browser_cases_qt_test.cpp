@@ -3,7 +3,6 @@
 // page carries and how it shows its first page; the window action each web
 // message causes.
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -19,13 +18,13 @@
 
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
-#include "browser/browser_services.h"
 #include "browser/browser_windows.h"
 #include "browser/page_scripts.h"
 #include "core/build_constants.h"
 #include "core/text.h"
 #include "links/player_page.h"
 #include "platform/debug_log.h"
+#include "window_services_fixture.h"
 
 namespace pellaro {
 namespace {
@@ -85,20 +84,8 @@ std::vector<std::wstring> RegisteredScripts(WebView::WebViewHost& host) {
 // A posted string arrives as it is, any other value as its JSON text.
 std::wstring MessageText(const Json& posted) { return FromUtf8(posted.is_string() ? posted.get<std::string>() : posted.dump()); }
 
-class SharedCases : public ::testing::Test {
+class SharedCases : public WindowServicesTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(data_.isValid());
-        qputenv("XDG_DATA_HOME", data_.path().toUtf8());
-        BrowserWindowServices services;
-        services.closeSplash = [] {};
-        services.filterServices = [] { return DefaultFilterServices(nullptr); };
-        services.print = [this](WebView::WebViewHost&, const ContentDescriptor&) { ++prints_; };
-        services.homeAddress = WideConstant(ConstantKey::homeAddress);
-        WireWindowBrowsers(services);
-    }
-    void TearDown() override { DestroyBrowserHosts(); }
-
     WebView::WebViewHost* Open(const std::string& window, const ContentDescriptor& content) {
         if (window == "home") {
             if (!CreateInitScreen(nullptr)) return nullptr;
@@ -114,9 +101,6 @@ protected:
         DestroyBrowserHosts();
         delete Window(window);
     }
-
-    QTemporaryDir data_;
-    int prints_ = 0;
 };
 
 TEST_F(SharedCases, EachWindowCarriesTheSharedScriptsAndShowsItsFirstPage) {

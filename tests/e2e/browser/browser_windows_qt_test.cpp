@@ -1,15 +1,13 @@
 // The browser hosts inside the real application windows, on Qt's offscreen platform.
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
-#include "browser/browser_services.h"
 #include "browser/browser_windows.h"
-#include "core/build_constants.h"
+#include "window_services_fixture.h"
 
 namespace pellaro {
 namespace {
@@ -21,22 +19,12 @@ QApplication& Application() { return *static_cast<QApplication*>(QCoreApplicatio
 // condition holds or the deadline passes.
 constexpr int kDeadlineMs = 10000;
 
-class BrowserWindows : public ::testing::Test {
+class BrowserWindows : public WindowServicesTest {
 protected:
     void SetUp() override {
         Application();
-        ASSERT_TRUE(data_.isValid());
-        qputenv("XDG_DATA_HOME", data_.path().toUtf8());
-        // The program's wiring, without printing: no page here asks to print.
-        BrowserWindowServices services;
-        services.closeSplash = [] {};
-        services.filterServices = [] { return DefaultFilterServices(nullptr); };
-        services.print = [](WebView::WebViewHost&, const ContentDescriptor&) {};
-        services.homeAddress = WideConstant(ConstantKey::homeAddress);
-        WireWindowBrowsers(services);
+        WindowServicesTest::SetUp();
     }
-    void TearDown() override { DestroyBrowserHosts(); }
-    QTemporaryDir data_;
 };
 
 TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {

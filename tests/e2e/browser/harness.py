@@ -1,24 +1,17 @@
-"""Shared pieces of the browser end-to-end tests: the reference backend, an
-Xvfb display, the browser driver, and the backend's request log."""
-import json
+"""Shared pieces of the browser end-to-end tests: the browser driver, a session
+of one backend, one display and its drivers, and test pages. The backend, the
+display and the program come from program_run."""
 import os
 import re
 import shutil
-import ssl
 import subprocess
 import sys
 import tempfile
 import threading
-import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from waiting import WAIT, WaitTimeout, wait_until  # noqa: E402,F401
-from program_run import ProgramRun, port_443_free, stop_process  # noqa: E402,F401
-from displays import make_display  # noqa: E402
+from program_run import Backend, Display, WAIT, WaitTimeout, stop_process, wait_until  # noqa: E402,F401
 
-SOURCE_DIR = os.environ.get("PELLARO_SOURCE_DIR",
-                            os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")))
-BACKEND = os.environ.get("PELLARO_BACKEND_SERVER", os.path.join(SOURCE_DIR, "tests", "backend", "server.py"))
 DRIVER = os.environ.get("PELLARO_BROWSER_DRIVER", "")
 
 
@@ -28,77 +21,6 @@ def header(entry, name):
         if key.lower() == name.lower():
             return value
     return None
-
-
-class Backend:
-    def __init__(self, workdir, port=0, lifetime=900):
-        self.workdir = workdir
-        port_file = os.path.join(workdir, "port")
-        self.log_file = os.path.join(workdir, "log.jsonl")
-        output = os.path.join(workdir, "backend-output.txt")
-        with open(output, "wb") as sink:
-            self.proc = subprocess.Popen([sys.executable, BACKEND, "--port", str(port), "--port-file", port_file,
-                                          "--log", self.log_file, "--lifetime", str(lifetime)],
-                                         stdout=sink, stderr=subprocess.STDOUT)
-        try:
-            wait_until(lambda: os.path.exists(port_file) or self.proc.poll() is not None, "the backend's port file", 30)
-        except WaitTimeout:
-            pass
-        if not os.path.exists(port_file):
-            self.stop()
-            with open(output, "rb") as said:
-                raise RuntimeError("backend did not start (exit status %s): %s" % (
-                    self.proc.returncode, said.read()[-2000:].decode("utf-8", "replace")))
-        with open(port_file) as f:
-            self.port = int(f.read().strip())
-
-    def url(self, host, path):
-        return "https://%s:%d%s" % (host, self.port, path)
-
-    def control(self, name, body=None):
-        context = ssl.create_default_context()
-        context.check_hostname = False
-        context.verify_mode = ssl.CERT_NONE
-        data = json.dumps(body).encode() if body is not None else None
-        request = urllib.request.Request("https://127.0.0.1:%d/__control/%s" % (self.port, name), data=data,
-                                         method="POST")
-        with urllib.request.urlopen(request, context=context, timeout=30) as answer:
-            return json.loads(answer.read() or b"null")
-
-    def page(self, path, html):
-        self.control("override", {"path": path, "status": 200, "body": html,
-                                  "contentType": "text/html; charset=utf-8"})
-
-    def requests(self):
-        return [e for e in self.control("log") if e.get("event") == "request"]
-
-    def reports(self, tag=None):
-        out = []
-        for e in self.requests():
-            if e["path"].startswith("/report") and e.get("body"):
-                try:
-                    data = json.loads(e["body"])
-                except ValueError:
-                    continue
-                if tag is None or data.get("tag") == tag:
-                    out.append(data)
-        return out
-
-    def wait_report(self, tag, timeout=WAIT):
-        return wait_until(lambda: self.reports(tag), "a report %r" % tag, timeout,
-                          seen=lambda: [r["path"] for r in self.requests()])[0]
-
-    def wait_requests(self, accept, what, timeout=WAIT):
-        """The logged requests `accept` takes, once there is at least one."""
-        return wait_until(lambda: [r for r in self.requests() if accept(r)], what, timeout,
-                          seen=lambda: ["%s%s" % (r["host"], r["path"]) for r in self.requests()])
-
-    def stop(self):
-        stop_process(self.proc, 10)
-
-
-# The display of a test: Xvfb, or Weston when PELLARO_E2E_DISPLAY=wayland.
-Display = make_display
 
 
 class Driver:

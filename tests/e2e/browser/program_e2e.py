@@ -13,7 +13,8 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Backend, Display, ProgramRun, SOURCE_DIR, header, port_443_free, wait_until  # noqa: E402
+from harness import header  # noqa: E402
+from program_run import SOURCE_DIR, Backend, Display, ProgramRun, port_443_free, wait_until  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")

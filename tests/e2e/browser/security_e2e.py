@@ -20,7 +20,8 @@ import urllib.parse
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "print"))
-from harness import Backend, Display, ProgramRun, SOURCE_DIR, header, port_443_free, wait_until, WAIT  # noqa: E402,E501
+from harness import header  # noqa: E402
+from program_run import SOURCE_DIR, WAIT, Backend, Display, ProgramRun, port_443_free, wait_until  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")

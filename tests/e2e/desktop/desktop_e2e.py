@@ -28,14 +28,13 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, ".."))
 sys.path.insert(0, os.path.join(HERE, "..", "print"))
-sys.path.insert(0, os.path.join(HERE, "..", "browser"))
 sys.path.insert(0, os.path.join(HERE, "..", "diag"))
 import pyatspi  # noqa: E402
 
 import accessibility as a11y  # noqa: E402
 from displays import WaylandDisplay, XDisplay  # noqa: E402
 from private_cups import JobListener, PrivateCups  # noqa: E402
-from program_run import ProgramRun, port_443_free, stop_process  # noqa: E402
+from program_run import Backend, ProgramRun, port_443_free, stop_process  # noqa: E402
 from waiting import WAIT, wait_until  # noqa: E402
 
 SKIP = 77
@@ -232,7 +231,6 @@ def screen_reader_home(folder):
     if not port_443_free():
         print("skipped: port 443 is taken")
         return SKIP
-    from harness import Backend
     display = XDisplay()
     folder.add(display.stop)
     a11y.announce_screen_reader()
@@ -256,7 +254,6 @@ def wayland_program(folder):
     if not port_443_free():
         print("skipped: port 443 is taken")
         return SKIP
-    from harness import Backend
     import test_diagnostic_dialog as diag
     display = WaylandDisplay()
     folder.add(display.stop)

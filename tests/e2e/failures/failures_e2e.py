@@ -17,9 +17,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 for folder in ("browser", "app", "diag"):
     sys.path.insert(0, os.path.join(HERE, "..", folder))
-from harness import Backend, Display, WaitTimeout, wait_until, SOURCE_DIR  # noqa: E402
-from player_process import SKIP, Player, find_window  # noqa: E402
-from program_e2e import port_443_free  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, ".."))
+from program_run import SKIP, SOURCE_DIR, Backend, Display, Player, WaitTimeout, find_window, port_443_free, wait_until  # noqa: E402,E501
 import test_diagnostic_dialog as diag  # noqa: E402
 
 APP = "Tovrel Academy"

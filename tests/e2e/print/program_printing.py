@@ -15,9 +15,9 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(HERE, "..", "browser"))
+sys.path.insert(0, os.path.join(HERE, ".."))
 import test_printing  # noqa: E402
-from harness import Backend, SOURCE_DIR, port_443_free, wait_until  # noqa: E402
+from program_run import SOURCE_DIR, Backend, port_443_free, wait_until  # noqa: E402
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")

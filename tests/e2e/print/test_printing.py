@@ -22,6 +22,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from displays import XDisplay  # noqa: E402
 from private_cups import JobListener, PrivateCups  # noqa: E402
 from waiting import wait_until  # noqa: E402
 
@@ -46,24 +47,6 @@ PAGE = """<!doctype html><html><head><title>Printing lesson</title></head><body>
 window.receivedResults = [];
 window.addEventListener('message', e => window.receivedResults.push(e.data));
 </script></body></html>"""
-
-
-class VirtualDisplay:
-    def __init__(self):
-        read_fd, write_fd = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as f:
-            number = f.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=30)
 
 
 class PrintDriver:
@@ -155,7 +138,7 @@ class PrintingTest(unittest.TestCase):
         cls.page = os.path.join(cls.folder, "lesson.html")
         with open(cls.page, "w") as f:
             f.write(PAGE)
-        cls.display = VirtualDisplay()
+        cls.display = XDisplay("1280x800")
         cls.cups = PrivateCups()
         cls.listener = JobListener()
         try:
@@ -177,7 +160,7 @@ class PrintingTest(unittest.TestCase):
 
     def env(self):
         env = self.cups.env()
-        env["DISPLAY"] = self.display.display
+        env["DISPLAY"] = self.display.name
         env["QT_QPA_PLATFORM"] = "xcb"
         env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
         env["QTWEBENGINE_CHROMIUM_FLAGS"] = "--disable-gpu"
