@@ -98,7 +98,9 @@ TEST(CountdownNoticeStyle, ScalesWithTheWindowsDpi) {
         EXPECT_EQ(at192[i].box.right, 2 * at96[i].box.right);
         EXPECT_EQ(at192[i].box.bottom, 2 * at96[i].box.bottom);
         EXPECT_EQ(at192[i].pen, 2 * at96[i].pen);
-        if (at96[i].kind == Kind::text) EXPECT_EQ(at192[i].font.height, 2 * at96[i].font.height);
+        if (at96[i].kind == Kind::text) {
+            EXPECT_EQ(at192[i].font.height, 2 * at96[i].font.height);
+        }
     }
     // 150 %: a 1-pixel rule becomes 2 (1.5 rounds up), the 13 px lines 20 px.
     const std::vector<Step> at144 = PaintSteps(1050, 900, 60, 30, kTexts, 7, 144);
