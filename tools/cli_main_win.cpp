@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <streambuf>
 #include <string>
 
@@ -68,22 +69,21 @@ public:
         const HANDLE handle = GetStdHandle(handleId);
         DWORD mode = 0;
         if (handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode)) {
-            buffer_ = new ConsoleBuffer(handle);
-            previous_ = stream_.rdbuf(buffer_);
+            buffer_ = std::make_unique<ConsoleBuffer>(handle);
+            previous_ = stream_.rdbuf(buffer_.get());
         }
     }
     ~ConsoleStream() {
         if (!buffer_) return;
         stream_.flush();
-        stream_.rdbuf(previous_);
-        delete buffer_;
+        stream_.rdbuf(previous_);  // before the buffer goes with its owner
     }
     ConsoleStream(const ConsoleStream&) = delete;
     ConsoleStream& operator=(const ConsoleStream&) = delete;
 
 private:
     std::ostream& stream_;
-    ConsoleBuffer* buffer_ = nullptr;
+    std::unique_ptr<ConsoleBuffer> buffer_;
     std::streambuf* previous_ = nullptr;
 };
 

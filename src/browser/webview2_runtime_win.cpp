@@ -9,6 +9,7 @@
 #include "browser/engine_switches.h"
 #include "core/text.h"
 #include "platform/program_path.h"
+#include "platform/scoped_handles_win.h"
 #include "shell/webview2_loader_win.h"
 
 namespace WebView {
@@ -32,12 +33,11 @@ FixedRuntime FindFixedRuntime() {
     const std::wstring folder =
         (cut == std::wstring::npos ? std::wstring() : program.substr(0, cut)) + L"\\WebView2Runtime";
     if (!IsDirectory(folder) || !IsFile(folder + L"\\msedgewebview2.exe")) return {};
-    LPWSTR reported = nullptr;
-    FixedRuntime found;
-    if (SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(folder.c_str(), &reported)) && reported && *reported)
-        found = {folder, reported};
-    if (reported) CoTaskMemFree(reported);
-    return found;
+    pellaro::CoTaskMemory<wchar_t> reported;
+    if (!SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(folder.c_str(), reported.receive())) || !reported ||
+        !*reported.get())
+        return {};
+    return {folder, reported.get()};
 }
 
 std::wstring BrowserArguments() { return pellaro::FromUtf8(pellaro::EngineSwitches()); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "diag/diagnostic_dialog_content.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 
@@ -22,14 +23,12 @@ void CopyCodeToClipboard(const DiagnosticDialogTexts& texts) {
     const std::string& code = texts.code;
     if (!OpenClipboard(nullptr)) return;
     EmptyClipboard();
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, code.size() + 1)) {
-        if (void* bytes = GlobalLock(memory)) {
-            std::memcpy(bytes, code.c_str(), code.size() + 1);
-            GlobalUnlock(memory);
-            if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
-        } else {
-            GlobalFree(memory);
-        }
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, code.size() + 1));
+    if (void* bytes = memory ? GlobalLock(memory.get()) : nullptr) {
+        std::memcpy(bytes, code.c_str(), code.size() + 1);
+        GlobalUnlock(memory.get());
+        // The clipboard owns the memory once it has taken it.
+        if (SetClipboardData(CF_TEXT, memory.get())) static_cast<void>(memory.release());
     }
     CloseClipboard();
 }
@@ -57,8 +56,7 @@ bool StartDialogWindow(const DiagnosticDialogTexts& t) {
     if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         nullptr, &startup, &process))
         return false;
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    const ScopedKernelHandle started(process.hProcess), startedThread(process.hThread);  // not waited for
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "core/build_constants.h"
 #include "net/chain_winhttp.h"
 #include "net/http_transport.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 namespace {
@@ -30,7 +31,7 @@ struct Job {
     std::condition_variable ended;
     bool done = false;
     bool abandoned = false;
-    HINTERNET request = nullptr;  // the open request, so the caller can close it at the deadline
+    ScopedInternet request;  // the open request, so the caller can close it at the deadline
 
     SessionHandle session;
     RequestTarget target;
@@ -48,8 +49,7 @@ struct Job {
     }
     void CloseRequest() {
         std::lock_guard guard(lock);
-        if (request) WinHttpCloseHandle(request);
-        request = nullptr;
+        request.reset();
     }
 };
 
@@ -60,8 +60,7 @@ void CALLBACK OnStatus(HINTERNET request, DWORD_PTR context, DWORD status, LPVOI
     std::lock_guard guard(job->lock);
     if (job->abandoned || job->handshakeCheck(ChainOfRequest(request, job->target.host))) return;
     job->refused = true;
-    if (job->request) WinHttpCloseHandle(job->request);
-    job->request = nullptr;
+    job->request.reset();
 }
 
 // Certificate errors left to the handshake check when there is one; the
@@ -85,14 +84,12 @@ bool RunUntil(const std::shared_ptr<Job>& job, Deadline deadline, void (*work)(J
         job->done = true;
         job->ended.notify_all();
     }).detach();
-    HINTERNET late = nullptr;
-    {
-        std::unique_lock guard(job->lock);
-        if (job->ended.wait_until(guard, deadline, [&] { return job->done; })) return true;
-        job->abandoned = true;
-        std::swap(late, job->request);
-    }
-    if (late) WinHttpCloseHandle(late);  // outside the lock: a status callback may be waiting for it
+    ScopedInternet late;  // closed outside the lock: a status callback may be waiting for it
+    std::unique_lock guard(job->lock);
+    if (job->ended.wait_until(guard, deadline, [&] { return job->done; })) return true;
+    job->abandoned = true;
+    late = std::move(job->request);
+    guard.unlock();
     return false;
 }
 
@@ -100,7 +97,7 @@ HINTERNET Open(Job& job, HINTERNET connection, const wchar_t* verb, const wchar_
     HINTERNET request = WinHttpOpenRequest(connection, verb, path, nullptr, WINHTTP_NO_REFERER,
                                            WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
     std::lock_guard guard(job.lock);
-    job.request = request;
+    job.request.reset(request);
     return request;
 }
 
@@ -112,15 +109,14 @@ struct PreflightJob : Job {
 void RunPreflight(Job& base) {
     auto& job = static_cast<PreflightJob&>(base);
     PreflightAttempt& attempt = job.attempt;
-    HINTERNET connection = WinHttpConnect(job.session.get(), job.target.host.c_str(),
-                                          static_cast<INTERNET_PORT>(job.target.port), 0);
+    const ScopedInternet connection(WinHttpConnect(job.session.get(), job.target.host.c_str(),
+                                                   static_cast<INTERNET_PORT>(job.target.port), 0));
     if (!connection) {
         attempt.error = "WinHttpConnect failed";
         return;
     }
-    HINTERNET request = Open(job, connection, L"HEAD", L"/", WINHTTP_FLAG_SECURE);
+    HINTERNET request = Open(job, connection.get(), L"HEAD", L"/", WINHTTP_FLAG_SECURE);
     if (!request) {
-        WinHttpCloseHandle(connection);
         attempt.error = "WinHttpOpenRequest failed";
         return;
     }
@@ -141,8 +137,7 @@ void RunPreflight(Job& base) {
         }
         return true;
     });
-    job.CloseRequest();
-    WinHttpCloseHandle(connection);
+    job.CloseRequest();  // before its connection
 }
 
 // The body as the response's framing promised it; an early end is a read failure.
@@ -179,16 +174,15 @@ void RunExchange(Job& base) {
     ExchangeResult& result = job.result;
     const RequestTarget& target = job.target;
     const ExchangeRequest& spec = job.spec;
-    HINTERNET connection =
-        WinHttpConnect(job.session.get(), target.host.c_str(), static_cast<INTERNET_PORT>(target.port), 0);
+    const ScopedInternet connection(
+        WinHttpConnect(job.session.get(), target.host.c_str(), static_cast<INTERNET_PORT>(target.port), 0));
     if (!connection) {
         result.error = "WinHttpConnect failed";
         return;
     }
-    HINTERNET request =
-        Open(job, connection, spec.verb.c_str(), target.path.c_str(), target.secure ? WINHTTP_FLAG_SECURE : 0);
+    HINTERNET request = Open(job, connection.get(), spec.verb.c_str(), target.path.c_str(),
+                             target.secure ? WINHTTP_FLAG_SECURE : 0);
     if (!request) {
-        WinHttpCloseHandle(connection);
         result.error = "WinHttpOpenRequest failed";
         return;
     }
@@ -221,8 +215,7 @@ void RunExchange(Job& base) {
         result.status = static_cast<int>(status);
         result.error = ReadBody(job, request);
     }
-    job.CloseRequest();
-    WinHttpCloseHandle(connection);
+    job.CloseRequest();  // before its connection
 }
 
 class WinHttpTransport final : public HttpTransport {
@@ -232,7 +225,7 @@ public:
         HINTERNET session = WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                                         WINHTTP_NO_PROXY_BYPASS, 0);
         if (!session) throw std::runtime_error("WinHttpOpen failed");
-        session_ = SessionHandle(session, [](void* handle) { WinHttpCloseHandle(handle); });
+        session_ = SessionHandle(session, handle_traits::Internet::Close);
         WinHttpSetTimeouts(session, 10000, 10000, 30000, 30000);
         if (kind == SessionKind::Shared) {
             WINHTTP_PROXY_INFO proxy = {};

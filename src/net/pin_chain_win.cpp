@@ -8,19 +8,19 @@
 #include "core/base64.h"
 #include "net/chain_winhttp.h"
 #include "platform/crypto.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 namespace {
 
 std::string PinOf(PCCERT_CONTEXT cert) {
-    BYTE* encoded = nullptr;
+    LocalMemory<BYTE> encoded;
     DWORD length = 0;
     if (!CryptEncodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, &cert->pCertInfo->SubjectPublicKeyInfo,
-                             CRYPT_ENCODE_ALLOC_FLAG, nullptr, &encoded, &length) ||
+                             CRYPT_ENCODE_ALLOC_FLAG, nullptr, encoded.receive(), &length) ||
         length == 0)
         return std::string();
-    const std::string digest = Sha256(std::string_view(reinterpret_cast<const char*>(encoded), length));
-    LocalFree(encoded);
+    const std::string digest = Sha256(std::string_view(reinterpret_cast<const char*>(encoded.get()), length));
     return digest.empty() ? std::string() : Base64Encode(digest);
 }
 
@@ -41,16 +41,16 @@ bool LeafNamesHost(PCCERT_CONTEXT leaf, const std::wstring& host) {
     std::vector<std::wstring> dnsNames, addresses;
     const CERT_EXTENSION* extension = CertFindExtension(szOID_SUBJECT_ALT_NAME2, leaf->pCertInfo->cExtension,
                                                         leaf->pCertInfo->rgExtension);
-    CERT_ALT_NAME_INFO* names = nullptr;
+    LocalMemory<CERT_ALT_NAME_INFO> names;
     DWORD size = 0;
     if (extension && CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
-                                         extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names, &size)) {
-        for (DWORD i = 0; i < names->cAltEntry; ++i) {
-            const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
+                                         extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, names.receive(),
+                                         &size)) {
+        for (DWORD i = 0; i < names.get()->cAltEntry; ++i) {
+            const CERT_ALT_NAME_ENTRY& entry = names.get()->rgAltEntry[i];
             if (entry.dwAltNameChoice == CERT_ALT_NAME_DNS_NAME) dnsNames.push_back(entry.pwszDNSName);
             if (entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS) addresses.push_back(AddressText(entry.IPAddress));
         }
-        LocalFree(names);
     } else {
         wchar_t name[512] = {};
         CertGetNameStringW(leaf, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME), name, 512);
@@ -86,15 +86,18 @@ void SetPinnedRequestOptions(HINTERNET request, bool withRedirectPolicy) {
 
 ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host, std::vector<CertificateSummary>* summaries) {
     ServerChain result;
-    PCCERT_CONTEXT cert = nullptr;
-    DWORD size = sizeof cert;
-    if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &cert, &size) || !cert) return result;
+    ScopedCertificate cert;
+    DWORD size = sizeof(PCCERT_CONTEXT);
+    if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, cert.receive(), &size) || !cert)
+        return result;
     result.read = true;
     CERT_CHAIN_PARA para = {};
     para.cbSize = sizeof para;
-    PCCERT_CHAIN_CONTEXT chain = nullptr;
-    if (CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, 0, nullptr, &chain) && chain &&
-        chain->cChain > 0) {
+    ScopedCertificateChain owned;
+    if (CertGetCertificateChain(nullptr, cert.get(), nullptr, cert.get()->hCertStore, &para, 0, nullptr,
+                                owned.receive()) &&
+        owned && owned.get()->cChain > 0) {
+        const PCCERT_CHAIN_CONTEXT chain = owned.get();
         const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
         for (DWORD i = 0; i < simple->cElement; ++i) {
             PCCERT_CONTEXT element = simple->rgpElement[i]->pCertContext;
@@ -105,8 +108,6 @@ ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host, std::vec
         }
         result.wellFormed = WellFormed(chain, host);
     }
-    if (chain) CertFreeCertificateChain(chain);
-    CertFreeCertificateContext(cert);
     return result;
 }
 
@@ -115,44 +116,44 @@ bool ValidatePins(HINTERNET request, const std::wstring& host) {
 }
 
 std::string SpkiPinOfCertificate(const std::string& der) {
-    PCCERT_CONTEXT cert = CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                                       static_cast<DWORD>(der.size()));
+    const ScopedCertificate cert(CertCreateCertificateContext(
+        X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size())));
     if (!cert) return std::string();
-    std::string pin = PinOf(cert);
-    CertFreeCertificateContext(cert);
-    return pin;
+    return PinOf(cert.get());
 }
 
 ChainInspection InspectServerChain(const std::wstring& host, int port) {
     ChainInspection result;
-    HINTERNET session = WinHttpOpen(L"pellaro-cli", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                    WINHTTP_NO_PROXY_BYPASS, 0);
+    // Declared in opening order: each closes before the handle it was opened under.
+    const ScopedInternet session(WinHttpOpen(L"pellaro-cli", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                             WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) {
         result.error = "WinHttpOpen failed";
         return result;
     }
-    WinHttpSetTimeouts(session, 10000, 10000, 30000, 30000);
-    HINTERNET connection = WinHttpConnect(session, host.c_str(), static_cast<INTERNET_PORT>(port), 0);
-    HINTERNET request = connection ? WinHttpOpenRequest(connection, L"HEAD", L"/", nullptr, WINHTTP_NO_REFERER,
-                                                        WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
-                                   : nullptr;
-    if (!request) {
-        result.error = connection ? "WinHttpOpenRequest failed" : "WinHttpConnect failed";
-    } else {
-        SetPinnedRequestOptions(request, false);
-        if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
-            result.error = "WinHttpSendRequest failed: " + std::to_string(GetLastError());
-        else
-            WinHttpReceiveResponse(request, nullptr);
-        result.chain = ChainOfRequest(request, host, &result.certificates);
-        if (result.chain.read)
-            result.error.clear();
-        else if (result.error.empty())
-            result.error = "no certificate";
-        WinHttpCloseHandle(request);
+    WinHttpSetTimeouts(session.get(), 10000, 10000, 30000, 30000);
+    const ScopedInternet connection(
+        WinHttpConnect(session.get(), host.c_str(), static_cast<INTERNET_PORT>(port), 0));
+    if (!connection) {
+        result.error = "WinHttpConnect failed";
+        return result;
     }
-    if (connection) WinHttpCloseHandle(connection);
-    WinHttpCloseHandle(session);
+    const ScopedInternet request(WinHttpOpenRequest(connection.get(), L"HEAD", L"/", nullptr, WINHTTP_NO_REFERER,
+                                                    WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
+    if (!request) {
+        result.error = "WinHttpOpenRequest failed";
+        return result;
+    }
+    SetPinnedRequestOptions(request.get(), false);
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+        result.error = "WinHttpSendRequest failed: " + std::to_string(GetLastError());
+    else
+        WinHttpReceiveResponse(request.get(), nullptr);
+    result.chain = ChainOfRequest(request.get(), host, &result.certificates);
+    if (result.chain.read)
+        result.error.clear();
+    else if (result.error.empty())
+        result.error = "no certificate";
     return result;
 }
 

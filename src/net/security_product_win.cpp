@@ -8,6 +8,7 @@
 
 #include "net/pin_validation.h"
 #include "core/text.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 namespace {
@@ -43,27 +44,27 @@ bool SignerMatches(const std::wstring& path, const std::wstring& signerMarker) {
 }  // namespace
 
 bool SecurityProductRunning(const SecurityProduct& product) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    const ScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     bool found = false;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && !found;
+         more = Process32NextW(snapshot.get(), &entry)) {
         const std::wstring exe = LowerUnits(entry.szExeFile);
         for (const std::wstring& name : product.processNames) {
             if (exe != name) continue;
-            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+            const ScopedKernelHandle process(
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
             if (!process) continue;
             wchar_t path[260] = {};
             DWORD size = 260;
-            if (QueryFullProcessImageNameW(process, 0, path, &size) && size > 0 &&
+            if (QueryFullProcessImageNameW(process.get(), 0, path, &size) && size > 0 &&
                 SignerMatches(std::wstring(path, size), product.signerMarker))
                 found = true;
-            CloseHandle(process);
             if (found) break;
         }
     }
-    CloseHandle(snapshot);
     return found;
 }
 

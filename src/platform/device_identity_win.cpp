@@ -7,20 +7,21 @@
 #include "platform/device_identity_source.h"
 #include "core/hex.h"
 #include "core/text.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 namespace {
 
 std::string MachineGuid() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS)
+    ScopedRegistryKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", 0, KEY_READ | KEY_WOW64_64KEY,
+                      key.receive()) != ERROR_SUCCESS)
         return {};
     wchar_t buffer[128] = {};
     DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
     DWORD type = 0;
-    const LONG rc = RegQueryValueExW(key, L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
-    RegCloseKey(key);
+    const LONG rc =
+        RegQueryValueExW(key.get(), L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
     if (rc != ERROR_SUCCESS || type != REG_SZ) return {};
     return ToUtf8(std::wstring(buffer, bytes / sizeof(wchar_t)).c_str());
 }

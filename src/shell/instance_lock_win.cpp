@@ -2,21 +2,24 @@
 
 #include "shell/instance_lock.h"
 #include "shell/instance_name.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 namespace {
-HANDLE g_mutex = nullptr;
+// Held for the life of the process: taken and released from the start-up order.
+ScopedKernelHandle g_mutex;
 }  // namespace
 
 InstanceLock TakeInstanceLock(const std::wstring& key) {
-    g_mutex = CreateMutexW(nullptr, FALSE, InstanceLockName(key).c_str());
-    if (g_mutex == nullptr) return InstanceLock::Failed;
-    return GetLastError() == ERROR_ALREADY_EXISTS ? InstanceLock::AlreadyRunning : InstanceLock::Acquired;
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, InstanceLockName(key).c_str());
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;  // read before anything else can set it
+    g_mutex.reset(mutex);
+    if (!g_mutex) return InstanceLock::Failed;
+    return existed ? InstanceLock::AlreadyRunning : InstanceLock::Acquired;
 }
 
 void ReleaseInstanceLock() {
-    if (g_mutex != nullptr) CloseHandle(g_mutex);
-    g_mutex = nullptr;
+    g_mutex.reset();
 }
 
 }  // namespace pellaro

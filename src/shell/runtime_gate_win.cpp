@@ -9,17 +9,17 @@
 #include "shell/runtime_version_win.h"
 #include "platform/message_box.h"
 #include "platform/program_path.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 namespace {
 
 std::optional<std::wstring> LoaderVersion(const std::optional<std::wstring>& folder) {
-    LPWSTR version = nullptr;
-    const HRESULT hr = GetAvailableCoreWebView2BrowserVersionString(folder ? folder->c_str() : nullptr, &version);
-    std::optional<std::wstring> result;
-    if (SUCCEEDED(hr) && version) result = std::wstring(version);
-    if (version) CoTaskMemFree(version);
-    return result;
+    CoTaskMemory<wchar_t> version;
+    const HRESULT hr =
+        GetAvailableCoreWebView2BrowserVersionString(folder ? folder->c_str() : nullptr, version.receive());
+    if (!SUCCEEDED(hr) || !version) return std::nullopt;
+    return std::wstring(version.get());
 }
 
 std::wstring TemporaryInstallerPath() {
@@ -35,9 +35,9 @@ void RunAndWait(const std::wstring& file) {
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.lpFile = file.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&info) || !info.hProcess) return;
-    WaitForSingleObject(info.hProcess, INFINITE);
-    CloseHandle(info.hProcess);
+    if (!ShellExecuteExW(&info)) return;
+    const ScopedKernelHandle installer(info.hProcess);
+    if (installer) WaitForSingleObject(installer.get(), INFINITE);
 }
 
 }  // namespace

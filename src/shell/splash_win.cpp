@@ -16,6 +16,7 @@ using std::min;
 
 #include "core/dpi_scale.h"
 #include "platform/debug_log.h"
+#include "platform/scoped_handles_win.h"
 #include "platform/window_dpi_win.h"
 
 namespace pellaro {
@@ -62,20 +63,14 @@ StreamPtr ImageStream(HMODULE module, int resource) {
     HGLOBAL loaded = LoadResource(module, info);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes) return nullptr;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block) return nullptr;
-    void* target = GlobalLock(block);
-    if (!target) {
-        GlobalFree(block);
-        return nullptr;
-    }
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, size));
+    void* target = block ? GlobalLock(block.get()) : nullptr;
+    if (!target) return nullptr;
     std::memcpy(target, bytes, size);
-    GlobalUnlock(block);
+    GlobalUnlock(block.get());
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
-        GlobalFree(block);
-        return nullptr;
-    }
+    if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, &stream)) || !stream) return nullptr;
+    static_cast<void>(block.release());  // the stream frees it
     return StreamPtr(stream);
 }
 
@@ -187,15 +182,12 @@ SplashWindow ShowSplash(void* moduleHandle, int maxWidth, int maxHeight) {
     const SplashGeometry g =
         SplashPlacement(image->Width(), image->Height(), maxWidth, maxHeight, screenWidth, screenHeight, dpi);
     // A dense screen draws from the 2x image, so it is only ever scaled down.
-    if (dpi > kBaseDpi) {
-        if (std::optional<Image> sharp = Decode(module, kSharpImageResource)) {
-            *image = std::move(*sharp);
-        }
-    }
-    Gdiplus::Bitmap* shown = image->bitmap.get();
+    const std::optional<Image> sharp = dpi > kBaseDpi ? Decode(module, kSharpImageResource) : std::nullopt;
+    const Image& source = sharp ? *sharp : *image;
+    Gdiplus::Bitmap* shown = source.bitmap.get();
     std::unique_ptr<Gdiplus::Bitmap> resized;
-    if (g.width != image->Width() || g.height != image->Height()) {
-        resized = Resized(*image->bitmap, g.width, g.height);
+    if (g.width != source.Width() || g.height != source.Height()) {
+        resized = Resized(*source.bitmap, g.width, g.height);
         if (!resized) return nullptr;
         shown = resized.get();
     }

@@ -2,13 +2,16 @@
 
 #include <windows.h>
 
+#include "platform/scoped_handles_win.h"
+
 namespace pellaro {
 namespace {
 
-HKEY CreateWritable(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return nullptr;
+ScopedRegistryKey CreateWritable(HKEY root, const std::wstring& path) {
+    ScopedRegistryKey key;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(), nullptr) !=
+        ERROR_SUCCESS)
+        key.reset();
     return key;
 }
 
@@ -24,17 +27,15 @@ bool RegisterUrlScheme(const std::wstring& schemeName, const std::wstring& descr
                        const std::wstring& programPath) {
     const std::vector<SchemeRegistryValue> values = SchemeRegistryValues(schemeName, description, programPath);
     // The main key falls back to the machine hive; the rest belongs to the user.
-    HKEY main = CreateWritable(HKEY_CURRENT_USER, values[0].subKey);
+    ScopedRegistryKey main = CreateWritable(HKEY_CURRENT_USER, values[0].subKey);
     if (!main) main = CreateWritable(HKEY_LOCAL_MACHINE, values[0].subKey);
     if (!main) return false;
-    SetText(main, values[0].name, values[0].data);
-    SetText(main, values[1].name, values[1].data);
-    RegCloseKey(main);
+    SetText(main.get(), values[0].name, values[0].data);
+    SetText(main.get(), values[1].name, values[1].data);
+    main.reset();
     for (std::size_t i = 2; i < values.size(); ++i) {
-        if (HKEY key = CreateWritable(HKEY_CURRENT_USER, values[i].subKey)) {
-            SetText(key, values[i].name, values[i].data);
-            RegCloseKey(key);
-        }
+        if (const ScopedRegistryKey key = CreateWritable(HKEY_CURRENT_USER, values[i].subKey))
+            SetText(key.get(), values[i].name, values[i].data);
     }
     return true;
 }

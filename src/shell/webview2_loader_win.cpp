@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/scoped_handles_win.h"
 #include "shell/runtime_version.h"
 #include "shell/runtime_version_win.h"
 
@@ -112,22 +113,20 @@ extern "C" HRESULT WINAPI CreateCoreWebView2EnvironmentWithOptions(
                             ? pellaro::FindFixedRuntime(browserExecutableFolder)
                             : pellaro::FindInstalledRuntime();
     if (!client) return pellaro::kNoRuntime;
-    // The library stays loaded: the environment and everything it creates live in it.
     // Its own folder and the system folder only: nothing from the current
     // folder or PATH, where another program could leave a library of that name.
-    HMODULE library = LoadLibraryExW(client->library.c_str(), nullptr,
-                                     LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    pellaro::ScopedLibrary library(LoadLibraryExW(client->library.c_str(), nullptr,
+                                                  LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
     if (!library) {
         const DWORD error = GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
     // Through void*: FARPROC's own type says nothing of the export's signature.
     auto create = reinterpret_cast<pellaro::CreateInternal>(
-        reinterpret_cast<void*>(GetProcAddress(library, pellaro::kCreateExport)));
-    if (!create) {
-        FreeLibrary(library);
-        return pellaro::kMissingRuntimeExport;
-    }
+        reinterpret_cast<void*>(GetProcAddress(library.get(), pellaro::kCreateExport)));
+    if (!create) return pellaro::kMissingRuntimeExport;
+    // The library stays loaded: the environment and everything it creates live in it.
+    static_cast<void>(library.release());
     return create(true, static_cast<int>(client->kind), userDataFolder, environmentOptions,
                   environmentCreatedHandler);
 }
