@@ -45,7 +45,7 @@ PLAYER_STEPS = [
     ("engine warm-up: blank page loaded", "Browser engine warm-up: blank page loaded"),
     ("link resolution: done", "ParseSchemeArgs succeeded"),
     ("engine taken over by the window", "Browser engine warm-up: taken over"),
-    ("browser host initialized", "WebView2 initialized with"),
+    ("browser host initialized", "Browser engine started: "),
     ("player page loaded", PLAYER_LINE),
 ]
 BARE_STEPS = [("bare window loadFinished", BARE_LINE)]

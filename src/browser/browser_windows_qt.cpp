@@ -119,7 +119,7 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, AppWindow* window, c
         services.closeSplash();
         MessageBoxSpec box;
         box.text = BrowserStartFailureText(host);
-        box.caption = kBrowserStartFailureCaption;
+        box.caption = BrowserStartFailureCaption();
         box.icon = MessageIcon::Error;
         box.owner = static_cast<QWidget*>(window);
         ShowMessageBox(box);

@@ -193,7 +193,7 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, const B
         CloseTheSplash();
         MessageBoxSpec box;
         box.text = BrowserStartFailureText(host);
-        box.caption = kBrowserStartFailureCaption;
+        box.caption = BrowserStartFailureCaption();
         box.icon = MessageIcon::Error;
         box.owner = IsWindow(window) ? window : nullptr;
         ShowMessageBox(box);

@@ -79,17 +79,23 @@ void PrepareEngineEnvironment() {
     setenv("force_s3tc_enable", "true", 0);
 }
 
-std::optional<FolderProblem> PrepareProfileFolder(const QString& folder) {
-    if (!QDir().mkpath(folder)) return FolderProblem{L"CreateUserDataFolder", errno};
-    QFile probe(QDir(folder).filePath(QString::fromWCharArray(kWriteTestName)));
+namespace {
+std::int32_t FromErrno(int error) { return ResultFromOsError(static_cast<unsigned>(error)); }
+}  // namespace
+
+std::int32_t MakeProfileFolder(const QString& folder) { return QDir().mkpath(folder) ? 0 : FromErrno(errno); }
+
+std::int32_t TestProfileFolderWrite(const QString& folder, const QString& fileName) {
+    QFile probe(QDir(folder).filePath(fileName));
     const bool writable = probe.open(QIODevice::WriteOnly | QIODevice::Truncate);
     const int error = errno;
     if (writable) probe.close();
     probe.remove();
-    if (!writable) return FolderProblem{L"UserDataFolderWriteTest", error};
-    if (setenv("WEBVIEW2_USER_DATA_FOLDER", folder.toLocal8Bit().constData(), 1) != 0)
-        return FolderProblem{L"SetUserDataFolderOverride", errno};
-    return std::nullopt;
+    return writable ? 0 : FromErrno(error);
+}
+
+std::int32_t NameProfileFolder(const QString& folder) {
+    return setenv("WEBVIEW2_USER_DATA_FOLDER", folder.toLocal8Bit().constData(), 1) == 0 ? 0 : FromErrno(errno);
 }
 
 QWebEngineProfile* CreateEngineProfile(const QString& folder) {
@@ -119,9 +125,11 @@ void StartEngineWarmUp(const std::wstring& userDataFolder) {
     // reads it; only the engine's start waits for the event loop.
     PrepareEngineEnvironment();
     const std::wstring baseFolder = userDataFolder + kEvergreenSuffix;
-    if (const auto problem = PrepareProfileFolder(QString::fromStdWString(baseFolder))) {
+    const QString folder = QString::fromStdWString(baseFolder);
+    if (MakeProfileFolder(folder) != 0 || TestProfileFolderWrite(folder, QString::fromWCharArray(kWriteTestName)) != 0 ||
+        NameProfileFolder(folder) != 0) {
         // The host meets the same problem and reports it as usual.
-        pellaro::DebugLine("Browser engine warm-up skipped: " + pellaro::ToUtf8(problem->stage));
+        pellaro::DebugLine("Browser engine warm-up skipped: the data folder is not ready");
         return;
     }
     slot.stage = WarmStage::Waiting;

@@ -3,6 +3,7 @@
 // the profile as this program makes it, and taking over a warmed one.
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,12 +16,12 @@ namespace WebView {
 // program's switches set. The engine reads them once, when the first profile starts.
 void PrepareEngineEnvironment();
 
-struct FolderProblem {
-    std::wstring stage;  // the failing stage's name for the host's failure log
-    int error = 0;       // errno
-};
-// Makes `folder` ready for a profile: created, writable, named to the engine.
-std::optional<FolderProblem> PrepareProfileFolder(const QString& folder);
+// The host's folder steps, each 0 or the errno as a code (ResultFromOsError):
+// the folder created (one that exists is fine), a file written in it and
+// removed, the folder named to the engine.
+std::int32_t MakeProfileFolder(const QString& folder);
+std::int32_t TestProfileFolderWrite(const QString& folder, const QString& fileName);
+std::int32_t NameProfileFolder(const QString& folder);
 
 // A disk-backed profile under `folder` with the program's user agent; the
 // caller sets its request interceptor.

@@ -1,5 +1,6 @@
 #pragma once
-// The texts a browser host reports about its start, shared by both editions.
+// The texts a browser host reports about its start: the failure bookkeeping
+// both editions share, and each engine's own wording of it.
 #include <cstdint>
 #include <string>
 
@@ -24,29 +25,70 @@ constexpr std::int32_t ResultFromOsError(unsigned error) {
                       : static_cast<std::int32_t>(0x80070000u | (error & 0xFFFFu));
 }
 
-// One failed attempt: code and the named stage it failed in.
+// The steps of a start an attempt can fail in; each engine names them in its
+// own words.
+enum class StartStep {
+    None,  // nothing was recorded
+    CreateFolder,
+    WriteTest,
+    FolderOverride,         // the data folder handed to the engine
+    BrowserFolderOverride,  // the engine's own folder handed to it
+    CreateEnvironmentCall,
+    CreateEnvironmentCallback,
+    CreateControllerCall,
+    CreateControllerCallback,
+    GetView,
+    MessagePump,
+    QuitDuringStart,
+    Pending,
+    Complete,  // the view came and went again before the start ended
+};
+
+// One failed attempt: code, the step it failed in and its folder.
 struct AttemptFailure {
     std::int32_t hr = 0;
-    std::wstring stage;
+    StartStep step = StartStep::None;
     std::wstring folder;
 };
 
-// Remembers the first and the last failure of Initialize.
+// Remembers the first and the last failure of a start.
 class FailureLog {
 public:
     explicit FailureLog(std::wstring baseFolder);
-    void Record(std::int32_t hr, const std::wstring& stage, const std::wstring& folder);
+    void Record(std::int32_t hr, StartStep step, const std::wstring& folder);
     std::int32_t Result() const;  // first code when one was recorded
-    std::wstring Message(const std::wstring& runtimeKind, const std::wstring& version) const;
+    const AttemptFailure& First() const { return first_; }
+    const AttemptFailure& Last() const { return last_; }
 
 private:
     AttemptFailure first_, last_;
     bool haveFirst_ = false;
 };
 
+// The engine a host runs on: a fixed runtime beside the program or the
+// installed one, and its version when known.
+struct EngineRuntime {
+    bool fixed = false;
+    std::wstring version;
+};
+
+// What an edition tells its users about a start.
+class HostWording {
+public:
+    virtual ~HostWording() = default;
+    virtual std::wstring Success(const EngineRuntime& runtime, const std::wstring& folder) const = 0;
+    virtual std::wstring Failure(const FailureLog& failures, const EngineRuntime& runtime) const = 0;
+    // The start-failure box: its text around the host's status text, and its caption.
+    virtual std::wstring FailureBox(const std::wstring& status) const = 0;
+    virtual const wchar_t* FailureCaption() const = 0;
+};
+
+const HostWording& WebView2Wording();    // Windows: the runtime's own names
+const HostWording& QtWebEngineWording();  // Linux: plain words, English then Arabic
+// The wording of this edition's engine (defined by its host file).
+const HostWording& EditionWording();
+
 std::wstring HexResult(std::int32_t hr);  // "0x%08X"
-std::wstring SuccessMessage(const std::wstring& runtimeKind, const std::wstring& version,
-                            const std::wstring& folder);
 // The data folder of attempt i: base for 0, base + "_Recovery_" + tag + "_" + i after.
 std::wstring AttemptFolder(const std::wstring& baseFolder, const std::wstring& attemptTag, int attempt);
 

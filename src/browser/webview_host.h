@@ -1,7 +1,8 @@
 #pragma once
 // One embedded browser inside one window, with the five callbacks through which
-// the window's policies see its events. The Windows edition hosts WebView2;
-// the Linux edition hosts Qt WebEngine (webview_host_qt.cpp).
+// the window's policies see its events. The Windows edition hosts WebView2
+// (webview_host_win.cpp); the Linux edition hosts Qt WebEngine
+// (webview_host_qt.cpp). Both start through one sequence (host_start.h).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "browser/resource_filter.h"
 
 namespace WebView {
+
+class HostEngine;
 
 // HWND on Windows, QWidget* on Linux.
 using NativeWindow = void*;
@@ -88,7 +91,10 @@ public:
 
 private:
     struct Impl;
+    HostEngine& Engine();  // the edition's start primitives
     std::unique_ptr<Impl> impl_;
+    std::int32_t lastResult_ = 0;
+    std::wstring statusText_;
 };
 
 }  // namespace WebView

@@ -36,11 +36,12 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 
 #include "core/build_constants.h"
 #include "net/test_root.h"
 #include "browser/engine_warmup_qt.h"
-#include "browser/host_status.h"
+#include "browser/host_start.h"
 #include "browser/message_bridge.h"
 #include "browser/navigation_policy.h"
 #include "browser/scheme_policy.h"
@@ -246,7 +247,11 @@ private:
     WebViewHost& host_;
 };
 
-struct WebViewHost::Impl {
+// The start's primitives on Qt WebEngine; the sequence is host_start.cpp's.
+struct WebViewHost::Impl final : HostEngine {
+    explicit Impl(WebViewHost& owner) : host(owner) {}
+    ~Impl() override { DropWarmed(); }
+    WebViewHost& host;
     QPointer<QWidget> parent;
     QWebEngineProfile* profile = nullptr;  // environment
     QWebEngineView* view = nullptr;        // controller
@@ -258,33 +263,39 @@ struct WebViewHost::Impl {
     PrintKeyCatcher* printKeys = nullptr;
     int scriptCount = 0;
     bool closed = false;
-    std::int32_t lastResult = 0;
-    std::wstring statusText;
 
-    // The steps of one start, in order.
-    void CreateProfile(const QString& folder, WebViewHost& host);
-    void AdoptProfile(const WarmedEngine& engine, WebViewHost& host);
-    void CreateView(WebViewHost& host);
-    void ConnectBridge(WebViewHost& host);
-    void ConnectPolicies(WebViewHost& self);
+    bool Attach(void* parentWindow) override;
+    // Takes the warmed engine over, for the first attempt, when there is one.
+    EngineRuntime PrepareEnvironment(const std::wstring& userDataFolder) override;
+    std::optional<WarmedEngine> warmed;
+    void DropWarmed();  // a warmed engine no attempt took over
+    std::wstring AttemptTag() override;
+    std::int32_t CreateFolder(const std::wstring& folder) override;
+    std::int32_t WriteTestFile(const std::wstring& folder, const std::wstring& name) override;
+    // A warmed profile or a new one, then the page in its view.
+    StepOutcome CreateView(const std::wstring& folder, int attempt) override;
+    void CreateProfile(const QString& folder);
+    void AdoptProfile(const WarmedEngine& engine);
+    void CreatePage();
+    // The bridge, then the page's policies.
+    void ConnectEvents() override;
+    void ConnectBridge();
+    void ConnectPolicies();
+    void Show() override;
+    void Close() override;
 };
 
-WebViewHost::WebViewHost() : impl_(std::make_unique<Impl>()) {}
+WebViewHost::WebViewHost() : impl_(std::make_unique<Impl>(*this)) {}
 
-WebViewHost::~WebViewHost() {
-    Close(5000);
-    impl_->statusText.clear();
-}
+WebViewHost::~WebViewHost() { Close(5000); }
 
-namespace {
+HostEngine& WebViewHost::Engine() { return *impl_; }
 
-std::int32_t FromErrno(int error) { return ResultFromOsError(static_cast<unsigned>(error)); }
-
-}  // namespace
+const HostWording& EditionWording() { return QtWebEngineWording(); }
 
 // Environment: a named, disk-backed profile under the attempt's folder, every
 // request of it through the resource filter.
-void WebViewHost::Impl::CreateProfile(const QString& folder, WebViewHost& host) {
+void WebViewHost::Impl::CreateProfile(const QString& folder) {
     profile = CreateEngineProfile(folder);
     interceptor = new HostInterceptor(host);
     profile->setUrlRequestInterceptor(interceptor);
@@ -292,7 +303,7 @@ void WebViewHost::Impl::CreateProfile(const QString& folder, WebViewHost& host) 
 
 // The warmed engine's profile instead of a new one. Its hidden page goes, and
 // with it that page's renderer process; the engine itself keeps running.
-void WebViewHost::Impl::AdoptProfile(const WarmedEngine& engine, WebViewHost& host) {
+void WebViewHost::Impl::AdoptProfile(const WarmedEngine& engine) {
     profile = engine.profile;
     delete engine.page;
     interceptor = new HostInterceptor(host);
@@ -301,7 +312,7 @@ void WebViewHost::Impl::AdoptProfile(const WarmedEngine& engine, WebViewHost& ho
 
 // Controller and web view: the page whose navigations pass the policy, in a
 // view over the whole parent.
-void WebViewHost::Impl::CreateView(WebViewHost& host) {
+void WebViewHost::Impl::CreatePage() {
     page = new PolicyPage(profile, host);
     view = new QWebEngineView(parent);
     view->setPage(page);
@@ -311,9 +322,9 @@ void WebViewHost::Impl::CreateView(WebViewHost& host) {
 }
 
 // window.chrome.webview: the web channel and its shim in every frame.
-void WebViewHost::Impl::ConnectBridge(WebViewHost& host) {
+void WebViewHost::Impl::ConnectBridge() {
     bridge = new PageBridge;
-    bridge->onMessage = [&host](const std::wstring& message) {
+    bridge->onMessage = [this](const std::wstring& message) {
         if (host.onWebMessage) host.onWebMessage(message);
     };
     channel = new QWebChannel(page);
@@ -348,13 +359,13 @@ std::vector<std::string> DerChain(const QWebEngineCertificateError& error) {
 
 // The engine's events the window's policies answer: completed navigations,
 // certificate errors, new windows and permissions.
-void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
-    QObject::connect(page, &QWebEnginePage::loadFinished, view, [&self](bool ok) {
+void WebViewHost::Impl::ConnectPolicies() {
+    QObject::connect(page, &QWebEnginePage::loadFinished, view, [&self = host](bool ok) {
         pellaro::DebugLine(std::string("Navigation completed: ") + (ok ? "ok" : "failed"));
         if (self.onNavigationCompleted) self.onNavigationCompleted(ok, ok ? 0 : 1);
     });
     QObject::connect(page, &QWebEnginePage::certificateError, view,
-                     [&self](const QWebEngineCertificateError& error) {
+                     [&self = host](const QWebEngineCertificateError& error) {
                          QWebEngineCertificateError answer(error);
                          const std::wstring host = W(error.url().host().toLower());
                          const auto& trust = self.filterServices.trustPinnedHost;
@@ -374,12 +385,12 @@ void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
                          }
                      });
     QObject::connect(page, &QWebEnginePage::newWindowRequested, view,
-                     [&self](QWebEngineNewWindowRequest& request) {
+                     [&self = host](QWebEngineNewWindowRequest& request) {
                          // Folded into the same view; the navigation check still applies.
                          if (self.impl_->page) self.impl_->page->load(request.requestedUrl());
                      });
     QObject::connect(page, &QWebEnginePage::featurePermissionRequested, view,
-                     [&self](const QUrl& origin, QWebEnginePage::Feature feature) {
+                     [&self = host](const QUrl& origin, QWebEnginePage::Feature feature) {
                          using pellaro::PermissionKind;
                          PermissionKind kind = PermissionKind::Other;
                          switch (feature) {
@@ -400,66 +411,61 @@ void WebViewHost::Impl::ConnectPolicies(WebViewHost& self) {
                      });
 }
 
-bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& userDataFolder, int maxAttempts) {
-    Impl& d = *impl_;
-    d.closed = false;
-    d.parent = static_cast<QWidget*>(parentWindow);
-    d.lastResult = 0;
-    d.statusText.clear();
+bool WebViewHost::Impl::Attach(void* parentWindow) {
+    closed = false;
+    parent = static_cast<QWidget*>(parentWindow);
+    return parent != nullptr;
+}
 
-    if (!d.parent || userDataFolder.empty()) {
-        d.lastResult = ResultCode(HostError::InvalidArgument);
-        d.statusText = kInvalidParentText;
-        if (onInitialized) onInitialized(false, d.lastResult);
-        return false;
-    }
-
-    // A warmed engine has its environment already; changing it now would race
-    // the engine's threads.
-    std::optional<WarmedEngine> warmed = TakeWarmedEngine(userDataFolder + kEvergreenSuffix);
+// A warmed engine has its environment already; changing it now would race
+// the engine's threads.
+EngineRuntime WebViewHost::Impl::PrepareEnvironment(const std::wstring& userDataFolder) {
+    warmed = TakeWarmedEngine(userDataFolder + kEvergreenSuffix);
     if (!warmed) PrepareEngineEnvironment();
-    const std::wstring runtimeKind = L"Evergreen";
-    const std::wstring version = pellaro::FromUtf8(qWebEngineChromiumVersion());
-    const std::wstring baseFolder = userDataFolder + kEvergreenSuffix;
-    const std::wstring attemptTag =
-        std::to_wstring(getpid()) + L"_" + std::to_wstring(QDateTime::currentMSecsSinceEpoch());
-    FailureLog failures(baseFolder);
+    return {false, pellaro::FromUtf8(qWebEngineChromiumVersion())};
+}
 
-    for (int attempt = 0; attempt < std::max(1, maxAttempts); ++attempt) {
-        const std::wstring folder = AttemptFolder(baseFolder, attemptTag, attempt);
-        if (attempt == 0 && warmed) {
-            d.AdoptProfile(*warmed, *this);  // the first attempt's folder, ready and named to the engine
-        } else {
-            const QString qFolder = Q(folder);
-            if (const auto problem = PrepareProfileFolder(qFolder)) {
-                failures.Record(FromErrno(problem->error), problem->stage, folder);
-                continue;
-            }
-            d.CreateProfile(qFolder, *this);
-        }
-        d.CreateView(*this);
-        if (!d.page || !d.view) {
-            failures.Record(ResultCode(HostError::Failed), L"GetCoreWebView2", folder);
-            Close(5000);
-            d.closed = false;
-            continue;
-        }
-        d.ConnectBridge(*this);
-        d.ConnectPolicies(*this);
+void WebViewHost::Impl::DropWarmed() {
+    if (!warmed) return;
+    delete warmed->page;
+    delete warmed->profile;
+    warmed.reset();
+}
 
-        d.view->show();
-        d.lastResult = 0;
-        d.statusText = SuccessMessage(runtimeKind, version, folder);
-        pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
-        if (onInitialized) onInitialized(true, 0);
-        return true;
+std::wstring WebViewHost::Impl::AttemptTag() {
+    return std::to_wstring(getpid()) + L"_" + std::to_wstring(QDateTime::currentMSecsSinceEpoch());
+}
+
+std::int32_t WebViewHost::Impl::CreateFolder(const std::wstring& folder) { return MakeProfileFolder(Q(folder)); }
+
+std::int32_t WebViewHost::Impl::WriteTestFile(const std::wstring& folder, const std::wstring& name) {
+    return TestProfileFolderWrite(Q(folder), Q(name));
+}
+
+StepOutcome WebViewHost::Impl::CreateView(const std::wstring& folder, int attempt) {
+    if (attempt == 0 && warmed) {
+        AdoptProfile(*warmed);  // the first attempt's folder, ready and named to the engine
+        warmed.reset();
+    } else {
+        DropWarmed();  // its folder failed the first attempt's checks
+        if (const std::int32_t hr = NameProfileFolder(Q(folder))) return {hr, StartStep::FolderOverride};
+        CreateProfile(Q(folder));
     }
+    CreatePage();
+    if (!page || !view) return {ResultCode(HostError::Failed), StartStep::GetView};
+    return {};
+}
 
-    d.lastResult = failures.Result();
-    d.statusText = failures.Message(runtimeKind, version);
-    pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
-    if (onInitialized) onInitialized(false, d.lastResult);
-    return false;
+void WebViewHost::Impl::ConnectEvents() {
+    ConnectBridge();
+    ConnectPolicies();
+}
+
+void WebViewHost::Impl::Show() { view->show(); }
+
+void WebViewHost::Impl::Close() {
+    host.Close(5000);
+    closed = false;
 }
 
 void WebViewHost::Close(int timeoutMs) {
@@ -596,8 +602,6 @@ bool WebViewHost::HasBrowser() const { return impl_->page != nullptr; }
 NativeWindow WebViewHost::Parent() const { return impl_->parent.data(); }
 void* WebViewHost::NativeBrowser() const { return impl_->view; }
 void* WebViewHost::NativeEnvironment() const { return impl_->view ? impl_->profile : nullptr; }
-std::int32_t WebViewHost::LastResult() const { return impl_->lastResult; }
-const std::wstring& WebViewHost::StatusText() const { return impl_->statusText; }
 
 }  // namespace WebView
 

@@ -16,7 +16,7 @@
 
 #include "browser/accelerator_keys.h"
 #include "browser/engine_warmup_win.h"
-#include "browser/host_status.h"
+#include "browser/host_start.h"
 #include "browser/identity_headers.h"
 #include "browser/message_bridge.h"
 #include "browser/navigation_policy.h"
@@ -121,14 +121,16 @@ void RemoveStrayIdentity(ICoreWebView2HttpRequestHeaders* headers, const std::ws
 struct AttemptState {
     bool done = false;
     HRESULT hr = E_PENDING;
-    std::wstring stage = L"Pending";
+    StartStep stage = StartStep::Pending;
 };
 
 }  // namespace
 
-struct WebViewHost::Impl {
+// The start's primitives on WebView2; the sequence is host_start.cpp's.
+struct WebViewHost::Impl final : HostEngine {
     WebViewHost* host = nullptr;
     HWND parent = nullptr;
+    std::wstring browserFolder;  // a fixed runtime's, empty for the installed one
     ComPtr<ICoreWebView2Environment> environment;
     ComPtr<ICoreWebView2Controller> controller;
     ComPtr<ICoreWebView2> webView;
@@ -141,8 +143,6 @@ struct WebViewHost::Impl {
     bool programPageRequested = false;
     CommittedDocument starting;
     CommittedDocument committed;
-    std::int32_t lastResult = 0;
-    std::wstring statusText;
     // Handlers still pending with the runtime check this before touching the host.
     std::shared_ptr<Impl*> alive = std::make_shared<Impl*>(this);
 
@@ -150,6 +150,19 @@ struct WebViewHost::Impl {
         state.done = true;
         if (IsWindow(parent)) PostMessageW(parent, WM_NULL, 0, 0);
     }
+    bool Attach(void* parentWindow) override;
+    EngineRuntime PrepareEnvironment(const std::wstring& userDataFolder) override;
+    std::wstring AttemptTag() override;
+    std::int32_t CreateFolder(const std::wstring& folder) override;
+    std::int32_t WriteTestFile(const std::wstring& folder, const std::wstring& name) override;
+    // Folders named, environment and controller created while messages are pumped.
+    StepOutcome CreateView(const std::wstring& folder, int attempt) override;
+    StepOutcome NameFolders(const std::wstring& folder);
+    StepOutcome PumpUntilDone(AttemptState& state);
+    void ConnectEvents() override;
+    void Show() override;
+    void Close() override;
+
     void RegisterBrowserProcessExitHandler();
     void OnControllerCreated(HRESULT hr, ICoreWebView2Controller* created, AttemptState& state);
     void SetupEventHandlers();
@@ -168,7 +181,6 @@ WebViewHost::~WebViewHost() {
     Close(5000);
     if (impl_->browserExited) CloseHandle(impl_->browserExited);
     impl_->browserExited = nullptr;
-    impl_->statusText.clear();
     impl_->webView.Reset();
     impl_->controller.Reset();
     impl_->environment.Reset();
@@ -192,7 +204,7 @@ void WebViewHost::Impl::RegisterBrowserProcessExitHandler() {
 void WebViewHost::Impl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller* created, AttemptState& state) {
     if (FAILED(hr) || !created) {
         state.hr = FAILED(hr) ? hr : E_FAIL;
-        state.stage = L"CreateControllerCallback";
+        state.stage = StartStep::CreateControllerCallback;
         Wake(state);
         return;
     }
@@ -201,7 +213,7 @@ void WebViewHost::Impl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller*
     if (FAILED(viewResult) || !view) {
         created->Close();
         state.hr = FAILED(viewResult) ? viewResult : E_FAIL;
-        state.stage = L"GetCoreWebView2";
+        state.stage = StartStep::GetView;
         Wake(state);
         return;
     }
@@ -214,9 +226,8 @@ void WebViewHost::Impl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller*
     RECT client{};
     GetClientRect(parent, &client);
     controller->put_Bounds(client);
-    SetupEventHandlers();
     state.hr = S_OK;
-    state.stage = L"Complete";
+    state.stage = StartStep::Complete;
     Wake(state);
 }
 
@@ -445,150 +456,160 @@ bool WebViewHost::Impl::RestartWithoutStrayIdentity(ICoreWebView2NavigationStart
     return true;
 }
 
-bool WebViewHost::Initialize(NativeWindow parentWindow, const std::wstring& userDataFolder, int maxAttempts) {
-    Impl& d = *impl_;
-    d.closed = false;
-    d.parent = static_cast<HWND>(parentWindow);
-    d.lastResult = 0;
-    d.statusText.clear();
+HostEngine& WebViewHost::Engine() { return *impl_; }
 
-    if (!IsWindow(d.parent) || userDataFolder.empty()) {
-        d.lastResult = ResultCode(HostError::InvalidArgument);
-        d.statusText = kInvalidParentText;
-        if (onInitialized) onInitialized(false, d.lastResult);
-        return false;
-    }
+const HostWording& EditionWording() { return WebView2Wording(); }
 
+bool WebViewHost::Impl::Attach(void* parentWindow) {
+    closed = false;
+    parent = static_cast<HWND>(parentWindow);
+    return IsWindow(parent);
+}
+
+// Variables inherited from whoever started the program would redirect the
+// runtime (another folder, another channel, other switches): they go before
+// anything is created. A fixed runtime beside the program wins over the
+// installed one.
+EngineRuntime WebViewHost::Impl::PrepareEnvironment(const std::wstring&) {
     ClearEngineVariables();
-
-    // A fixed runtime beside the program wins over the installed one.
-    std::wstring runtimeKind = L"Evergreen";
-    std::wstring version;
-    std::wstring browserFolder;
+    EngineRuntime runtime;
+    browserFolder.clear();
     if (const FixedRuntime fixed = FindFixedRuntime(); !fixed.folder.empty()) {
         browserFolder = fixed.folder;
-        version = fixed.version;
-        runtimeKind = L"Fixed";
+        runtime.version = fixed.version;
+        runtime.fixed = true;
     } else {
         LPWSTR reported = nullptr;
-        if (SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(nullptr, &reported))) version = TakeString(reported);
-        else if (reported) CoTaskMemFree(reported);
+        if (SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(nullptr, &reported)))
+            runtime.version = TakeString(reported);
+        else if (reported)
+            CoTaskMemFree(reported);
     }
+    return runtime;
+}
 
-    const std::wstring baseFolder = userDataFolder + (runtimeKind == L"Fixed" ? kFixedSuffix : kEvergreenSuffix);
-    const std::wstring attemptTag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64());
-    FailureLog failures(baseFolder);
+std::wstring WebViewHost::Impl::AttemptTag() {
+    return std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64());
+}
 
-    for (int attempt = 0; attempt < std::max(1, maxAttempts); ++attempt) {
-        const std::wstring folder = AttemptFolder(baseFolder, attemptTag, attempt);
-        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            failures.Record(FromLastError(), L"CreateUserDataFolder", folder);
-            continue;
-        }
-        const std::wstring probe = folder + L"\\" + kWriteTestName;
-        HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            failures.Record(FromLastError(), L"UserDataFolderWriteTest", folder);
-            continue;
-        }
-        CloseHandle(file);
-        if (!SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", folder.c_str())) {
-            failures.Record(FromLastError(), L"SetUserDataFolderOverride", folder);
-            continue;
-        }
-        if (!browserFolder.empty() && !SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", browserFolder.c_str())) {
-            failures.Record(FromLastError(), L"SetBrowserFolderOverride", folder);
-            continue;
-        }
-        const std::wstring arguments = BrowserArguments();
-        SetEnvironmentVariableW(L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", arguments.c_str());
-        auto options = pellaro::EnvironmentOptions::Create();
-        options->put_AdditionalBrowserArguments(arguments.c_str());
+std::int32_t WebViewHost::Impl::CreateFolder(const std::wstring& folder) {
+    if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    return FromLastError();
+}
 
-        auto state = std::make_shared<AttemptState>();
-        std::weak_ptr<Impl*> weak = d.alive;
-        HWND parent = d.parent;
-        auto environmentHandler = MakeHandler<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
-            IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
-            [weak, state, parent, folder](HRESULT hr, ICoreWebView2Environment* created) {
-                ClearEngineVariables();  // the environment exists (or failed): nothing later inherits them
-                auto self = weak.lock();
-                if (!self || state->done) return S_OK;  // the attempt was given up meanwhile
-                Impl& impl = **self;
-                if (FAILED(hr) || !created) {
-                    state->hr = FAILED(hr) ? hr : E_FAIL;
-                    state->stage = L"CreateEnvironmentCallback";
-                    impl.Wake(*state);
-                    return S_OK;
-                }
-                impl.environment = created;
-                impl.RegisterBrowserProcessExitHandler();
-                Sleep(100);
-                auto controllerHandler = MakeHandler<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
-                    IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
-                    [weak, state, folder](HRESULT result, ICoreWebView2Controller* controller) {
-                        auto owner = weak.lock();
-                        if (!owner || state->done) {
-                            // Too late: the attempt failed already; nothing may stay alive.
-                            if (SUCCEEDED(result) && controller) controller->Close();
-                            return S_OK;
-                        }
-                        (*owner)->OnControllerCreated(result, controller, *state);
-                        return S_OK;
-                    });
-                const HRESULT call = impl.environment->CreateCoreWebView2Controller(parent, controllerHandler.Get());
-                if (FAILED(call) && !state->done) {
-                    state->hr = call;
-                    state->stage = L"CreateControllerCall";
-                    impl.Wake(*state);
-                }
-                return S_OK;
-            });
+std::int32_t WebViewHost::Impl::WriteTestFile(const std::wstring& folder, const std::wstring& name) {
+    const std::wstring probe = folder + L"\\" + name;
+    // Deletes itself when closed.
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return FromLastError();
+    CloseHandle(file);
+    return 0;
+}
 
-        const HRESULT call = CreateEnvironmentOrTakeWarmed(
-            browserFolder.empty() ? nullptr : browserFolder.c_str(), folder.c_str(), options.Get(),
-            environmentHandler.Get());
-        if (FAILED(call)) {
-            ClearEngineVariables();
-            failures.Record(call, L"CreateEnvironmentCall", folder);
+// The runtime reads its folders from the environment as well as from the
+// creation call; both say the same, so an inherited or stale value cannot
+// win. The environment-completed handler clears them again.
+StepOutcome WebViewHost::Impl::NameFolders(const std::wstring& folder) {
+    if (!SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", folder.c_str()))
+        return {FromLastError(), StartStep::FolderOverride};
+    if (!browserFolder.empty() && !SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", browserFolder.c_str()))
+        return {FromLastError(), StartStep::BrowserFolderOverride};
+    return {};
+}
+
+// Creation completes through callbacks delivered by this thread's messages;
+// nothing else may run the host meanwhile.
+StepOutcome WebViewHost::Impl::PumpUntilDone(AttemptState& state) {
+    MSG msg;
+    while (!state.done) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) {
+            state.hr = FromLastError();
+            state.stage = StartStep::MessagePump;
+            state.done = true;
+        } else if (got == 0) {
+            state.hr = E_ABORT;
+            state.stage = StartStep::QuitDuringStart;
+            state.done = true;
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop must end too
         } else {
-            MSG msg;
-            while (!state->done) {
-                const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-                if (got == -1) {
-                    state->hr = FromLastError();
-                    state->stage = L"InitializationMessagePump";
-                    state->done = true;
-                } else if (got == 0) {
-                    state->hr = E_ABORT;
-                    state->stage = L"ApplicationQuitDuringInitialization";
-                    state->done = true;
-                    PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop must end too
-                } else {
-                    TranslateMessage(&msg);
-                    DispatchMessageW(&msg);
-                }
-            }
-            if (SUCCEEDED(state->hr) && d.webView) {
-                d.lastResult = 0;
-                d.statusText = SuccessMessage(runtimeKind, version, folder);
-                pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
-                if (onInitialized) onInitialized(true, 0);
-                return true;
-            }
-            failures.Record(state->hr, state->stage, folder);
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
         }
-        Close(5000);
-        if (attempt + 1 < std::max(1, maxAttempts)) d.closed = false;
     }
+    if (SUCCEEDED(state.hr) && webView) return {};
+    return {FAILED(state.hr) ? state.hr : E_FAIL, state.stage};
+}
 
+StepOutcome WebViewHost::Impl::CreateView(const std::wstring& folder, int) {
+    if (const StepOutcome named = NameFolders(folder); !named.ok()) return named;
+    const std::wstring arguments = BrowserArguments();
+    // Set in the environment too (result ignored): the runtime's own copy of the switches.
+    SetEnvironmentVariableW(L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", arguments.c_str());
+    auto options = pellaro::EnvironmentOptions::Create();
+    options->put_AdditionalBrowserArguments(arguments.c_str());
+
+    auto state = std::make_shared<AttemptState>();
+    std::weak_ptr<Impl*> weak = alive;
+    HWND window = parent;
+    auto environmentHandler = MakeHandler<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+        IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+        [weak, state, window](HRESULT hr, ICoreWebView2Environment* created) {
+            ClearEngineVariables();  // the environment exists (or failed): nothing later inherits them
+            auto self = weak.lock();
+            if (!self || state->done) return S_OK;  // the attempt was given up meanwhile
+            Impl& impl = **self;
+            if (FAILED(hr) || !created) {
+                state->hr = FAILED(hr) ? hr : E_FAIL;
+                state->stage = StartStep::CreateEnvironmentCallback;
+                impl.Wake(*state);
+                return S_OK;
+            }
+            impl.environment = created;
+            impl.RegisterBrowserProcessExitHandler();
+            // The start's one timed wait: the browser process has only just
+            // come up with the environment, and the controller is asked of it
+            // a moment later, where this start has always asked for it.
+            Sleep(100);
+            auto controllerHandler = MakeHandler<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+                IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
+                [weak, state](HRESULT result, ICoreWebView2Controller* controller) {
+                    auto owner = weak.lock();
+                    if (!owner || state->done) {
+                        // Too late: the attempt failed already; nothing may stay alive.
+                        if (SUCCEEDED(result) && controller) controller->Close();
+                        return S_OK;
+                    }
+                    (*owner)->OnControllerCreated(result, controller, *state);
+                    return S_OK;
+                });
+            const HRESULT call = impl.environment->CreateCoreWebView2Controller(window, controllerHandler.Get());
+            if (FAILED(call) && !state->done) {
+                state->hr = call;
+                state->stage = StartStep::CreateControllerCall;
+                impl.Wake(*state);
+            }
+            return S_OK;
+        });
+
+    const HRESULT call = CreateEnvironmentOrTakeWarmed(browserFolder.empty() ? nullptr : browserFolder.c_str(),
+                                                       folder.c_str(), options.Get(), environmentHandler.Get());
+    if (FAILED(call)) return {call, StartStep::CreateEnvironmentCall};
+    return PumpUntilDone(*state);
+}
+
+void WebViewHost::Impl::ConnectEvents() { SetupEventHandlers(); }
+
+// The controller is visible from its creation on.
+void WebViewHost::Impl::Show() {}
+
+// Waits for the attempt's browser process, so the next attempt's folder is
+// not shared with it; the folder variables of a failed attempt go too.
+void WebViewHost::Impl::Close() {
+    host->Close(5000);
+    closed = false;
     ClearEngineVariables();
-    d.lastResult = failures.Result();
-    d.statusText = failures.Message(runtimeKind, version);
-    pellaro::DebugLine(pellaro::ToUtf8(d.statusText));
-    if (onInitialized) onInitialized(false, d.lastResult);
-    return false;
 }
 
 void WebViewHost::Close(int timeoutMs) {
@@ -716,7 +737,5 @@ bool WebViewHost::HasBrowser() const { return impl_->webView != nullptr; }
 NativeWindow WebViewHost::Parent() const { return impl_->parent; }
 void* WebViewHost::NativeBrowser() const { return impl_->webView.Get(); }
 void* WebViewHost::NativeEnvironment() const { return impl_->webView ? impl_->environment.Get() : nullptr; }
-std::int32_t WebViewHost::LastResult() const { return impl_->lastResult; }
-const std::wstring& WebViewHost::StatusText() const { return impl_->statusText; }
 
 }  // namespace WebView

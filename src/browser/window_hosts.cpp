@@ -111,7 +111,7 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
 }
 
 std::wstring BrowserStartFailureText(const WebView::WebViewHost& host) {
-    return L"Failed to initialize WebView2.\n\n" + host.StatusText();
+    return WebView::EditionWording().FailureBox(host.StatusText());
 }
 
 }  // namespace pellaro

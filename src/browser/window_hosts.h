@@ -40,8 +40,8 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
 // Shows the content of the descriptor in a ready player host.
 void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content, const PlayerPageBuilder& pages);
 
-// "Failed to initialize WebView2.\n\n" + the host's status text.
+// The host's status text in the edition's start-failure box, and its caption.
 std::wstring BrowserStartFailureText(const WebView::WebViewHost& host);
-inline constexpr wchar_t kBrowserStartFailureCaption[] = L"WebView2 Error";
+inline const wchar_t* BrowserStartFailureCaption() { return WebView::EditionWording().FailureCaption(); }
 
 }  // namespace pellaro

@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
 
     const std::wstring folder = parser.value("data").toStdWString();
     if (!host.Initialize(&window, folder, 1)) {
-        DebugLine("MessageBox: " + ToUtf8(pellaro::kBrowserStartFailureCaption) + " | " +
+        DebugLine("MessageBox: " + ToUtf8(pellaro::BrowserStartFailureCaption()) + " | " +
                   ToUtf8(pellaro::BrowserStartFailureText(host)));
         return 1;
     }

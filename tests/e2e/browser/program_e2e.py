@@ -37,9 +37,9 @@ class ProgramEndToEnd(unittest.TestCase):
 
     def start(self, *args, env=None):
         self.program = ProgramRun(PROGRAM, self.display, self.root, args, env=env)
-        wait_until(lambda: "WebView2 initialized" in self.program.text() or self.program.proc.poll() is not None,
+        wait_until(lambda: "Browser engine started" in self.program.text() or self.program.proc.poll() is not None,
                    "the program's browser to start", seen=lambda: self.program.text()[-3000:])
-        if "WebView2 initialized" not in self.program.text():
+        if "Browser engine started" not in self.program.text():
             self.fail("the program ended (exit status %s) before its browser started; its output:\n%s"
                       % (self.program.proc.returncode, self.program.text()[-3000:]))
 

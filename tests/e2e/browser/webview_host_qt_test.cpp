@@ -61,11 +61,11 @@ TEST(QtHost, AFolderThatCannotBeCreatedNamesItsStage) {
     Watch(host, seen);
     EXPECT_FALSE(host.Initialize(&parent, folder, 2));
     const std::wstring text = host.StatusText();
-    EXPECT_EQ(text.rfind(L"WebView2 initialization failed. First=0x", 0), 0u) << text;
-    EXPECT_NE(text.find(L" at CreateUserDataFolder; last=0x"), std::wstring::npos) << text;
-    EXPECT_NE(text.find(L" at CreateUserDataFolder; runtime=Evergreen "), std::wstring::npos) << text;
+    EXPECT_EQ(text.rfind(L"Browser engine start failed. First error 0x", 0), 0u) << text;
+    EXPECT_NE(text.find(L" while creating the data folder; last error 0x"), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L" while creating the data folder; engine: Qt WebEngine (Chromium "), std::wstring::npos) << text;
     // The second attempt used its own recovery folder.
-    EXPECT_NE(text.find(L"; lastUserData=" + folder + L"_Evergreen_Env5_Recovery_"), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L"; last data folder: " + folder + L"_Evergreen_Env5_Recovery_"), std::wstring::npos) << text;
     EXPECT_LT(host.LastResult(), 0);
     EXPECT_EQ(seen.calls, 1);
     EXPECT_EQ(seen.result, host.LastResult());
@@ -87,8 +87,8 @@ TEST(QtHost, StartsInItsOwnFolderWithInheritedEngineSettingsCleared) {
     EXPECT_TRUE(seen.success);
     EXPECT_EQ(host.LastResult(), 0);
     const std::wstring text = host.StatusText();
-    EXPECT_EQ(text.rfind(L"WebView2 initialized with Evergreen ", 0), 0u) << text;
-    EXPECT_NE(text.find(L"; userData=" + folder + L"_Evergreen_Env5"), std::wstring::npos) << text;
+    EXPECT_EQ(text.rfind(L"Browser engine started: Qt WebEngine (Chromium ", 0), 0u) << text;
+    EXPECT_NE(text.find(L"; data folder: " + folder + L"_Evergreen_Env5"), std::wstring::npos) << text;
     EXPECT_EQ(std::getenv("QTWEBENGINE_REMOTE_DEBUGGING"), nullptr);
     EXPECT_EQ(std::getenv("WEBVIEW2_RELEASE_CHANNELS"), nullptr);
     const QDir data(QString::fromStdWString(folder + L"_Evergreen_Env5"));
