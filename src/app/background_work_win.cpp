@@ -20,6 +20,8 @@ struct Pump {
     std::mutex oneCallAtATime;
 };
 
+// Hooks that fire on the worker (a pin failure's notice) have no object to
+// reach the pump through: the running one waits here.
 std::mutex g_pumpLock;
 Pump* g_pump = nullptr;
 

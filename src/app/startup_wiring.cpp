@@ -35,7 +35,8 @@ void ShowDiagnosticNotice(const std::wstring& title, const std::wstring& message
     ShowDiagnosticDialogAndExit(title, message, arabicMessage, code);
 }
 
-void WireHooks() {
+// The hooks of every subsystem; returns the windows' services.
+BrowserWindowServices WireHooks() {
     // Intercepted connections end the run with the diagnostic dialog: pin
     // failures of the academy's own hosts at once, hosts the browser blocked
     // after their short delay.
@@ -48,8 +49,7 @@ void WireHooks() {
     services.filterServices = [] { return DefaultFilterServices(ReportBlockedHost); };
     services.homeAddress = WideConstant(ConstantKey::homeAddress);
     services.print = PrintToPhysicalPrinter;
-    // Also a warmed engine no window took, before the diagnostic dialog ends the process.
-    WireWindowBrowsers(services, WebView::DisposeEngineWarmUp);
+    return services;
 }
 
 // The engine starts ahead of the first window, whose host takes it over; the
@@ -62,15 +62,20 @@ ScopeGuard WarmBrowserEngine() {
 }  // namespace
 
 StartupSteps WireProgram(NativeInstance instance) {
-    WireHooks();
+    // The windows live as long as the steps. Closing their hosts also disposes
+    // of a warmed engine no window took, before the diagnostic dialog ends the process.
+    auto windows = std::make_shared<ProgramWindows>(instance, WireHooks(), WebView::DisposeEngineWarmUp);
     auto frame = std::make_shared<NativeWindow>(nullptr);
     return StartupSteps{
         .platformStartup = PlatformStartup,
         .installPreExitHook =
-            [] {
-                MarkUserInterfaceThread();
+            [windows] {
+                SetTeardownWindows(&windows->frames);
                 SetPreExitCleanupHook(&TearDownBrowsersBeforeExit);
-                return ScopeGuard([] { SetPreExitCleanupHook(nullptr); });
+                return ScopeGuard([] {
+                    SetPreExitCleanupHook(nullptr);
+                    SetTeardownWindows(nullptr);
+                });
             },
         .graphicsStartup = GraphicsStartup,
         .takeInstanceLock = TakeInstanceLock,
@@ -102,18 +107,18 @@ StartupSteps WireProgram(NativeInstance instance) {
         .openAddress = OpenAddress,
         .registerScheme =
             [] { return RegisterUrlScheme(App().schemeName, L"Pellaro Desktop Player", ProgramPath()); },
-        .createInitScreen = [instance] { return CreateInitScreen(instance); },
-        .homeHostExists = BrowserHostExists,
-        .createPlayerFrame = [instance, frame] { return (*frame = CreatePlayerFrame(instance)) != nullptr; },
+        .createInitScreen = [windows] { return windows->frames.CreateInitScreen(); },
+        .homeHostExists = [windows] { return windows->frames.BrowserHostExists(); },
+        .createPlayerFrame = [windows, frame] { return (*frame = windows->frames.CreatePlayerFrame()) != nullptr; },
         .resolveLink = [](const std::wstring& link) { return ResolveContentLink(link); },
-        .createPlayerWindow = [instance, frame](const ContentDescriptor& content) {
-            return CreatePlayerWindow(instance, *frame, content);
+        .createPlayerWindow = [windows, frame](const ContentDescriptor& content) {
+            return windows->frames.CreatePlayerWindow(*frame, content);
         },
         .buildDiagnosticCode = BuildDiagnosticCode,
         .showDiagnosticDialogAndExit = ShowDiagnosticNotice,
         .messageBox = ShowMessageBox,
         .runMessageLoop = RunMessageLoop,
-        .destroyBrowserHosts = DestroyBrowserHosts,
+        .destroyBrowserHosts = [windows] { windows->frames.DestroyBrowserHosts(); },
         .log = nullptr,
     };
 }

@@ -1,20 +1,25 @@
 #pragma once
-// Linux edition: the frame of the home window and of the player window.
+// Linux edition: the frame of the home window and of the player window,
+// made and owned by the program's AppWindows.
 #include <QPointer>
 #include <QWidget>
+
+#include "browser/app_windows.h"
 
 namespace pellaro {
 
 class AppWindow : public QWidget {
 public:
     enum class Kind { Home, Player };
-    explicit AppWindow(Kind kind);
+    AppWindow(AppWindows& owner, Kind kind);
     ~AppWindow() override;
 
     Kind WindowKind() const { return kind_; }
     // Puts the browser (or any widget) over the loading text, filling the window.
     void SetContentWidget(QWidget* content);
     QWidget* ContentWidget() const { return content_; }
+    // Closing no longer tells the owner (it is going).
+    void ReleaseOwner() { owner_ = nullptr; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -22,12 +27,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    AppWindows* owner_;
     Kind kind_;
     QPointer<QWidget> content_;
 };
-
-// The windows created so far; null before.
-AppWindow* HomeWindow();
-AppWindow* PlayerFrame();
 
 }  // namespace pellaro

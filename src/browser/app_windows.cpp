@@ -1,7 +1,6 @@
 #include "browser/app_windows.h"
 
 #include "core/app_record.h"
-#include "browser/app_windows_state.h"
 
 namespace pellaro {
 
@@ -9,23 +8,21 @@ std::wstring WindowTitle() { return App().displayName + L" V " + App().versionTe
 
 const wchar_t* LoadingText() { return L"جاري التحميل... Loading..."; }
 
-WindowsState& WindowState() {
-    static WindowsState state;
-    return state;
+bool AppWindows::BrowserHostExists() const { return hooks_.exists && hooks_.exists(); }
+
+void AppWindows::DestroyBrowserHosts() {
+    if (hooks_.destroy) hooks_.destroy();
 }
 
-void SetHomeBrowserStarter(BrowserStarter starter) { WindowState().homeStarter = std::move(starter); }
-void SetPlayerBrowserStarter(PlayerBrowserStarter starter) { WindowState().playerStarter = std::move(starter); }
-void SetBrowserHostsDestroyer(std::function<void()> destroyer) { WindowState().destroyer = std::move(destroyer); }
-void SetBrowserHostProbe(std::function<bool()> probe) { WindowState().probe = std::move(probe); }
-void SetWindowMessageHandler(WindowMessageHandler handler) { WindowState().messageHandler = std::move(handler); }
-
-bool BrowserHostExists() { return WindowState().probe && WindowState().probe(); }
-
-void DestroyBrowserHosts() {
-    if (WindowState().destroyer) WindowState().destroyer();
+void AppWindows::FrameClosing(NativeWindow frame) {
+    DestroyBrowserHosts();
+    current_.compare_exchange_strong(frame, nullptr);
 }
 
-NativeWindow CurrentTopLevelWindow() { return WindowState().currentTopLevel.load(); }
+bool AppWindows::CreatePlayerWindow(NativeWindow window, const ContentDescriptor& content) {
+    if (window == nullptr) return false;
+    current_ = window;
+    return hooks_.player ? hooks_.player(window, content) : true;
+}
 
 }  // namespace pellaro

@@ -8,17 +8,17 @@
 #include <QPalette>
 #include <QSet>
 
+#include <memory>
+#include <utility>
+
 #include "browser/app_window_qt.h"
 #include "browser/app_windows.h"
-#include "browser/app_windows_state.h"
 
 namespace pellaro {
 namespace {
 
-QPointer<AppWindow> g_home;
-QPointer<AppWindow> g_player;
-
-// The frames alive now. Told apart by address: the factory below sees every
+// The frames alive now, for the accessibility factory: Qt calls it as a plain
+// function, with no object to ask. Told apart by address: the factory below sees every
 // object, some of the engine's built without type information to cast with.
 QSet<const QObject*>& Frames() {
     static QSet<const QObject*> frames;
@@ -32,8 +32,8 @@ QAccessibleInterface* FrameAccessible(const QString&, QObject* object) {
     return new QAccessibleWidget(static_cast<AppWindow*>(object), QAccessible::Window);
 }
 
-AppWindow* CreateWindow(AppWindow::Kind kind, int width, int height) {
-    auto* window = new AppWindow(kind);
+AppWindow* CreateWindow(AppWindows& owner, AppWindow::Kind kind, int width, int height) {
+    auto* window = new AppWindow(owner, kind);
     window->resize(width, height);
     window->show();
     return window;
@@ -41,7 +41,7 @@ AppWindow* CreateWindow(AppWindow::Kind kind, int width, int height) {
 
 }  // namespace
 
-AppWindow::AppWindow(Kind kind) : kind_(kind) {
+AppWindow::AppWindow(AppWindows& owner, Kind kind) : owner_(&owner), kind_(kind) {
     static const bool accessible = [] {
         QAccessible::installFactory(FrameAccessible);
         return true;
@@ -88,32 +88,42 @@ void AppWindow::resizeEvent(QResizeEvent* event) {
 
 void AppWindow::closeEvent(QCloseEvent* event) {
     // Closing a window ends the program, as on Windows.
-    DestroyBrowserHosts();
-    NativeWindow self = this;
-    WindowState().currentTopLevel.compare_exchange_strong(self, nullptr);
+    if (owner_) owner_->FrameClosing(this);
     event->accept();
     QCoreApplication::exit(0);
 }
 
-AppWindow* HomeWindow() { return g_home; }
-AppWindow* PlayerFrame() { return g_player; }
+struct AppWindows::Frames {
+    QPointer<AppWindow> home;
+    QPointer<AppWindow> player;
+};
 
-bool CreateInitScreen(NativeInstance) {
-    g_home = CreateWindow(AppWindow::Kind::Home, kHomeWidth, kHomeHeight);
-    WindowState().currentTopLevel = g_home.data();
-    return WindowState().homeStarter ? WindowState().homeStarter(g_home.data()) : true;
+AppWindows::AppWindows(NativeInstance instance, WindowBrowserHooks hooks)
+    : instance_(instance), hooks_(std::move(hooks)), frames_(std::make_unique<Frames>()) {}
+
+// Frames still open go with their owner; they let go of it first, so closing
+// them runs no hooks and ends no event loop.
+AppWindows::~AppWindows() {
+    for (AppWindow* frame : {frames_->player.data(), frames_->home.data()}) {
+        if (!frame) continue;
+        frame->ReleaseOwner();
+        delete frame;
+    }
 }
 
-NativeWindow CreatePlayerFrame(NativeInstance) {
-    g_player = CreateWindow(AppWindow::Kind::Player, kPlayerWidth, kPlayerHeight);
+bool AppWindows::CreateInitScreen() {
+    frames_->home = CreateWindow(*this, AppWindow::Kind::Home, kHomeWidth, kHomeHeight);
+    current_ = frames_->home.data();
+    return hooks_.home ? hooks_.home(frames_->home.data()) : true;
+}
+
+NativeWindow AppWindows::CreatePlayerFrame() {
+    frames_->player = CreateWindow(*this, AppWindow::Kind::Player, kPlayerWidth, kPlayerHeight);
     QCoreApplication::processEvents();  // paint the loading text before the link is resolved
-    return g_player.data();
+    return frames_->player.data();
 }
 
-bool CreatePlayerWindow(NativeInstance, NativeWindow window, const ContentDescriptor& content) {
-    if (window == nullptr) return false;
-    WindowState().currentTopLevel = window;
-    return WindowState().playerStarter ? WindowState().playerStarter(window, content) : true;
-}
+NativeWindow AppWindows::HomeWindow() const { return frames_->home.data(); }
+NativeWindow AppWindows::PlayerFrame() const { return frames_->player.data(); }
 
 }  // namespace pellaro

@@ -1,9 +1,11 @@
 #include <windows.h>
 
+#include <memory>
+#include <utility>
+
 #include "core/app_record.h"
 #include "core/dpi_scale.h"
 #include "browser/app_windows.h"
-#include "browser/app_windows_state.h"
 #include "platform/window_dpi_win.h"
 
 namespace pellaro {
@@ -31,26 +33,35 @@ void PaintLoadingText(HWND hwnd) {
 }
 
 // Both windows answer the same messages; the browser's own handling (size,
-// move, activation, power) arrives through the window message handler.
+// move, activation, power) arrives through the owner's message handler. The
+// owner rides in the window's user data from its first message on; a frame
+// its owner let go of has none and only paints.
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* owner = reinterpret_cast<AppWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
-        case WM_DESTROY: {
-            DestroyBrowserHosts();
-            NativeWindow self = hwnd;
-            WindowState().currentTopLevel.compare_exchange_strong(self, nullptr);
-            PostQuitMessage(0);
-            return 0;
-        }
         case WM_PAINT: PaintLoadingText(hwnd); return 0;
         case WM_DPICHANGED:
             // Another monitor: the suggested frame keeps the size; its WM_SIZE resizes the browser.
             FollowDpiChange(hwnd, wParam, lParam);
             InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
-        case kDestroyHostsMessage: DestroyBrowserHosts(); return 0;
+        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
         default: break;
     }
-    if (const auto& handler = WindowState().messageHandler) {
+    if (owner == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+        case WM_DESTROY:
+            owner->FrameClosing(hwnd);
+            PostQuitMessage(0);
+            return 0;
+        case kDestroyHostsMessage: owner->DestroyBrowserHosts(); return 0;
+        default: break;
+    }
+    if (const auto& handler = owner->Hooks().messages) {
         std::intptr_t result = 0;
         if (handler(hwnd, message, wParam, lParam, result)) return result;
     }
@@ -72,11 +83,11 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name) {
 
 // The size is stated at 96 DPI: scaled to the primary screen's, where the
 // frame opens, and again should it open on a monitor of another DPI.
-HWND CreateFrame(HINSTANCE instance, const wchar_t* className, int width, int height) {
+HWND CreateFrame(HINSTANCE instance, const wchar_t* className, int width, int height, AppWindows* owner) {
     const int dpi = PrimaryScreenDpi();
     const SIZE size = FrameSizeAtDpi(width, height, dpi, PrimaryWorkArea());
     HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, className, WindowTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+                                CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, owner);
     if (hwnd && WindowDpi(hwnd) != dpi) {
         const SIZE there = FrameSizeAtDpi(width, height, WindowDpi(hwnd), WorkAreaOf(hwnd));
         SetWindowPos(hwnd, nullptr, 0, 0, there.cx, there.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -88,21 +99,45 @@ HINSTANCE Instance(NativeInstance instance) {
     return instance != nullptr ? static_cast<HINSTANCE>(instance) : GetModuleHandleW(nullptr);
 }
 
-}  // namespace
-
-bool CreateInitScreen(NativeInstance instance) {
-    RegisterWindowClass(Instance(instance), kHomeClass);
-    HWND hwnd = CreateFrame(Instance(instance), kHomeClass, kHomeWidth, kHomeHeight);
-    if (hwnd == nullptr) return false;
-    WindowState().currentTopLevel = hwnd;
-    return WindowState().homeStarter ? WindowState().homeStarter(hwnd) : true;
+// Whether `frame` is still a window that `owner` made.
+bool Owns(const AppWindows* owner, HWND frame) {
+    return frame != nullptr && IsWindow(frame) &&
+           reinterpret_cast<AppWindows*>(GetWindowLongPtrW(frame, GWLP_USERDATA)) == owner;
 }
 
-NativeWindow CreatePlayerFrame(NativeInstance instance) {
+}  // namespace
+
+struct AppWindows::Frames {
+    HWND home = nullptr;
+    HWND player = nullptr;
+};
+
+AppWindows::AppWindows(NativeInstance instance, WindowBrowserHooks hooks)
+    : instance_(instance), hooks_(std::move(hooks)), frames_(std::make_unique<Frames>()) {}
+
+AppWindows::~AppWindows() {
+    for (HWND frame : {frames_->player, frames_->home}) {
+        if (!Owns(this, frame)) continue;
+        SetWindowLongPtrW(frame, GWLP_USERDATA, 0);  // let go first: no hooks, no quit message
+        DestroyWindow(frame);
+    }
+}
+
+bool AppWindows::CreateInitScreen() {
+    RegisterWindowClass(Instance(instance_), kHomeClass);
+    HWND hwnd = CreateFrame(Instance(instance_), kHomeClass, kHomeWidth, kHomeHeight, this);
+    if (hwnd == nullptr) return false;
+    frames_->home = hwnd;
+    current_ = hwnd;
+    return hooks_.home ? hooks_.home(hwnd) : true;
+}
+
+NativeWindow AppWindows::CreatePlayerFrame() {
     const std::wstring className = PlayerClass();
-    RegisterWindowClass(Instance(instance), className.c_str());
-    HWND hwnd = CreateFrame(Instance(instance), className.c_str(), kPlayerWidth, kPlayerHeight);
+    RegisterWindowClass(Instance(instance_), className.c_str());
+    HWND hwnd = CreateFrame(Instance(instance_), className.c_str(), kPlayerWidth, kPlayerHeight, this);
     if (hwnd == nullptr) return nullptr;
+    frames_->player = hwnd;
     UpdateWindow(hwnd);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -112,10 +147,7 @@ NativeWindow CreatePlayerFrame(NativeInstance instance) {
     return hwnd;
 }
 
-bool CreatePlayerWindow(NativeInstance, NativeWindow window, const ContentDescriptor& content) {
-    if (window == nullptr) return false;
-    WindowState().currentTopLevel = window;
-    return WindowState().playerStarter ? WindowState().playerStarter(window, content) : true;
-}
+NativeWindow AppWindows::HomeWindow() const { return Owns(this, frames_->home) ? frames_->home : nullptr; }
+NativeWindow AppWindows::PlayerFrame() const { return Owns(this, frames_->player) ? frames_->player : nullptr; }
 
 }  // namespace pellaro

@@ -1,18 +1,28 @@
 #include "browser/browser_windows.h"
 
+#include <utility>
+
 namespace pellaro {
 
-void WireWindowBrowsers(const BrowserWindowServices& services, std::function<void()> afterDestroy) {
-    SetHomeBrowserStarter([services](NativeWindow window) { return StartHomeBrowser(window, services); });
-    SetPlayerBrowserStarter([services](NativeWindow window, const ContentDescriptor& content) {
-        return StartPlayerBrowser(window, content, services);
-    });
-    SetBrowserHostsDestroyer([afterDestroy = std::move(afterDestroy)] {
-        DestroyWindowBrowsers();
+WindowBrowserHooks WindowBrowsers::Hooks(std::function<void()> afterDestroy) {
+    WindowBrowserHooks hooks;
+    hooks.home = [this](NativeWindow window) { return StartHome(window); };
+    hooks.player = [this](NativeWindow window, const ContentDescriptor& content) {
+        return StartPlayer(window, content);
+    };
+    hooks.destroy = [this, afterDestroy = std::move(afterDestroy)] {
+        DestroyAll();
         if (afterDestroy) afterDestroy();
-    });
-    SetBrowserHostProbe(WindowBrowserExists);
-    SetWindowMessageHandler(BrowserWindowMessages());
+    };
+    hooks.exists = [this] { return AnyExists(); };
+    hooks.messages = Messages();
+    return hooks;
+}
+
+ProgramWindows::ProgramWindows(NativeInstance instance, BrowserWindowServices services,
+                               std::function<void()> afterDestroy)
+    : frames(instance), browsers(std::move(services)) {
+    frames.Hooks() = browsers.Hooks(std::move(afterDestroy));
 }
 
 }  // namespace pellaro

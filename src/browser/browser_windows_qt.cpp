@@ -23,13 +23,6 @@
 namespace pellaro {
 namespace {
 
-std::unique_ptr<WebView::WebViewHost> g_homeHost;
-std::unique_ptr<WebView::WebViewHost> g_playerHost;
-bool g_playerShown = false;
-bool g_playerFullscreen = false;
-bool g_homeFullscreen = false;
-QRect g_homeGeometry;  // the frame's place and size before fullscreen
-
 void BringToFront(QWidget* window, const std::function<void()>& closeSplash) {
     closeSplash();
     if (!window) return;
@@ -72,62 +65,29 @@ private:
     std::function<WebView::WebViewHost*()> host_;
 };
 
-void ToggleHomeFullscreen(QWidget* window) {
+void ToggleHomeFullscreen(QWidget* window, bool& fullscreen, QRect& geometry) {
     if (!window) return;
-    if (g_homeFullscreen) {
+    if (fullscreen) {
         window->showNormal();
-        window->setGeometry(g_homeGeometry);
-        g_homeFullscreen = false;
+        window->setGeometry(geometry);
+        fullscreen = false;
     } else {
-        g_homeGeometry = window->geometry();
+        geometry = window->geometry();
         window->showFullScreen();
-        g_homeFullscreen = true;
+        fullscreen = true;
     }
 }
 
-void TogglePlayerFullscreen(QWidget* window) {
+void TogglePlayerFullscreen(QWidget* window, bool& fullscreen) {
     if (!window) return;
-    const bool wasFullscreen = g_playerFullscreen;
-    g_playerFullscreen = !g_playerFullscreen;
+    const bool wasFullscreen = fullscreen;
+    fullscreen = !fullscreen;
     if (wasFullscreen) {
         window->showNormal();
         window->resize(kPlayerWidth, kPlayerHeight);
     } else {
         window->showFullScreen();
     }
-}
-
-// Creates the host in `slot`, lets `wire` set its policies and starts it.
-bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, AppWindow* window, const BrowserWindowServices& services,
-               const std::function<void(WebView::WebViewHost&, const WindowActions&)>& wire,
-               std::function<WebView::WebViewHost*()> current) {
-    if (!window) return false;
-    const std::wstring folder = BrowserUserDataFolder();
-    QDir().mkpath(QFileInfo(QString::fromStdWString(folder)).path());  // the display-name folder
-
-    slot = std::make_unique<WebView::WebViewHost>();
-    WebView::WebViewHost& host = *slot;
-    host.filterServices = services.filterServices();
-
-    QPointer<QWidget> frame(window);
-    WindowActions actions;
-    actions.closeSplash = services.closeSplash;
-    actions.bringToFront = [frame, closeSplash = services.closeSplash] { BringToFront(frame, closeSplash); };
-    wire(host, actions);
-
-    if (!host.Initialize(static_cast<QWidget*>(window), folder, 1)) {
-        services.closeSplash();
-        MessageBoxSpec box;
-        box.text = BrowserStartFailureText(host);
-        box.caption = BrowserStartFailureCaption();
-        box.icon = MessageIcon::Error;
-        box.owner = static_cast<QWidget*>(window);
-        ShowMessageBox(box);
-        return false;
-    }
-    window->SetContentWidget(static_cast<QWidget*>(host.NativeBrowser()));
-    window->installEventFilter(new FrameWatcher(window, std::move(current)));
-    return true;
 }
 
 void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
@@ -137,52 +97,92 @@ void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
 
 }  // namespace
 
-bool StartHomeBrowser(NativeWindow window, const BrowserWindowServices& services) {
-    auto* frame = static_cast<AppWindow*>(window);
-    QPointer<QWidget> guarded(frame);
-    return StartHost(g_homeHost, frame, services,
-                     [&](WebView::WebViewHost& host, WindowActions actions) {
-                         auto content = std::make_shared<ContentDescriptor>();
-                         WebView::WebViewHost* h = &host;
-                         host.onPrintRequested = [h, content, print = services.print] { print(*h, *content); };
-                         actions.toggleFullscreen = [guarded] { ToggleHomeFullscreen(guarded); };
-                         WireHomeHost(host, actions, services.homeAddress, content);
-                     },
-                     HomeHost);
+struct WindowBrowsers::Window {
+    std::unique_ptr<WebView::WebViewHost> host;
+    bool fullscreen = false;
+    bool shown = false;  // the player shows itself once, when its page is ready
+    QRect geometry;      // the home frame's place and size before fullscreen
+    QPointer<QObject> watcher;  // keeps the host in step with the frame; goes with the host
+};
+
+WindowBrowsers::WindowBrowsers(BrowserWindowServices services)
+    : services_(std::move(services)), home_(std::make_unique<Window>()), player_(std::make_unique<Window>()) {}
+
+WindowBrowsers::~WindowBrowsers() { DestroyAll(); }
+
+bool WindowBrowsers::StartHome(NativeWindow window) { return Start(*home_, window, nullptr); }
+
+bool WindowBrowsers::StartPlayer(NativeWindow window, const ContentDescriptor& content) {
+    return Start(*player_, window, &content);
 }
 
-bool StartPlayerBrowser(NativeWindow window, const ContentDescriptor& content, const BrowserWindowServices& services) {
-    auto* frame = static_cast<AppWindow*>(window);
-    QPointer<QWidget> guarded(frame);
-    g_playerShown = false;
-    return StartHost(g_playerHost, frame, services,
-                     [&](WebView::WebViewHost& host, WindowActions actions) {
-                         WebView::WebViewHost* h = &host;
-                         host.onPrintRequested = [h, content, print = services.print] { print(*h, content); };
-                         actions.toggleFullscreen = [guarded] { TogglePlayerFullscreen(guarded); };
-                         actions.showOnce = [guarded] {
-                             if (!guarded || g_playerShown) return;
-                             g_playerShown = true;
-                             guarded->show();
-                             guarded->update();
-                         };
-                         PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {
-                                                     return BuildPlayerPage(c.contentUrl, c.watermarkText,
-                                                                            c.contentType);
-                                                 }};
-                         WirePlayerHost(host, actions, pages, content);
-                     },
-                     PlayerHost);
+bool WindowBrowsers::Start(Window& state, NativeWindow native, const ContentDescriptor* playerContent) {
+    auto* window = static_cast<AppWindow*>(native);
+    if (!window) return false;
+    const std::wstring folder = BrowserUserDataFolder();
+    QDir().mkpath(QFileInfo(QString::fromStdWString(folder)).path());  // the display-name folder
+
+    state.host = std::make_unique<WebView::WebViewHost>();
+    WebView::WebViewHost& host = *state.host;
+    host.filterServices = services_.filterServices();
+
+    QPointer<QWidget> frame(window);
+    WindowActions actions;
+    actions.closeSplash = services_.closeSplash;
+    actions.bringToFront = [frame, closeSplash = services_.closeSplash] { BringToFront(frame, closeSplash); };
+    WebView::WebViewHost* h = &host;
+    Window* self = &state;
+    if (playerContent == nullptr) {
+        auto content = std::make_shared<ContentDescriptor>();
+        host.onPrintRequested = [h, content, print = services_.print] { print(*h, *content); };
+        actions.toggleFullscreen = [frame, self] { ToggleHomeFullscreen(frame, self->fullscreen, self->geometry); };
+        WireHomeHost(host, actions, services_.homeAddress, content);
+    } else {
+        state.shown = false;
+        host.onPrintRequested = [h, content = *playerContent, print = services_.print] { print(*h, content); };
+        actions.toggleFullscreen = [frame, self] { TogglePlayerFullscreen(frame, self->fullscreen); };
+        actions.showOnce = [frame, self] {
+            if (!frame || self->shown) return;
+            self->shown = true;
+            frame->show();
+            frame->update();
+        };
+        PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {
+                                    return BuildPlayerPage(c.contentUrl, c.watermarkText, c.contentType);
+                                }};
+        WirePlayerHost(host, actions, pages, *playerContent);
+    }
+
+    if (!host.Initialize(static_cast<QWidget*>(window), folder, 1)) {
+        services_.closeSplash();
+        MessageBoxSpec box;
+        box.text = BrowserStartFailureText(host);
+        box.caption = BrowserStartFailureCaption();
+        box.icon = MessageIcon::Error;
+        box.owner = static_cast<QWidget*>(window);
+        ShowMessageBox(box);
+        return false;
+    }
+    window->SetContentWidget(static_cast<QWidget*>(host.NativeBrowser()));
+    delete state.watcher;
+    state.watcher = new FrameWatcher(window, [self] { return self->host.get(); });
+    window->installEventFilter(state.watcher);
+    return true;
 }
 
-void DestroyWindowBrowsers() {
-    DestroyHost(g_playerHost);
-    DestroyHost(g_homeHost);
+void WindowBrowsers::DestroyAll() {
+    for (Window* window : {player_.get(), home_.get()}) {
+        delete window->watcher;
+        DestroyHost(window->host);
+    }
 }
 
-bool WindowBrowserExists() { return g_homeHost != nullptr || g_playerHost != nullptr; }
+bool WindowBrowsers::AnyExists() const { return home_->host != nullptr || player_->host != nullptr; }
 
-WindowMessageHandler BrowserWindowMessages() { return {}; }
+WebView::WebViewHost* WindowBrowsers::HomeHost() const { return home_->host.get(); }
+WebView::WebViewHost* WindowBrowsers::PlayerHost() const { return player_->host.get(); }
+
+WindowMessageHandler WindowBrowsers::Messages() { return {}; }
 
 void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor& content) {
     auto* view = static_cast<QWebEngineView*>(host.NativeBrowser());
@@ -194,9 +194,6 @@ void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor&
                                           target->PostWebMessageAsJson(FromUtf8(json));
                                       });
 }
-
-WebView::WebViewHost* HomeHost() { return g_homeHost.get(); }
-WebView::WebViewHost* PlayerHost() { return g_playerHost.get(); }
 
 std::wstring BrowserUserDataFolder() {
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");

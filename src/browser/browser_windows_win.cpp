@@ -21,27 +21,13 @@
 namespace pellaro {
 namespace {
 
-std::unique_ptr<WebView::WebViewHost> g_homeHost;
-std::unique_ptr<WebView::WebViewHost> g_playerHost;
-// A host destroyed while its Initialize still runs (the window closed during
-// start-up) is closed at once but deleted only when Initialize has returned.
-WebView::WebViewHost* g_starting = nullptr;
-std::unique_ptr<WebView::WebViewHost> g_retired;
-HWND g_homeWindow = nullptr;
-HWND g_playerWindow = nullptr;
-// The splash closer of the running program, from the services the hosts got.
-std::function<void()> g_closeSplash;
-bool g_playerShown = false;
-bool g_playerFullscreen = false;
-bool g_homeFullscreen = false;
-WINDOWPLACEMENT g_homePlacement{};  // its length is set before each use
+// A host is shared while its Initialize runs: that pumps messages, and a
+// window closed meanwhile closes its host at once, which is deleted once
+// Initialize has returned.
+using HostPointer = std::shared_ptr<WebView::WebViewHost>;
 
-void CloseTheSplash() {
-    if (g_closeSplash) g_closeSplash();
-}
-
-void BringToFront(HWND window) {
-    CloseTheSplash();
+void BringToFront(HWND window, const std::function<void()>& closeSplash) {
+    if (closeSplash) closeSplash();
     if (!IsWindow(window)) return;
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
@@ -50,35 +36,34 @@ void BringToFront(HWND window) {
     UpdateWindow(window);
 }
 
-void ToggleHomeFullscreen(HWND window) {
+void ToggleHomeFullscreen(HWND window, bool& fullscreen, WINDOWPLACEMENT& placement) {
     if (!IsWindow(window)) return;
     const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
-    if (g_homeFullscreen) {
+    if (fullscreen) {
         SetWindowLongPtrW(window, GWL_STYLE, style | WS_OVERLAPPEDWINDOW);
-        SetWindowPlacement(window, &g_homePlacement);
+        SetWindowPlacement(window, &placement);
         SetWindowPos(window, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
-        g_homeFullscreen = false;
+        fullscreen = false;
         return;
     }
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    g_homePlacement.length = sizeof(g_homePlacement);
-    if (!GetWindowPlacement(window, &g_homePlacement) ||
+    placement.length = sizeof(placement);
+    if (!GetWindowPlacement(window, &placement) ||
         !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
         return;
     SetWindowLongPtrW(window, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_OVERLAPPEDWINDOW));
     const RECT& r = monitor.rcMonitor;
     SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
-    g_homeFullscreen = true;
+    fullscreen = true;
 }
 
-void TogglePlayerFullscreen() {
-    HWND window = g_playerWindow;
+void TogglePlayerFullscreen(HWND window, bool& fullscreen) {
     if (!IsWindow(window)) return;
-    const bool wasFullscreen = g_playerFullscreen;
-    g_playerFullscreen = !g_playerFullscreen;
+    const bool wasFullscreen = fullscreen;
+    fullscreen = !fullscreen;
     if (wasFullscreen) {
         SetWindowLongPtrW(window, GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
         // 1280 x 720 at 96 DPI, scaled to the monitor the window is on.
@@ -94,24 +79,16 @@ void TogglePlayerFullscreen() {
     SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
 }
 
-void ShowPlayerOnce() {
-    if (!IsWindow(g_playerWindow) || g_playerShown) return;
-    g_playerShown = true;
-    ShowWindow(g_playerWindow, SW_SHOW);
-    UpdateWindow(g_playerWindow);
-}
-
-WebView::WebViewHost* HostOf(HWND window) {
-    if (window == g_homeWindow) return g_homeHost.get();
-    if (window == g_playerWindow) return g_playerHost.get();
-    return nullptr;
+void ShowPlayerOnce(HWND window, bool& shown) {
+    if (!IsWindow(window) || shown) return;
+    shown = true;
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
 }
 
 // Size, move, activation and power for the window's host; the window does the rest.
-bool HandleWindowMessage(NativeWindow native, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
-                         std::intptr_t& result) {
-    HWND window = static_cast<HWND>(native);
-    WebView::WebViewHost* host = HostOf(window);
+bool HandleWindowMessage(WebView::WebViewHost* host, HWND window, unsigned message, std::uintptr_t wParam,
+                         std::intptr_t lParam, std::intptr_t& result) {
     switch (message) {
         case WM_MOVE:
         case WM_MOVING:
@@ -147,50 +124,74 @@ bool HandleWindowMessage(NativeWindow native, unsigned message, std::uintptr_t w
     }
 }
 
-bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, const BrowserWindowServices& services,
-               const ContentDescriptor* playerContent) {
+void DestroyHost(HostPointer& slot) {
+    HostPointer host = std::move(slot);  // the pointer is cleared first
+    if (host) host->Close(5000);
+}
+
+}  // namespace
+
+struct WindowBrowsers::Window {
+    HWND frame = nullptr;
+    HostPointer host;
+    bool fullscreen = false;
+    bool shown = false;           // the player shows itself once, when its page is ready
+    WINDOWPLACEMENT placement{};  // the home frame's before fullscreen; its length is set before each use
+};
+
+WindowBrowsers::WindowBrowsers(BrowserWindowServices services)
+    : services_(std::move(services)), home_(std::make_unique<Window>()), player_(std::make_unique<Window>()) {}
+
+WindowBrowsers::~WindowBrowsers() { DestroyAll(); }
+
+bool WindowBrowsers::StartHome(NativeWindow window) { return Start(*home_, static_cast<HWND>(window), nullptr); }
+
+bool WindowBrowsers::StartPlayer(NativeWindow window, const ContentDescriptor& content) {
+    return Start(*player_, static_cast<HWND>(window), &content);
+}
+
+bool WindowBrowsers::Start(Window& state, NativeWindow native, const ContentDescriptor* playerContent) {
+    HWND window = static_cast<HWND>(native);
     if (!window) return false;
     const bool home = playerContent == nullptr;
-    g_closeSplash = services.closeSplash;
     const std::wstring folder = BrowserUserDataFolder();
     CreateDirectoryW(folder.substr(0, folder.find_last_of(L'\\')).c_str(), nullptr);  // the display-name folder
 
-    slot = std::make_unique<WebView::WebViewHost>();
-    WebView::WebViewHost& host = *slot;
-    host.filterServices = services.filterServices();
+    const HostPointer made = std::make_shared<WebView::WebViewHost>();
+    state.host = made;
+    state.frame = window;
+    WebView::WebViewHost& host = *made;
+    host.filterServices = services_.filterServices();
 
     WindowActions actions;
-    actions.bringToFront = [window] { BringToFront(window); };
-    actions.closeSplash = CloseTheSplash;
+    actions.bringToFront = [window, closeSplash = services_.closeSplash] { BringToFront(window, closeSplash); };
+    actions.closeSplash = services_.closeSplash;
     WebView::WebViewHost* h = &host;
+    Window* self = &state;
     if (home) {
-        g_homeWindow = window;
-        actions.toggleFullscreen = [window] { ToggleHomeFullscreen(window); };
+        actions.toggleFullscreen = [window, self] { ToggleHomeFullscreen(window, self->fullscreen, self->placement); };
         auto content = std::make_shared<ContentDescriptor>();
-        host.onPrintRequested = [h, content, print = services.print] {
+        host.onPrintRequested = [h, content, print = services_.print] {
             if (print) print(*h, *content);
         };
-        WireHomeHost(host, actions, services.homeAddress, content);
+        WireHomeHost(host, actions, services_.homeAddress, content);
     } else {
-        g_playerWindow = window;
-        g_playerShown = false;
-        actions.toggleFullscreen = TogglePlayerFullscreen;
-        actions.showOnce = ShowPlayerOnce;
+        state.shown = false;
+        actions.toggleFullscreen = [window, self] { TogglePlayerFullscreen(window, self->fullscreen); };
+        actions.showOnce = [window, self] { ShowPlayerOnce(window, self->shown); };
         PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {
                                     return BuildPlayerPage(c.contentUrl, c.watermarkText, c.contentType);
                                 }};
-        host.onPrintRequested = [h, content = *playerContent, print = services.print] {
+        host.onPrintRequested = [h, content = *playerContent, print = services_.print] {
             if (print) print(*h, content);
         };
         WirePlayerHost(host, actions, pages, *playerContent);
     }
 
-    g_starting = &host;
     const bool started = host.Initialize(window, folder, 1);
-    g_starting = nullptr;
-    const std::unique_ptr<WebView::WebViewHost> retired = std::move(g_retired);
+    const bool closedMeanwhile = state.host != made;
     if (!started) {
-        CloseTheSplash();
+        if (services_.closeSplash) services_.closeSplash();
         MessageBoxSpec box;
         box.text = BrowserStartFailureText(host);
         box.caption = BrowserStartFailureCaption();
@@ -199,7 +200,7 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, const B
         ShowMessageBox(box);
         return false;
     }
-    if (retired) return false;  // the window went away while the browser started
+    if (closedMeanwhile) return false;  // the window went away while the browser started
     if (home) {
         RECT client{};
         GetClientRect(window, &client);
@@ -208,31 +209,26 @@ bool StartHost(std::unique_ptr<WebView::WebViewHost>& slot, HWND window, const B
     return true;
 }
 
-void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
-    std::unique_ptr<WebView::WebViewHost> host = std::move(slot);  // the pointer is cleared first
-    if (!host) return;
-    host->Close(5000);
-    if (host.get() == g_starting) g_retired = std::move(host);
+void WindowBrowsers::DestroyAll() {
+    DestroyHost(player_->host);
+    DestroyHost(home_->host);
 }
 
-}  // namespace
+bool WindowBrowsers::AnyExists() const { return home_->host != nullptr || player_->host != nullptr; }
 
-bool StartHomeBrowser(NativeWindow window, const BrowserWindowServices& services) {
-    return StartHost(g_homeHost, static_cast<HWND>(window), services, nullptr);
+WebView::WebViewHost* WindowBrowsers::HomeHost() const { return home_->host.get(); }
+WebView::WebViewHost* WindowBrowsers::PlayerHost() const { return player_->host.get(); }
+
+WindowMessageHandler WindowBrowsers::Messages() {
+    return [this](NativeWindow native, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                  std::intptr_t& result) {
+        HWND window = static_cast<HWND>(native);
+        WebView::WebViewHost* host = window == home_->frame     ? home_->host.get()
+                                     : window == player_->frame ? player_->host.get()
+                                                                : nullptr;
+        return HandleWindowMessage(host, window, message, wParam, lParam, result);
+    };
 }
-
-bool StartPlayerBrowser(NativeWindow window, const ContentDescriptor& content, const BrowserWindowServices& services) {
-    return StartHost(g_playerHost, static_cast<HWND>(window), services, &content);
-}
-
-void DestroyWindowBrowsers() {
-    DestroyHost(g_playerHost);
-    DestroyHost(g_homeHost);
-}
-
-bool WindowBrowserExists() { return g_homeHost != nullptr || g_playerHost != nullptr; }
-
-WindowMessageHandler BrowserWindowMessages() { return HandleWindowMessage; }
 
 // WebView2's own print call prints the page it shows; unlike the Linux edition
 // nothing is fetched, so the descriptor plays no part.
@@ -242,9 +238,6 @@ void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor&
     PrintWithWebView2(static_cast<HWND>(host.Parent()), static_cast<ICoreWebView2Environment*>(host.NativeEnvironment()),
                       webView);
 }
-
-WebView::WebViewHost* HomeHost() { return g_homeHost.get(); }
-WebView::WebViewHost* PlayerHost() { return g_playerHost.get(); }
 
 std::wstring BrowserUserDataFolder() {
     wchar_t local[MAX_PATH] = {};

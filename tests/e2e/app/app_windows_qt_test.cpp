@@ -29,11 +29,11 @@ QApplication& Application() {
 
 TEST(QtWindows, HomeWindowPaintsTheLoadingTextOnBlack) {
     Application();
-    SetHomeBrowserStarter(nullptr);
-    ASSERT_TRUE(CreateInitScreen(nullptr));
-    AppWindow* home = HomeWindow();
+    AppWindows windows;
+    ASSERT_TRUE(windows.CreateInitScreen());
+    auto* home = static_cast<AppWindow*>(windows.HomeWindow());
     ASSERT_NE(home, nullptr);
-    EXPECT_EQ(CurrentTopLevelWindow(), home);
+    EXPECT_EQ(windows.CurrentTopLevelWindow(), home);
     EXPECT_EQ(home->windowTitle(), QString::fromUtf8("Tovrel Academy V 4.12.0"));
     EXPECT_EQ(home->size(), QSize(1024, 768));
 
@@ -62,36 +62,38 @@ TEST(QtWindows, HomeWindowPaintsTheLoadingTextOnBlack) {
 TEST(QtWindows, BrowserStarterDecidesTheResult) {
     Application();
     NativeWindow started = nullptr;
-    SetPlayerBrowserStarter([&started](NativeWindow w, const ContentDescriptor&) { started = w; return false; });
-    NativeWindow frame = CreatePlayerFrame(nullptr);
+    AppWindows windows;
+    windows.Hooks().player = [&started](NativeWindow w, const ContentDescriptor&) { started = w; return false; };
+    NativeWindow frame = windows.CreatePlayerFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(static_cast<AppWindow*>(frame)->size(), QSize(1280, 720));
-    EXPECT_FALSE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
+    EXPECT_FALSE(windows.CreatePlayerWindow(frame, ContentDescriptor{}));
     EXPECT_EQ(started, frame);
-    EXPECT_EQ(CurrentTopLevelWindow(), frame);
-    EXPECT_FALSE(CreatePlayerWindow(nullptr, nullptr, ContentDescriptor{}));
-    SetPlayerBrowserStarter(nullptr);
-    EXPECT_TRUE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
+    EXPECT_EQ(windows.CurrentTopLevelWindow(), frame);
+    EXPECT_FALSE(windows.CreatePlayerWindow(nullptr, ContentDescriptor{}));
+    windows.Hooks().player = nullptr;
+    EXPECT_TRUE(windows.CreatePlayerWindow(frame, ContentDescriptor{}));
 }
 
 TEST(QtWindows, ClosingTheWindowDestroysTheHostsAndClearsTheCurrentWindow) {
     Application();
     int destroyed = 0;
-    SetBrowserHostsDestroyer([&destroyed] { ++destroyed; });
-    NativeWindow frame = CreatePlayerFrame(nullptr);
-    ASSERT_TRUE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
+    AppWindows windows;
+    windows.Hooks().destroy = [&destroyed] { ++destroyed; };
+    NativeWindow frame = windows.CreatePlayerFrame();
+    ASSERT_TRUE(windows.CreatePlayerWindow(frame, ContentDescriptor{}));
     static_cast<AppWindow*>(frame)->close();
     EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(CurrentTopLevelWindow(), nullptr);
-    SetBrowserHostsDestroyer(nullptr);
+    EXPECT_EQ(windows.CurrentTopLevelWindow(), nullptr);
 }
 
 TEST(QtWindows, PreExitTeardownFromAnotherThreadRunsOnTheUiThread) {
     QApplication& app = Application();
     std::atomic<QThread*> ranOn{nullptr};
-    SetBrowserHostsDestroyer([&ranOn] { ranOn = QThread::currentThread(); });
-    ASSERT_TRUE(CreateInitScreen(nullptr));
-    MarkUserInterfaceThread();
+    AppWindows windows;
+    windows.Hooks().destroy = [&ranOn] { ranOn = QThread::currentThread(); };
+    ASSERT_TRUE(windows.CreateInitScreen());
+    SetTeardownWindows(&windows);
     SetPreExitCleanupHook(&TearDownBrowsersBeforeExit);
     std::atomic<bool> finished{false};
     std::thread worker([&finished] {
@@ -103,8 +105,8 @@ TEST(QtWindows, PreExitTeardownFromAnotherThreadRunsOnTheUiThread) {
     while (!finished) QApplication::processEvents(QEventLoop::AllEvents, 50);  // the worker must end before join
     worker.join();
     EXPECT_EQ(ranOn.load(), app.thread());
-    SetBrowserHostsDestroyer(nullptr);
     SetPreExitCleanupHook(nullptr);
+    SetTeardownWindows(nullptr);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -88,17 +89,19 @@ class SharedCases : public WindowServicesTest {
 protected:
     WebView::WebViewHost* Open(const std::string& window, const ContentDescriptor& content) {
         if (window == "home") {
-            if (!CreateInitScreen(nullptr)) return nullptr;
-            return HomeHost();
+            if (!windows_->frames.CreateInitScreen()) return nullptr;
+            return windows_->browsers.HomeHost();
         }
-        NativeWindow frame = CreatePlayerFrame(nullptr);
-        if (!frame || !CreatePlayerWindow(nullptr, frame, content)) return nullptr;
-        return PlayerHost();
+        NativeWindow frame = windows_->frames.CreatePlayerFrame();
+        if (!frame || !windows_->frames.CreatePlayerWindow(frame, content)) return nullptr;
+        return windows_->browsers.PlayerHost();
     }
-    AppWindow* Window(const std::string& window) { return window == "home" ? HomeWindow() : PlayerFrame(); }
+    AppWindow* Window(const std::string& window) {
+        return static_cast<AppWindow*>(window == "home" ? windows_->frames.HomeWindow() : windows_->frames.PlayerFrame());
+    }
     // The window and its browser go before the next case opens another.
     void Close(const std::string& window) {
-        DestroyBrowserHosts();
+        windows_->frames.DestroyBrowserHosts();
         delete Window(window);
     }
 };

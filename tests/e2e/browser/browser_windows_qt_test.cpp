@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include "browser/app_window_qt.h"
@@ -28,11 +30,11 @@ protected:
 };
 
 TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
-    ASSERT_TRUE(CreateInitScreen(nullptr));
-    ASSERT_NE(HomeHost(), nullptr);
-    EXPECT_TRUE(BrowserHostExists());
-    AppWindow* home = HomeWindow();
-    auto* view = static_cast<QWidget*>(HomeHost()->NativeBrowser());
+    ASSERT_TRUE(windows_->frames.CreateInitScreen());
+    ASSERT_NE(windows_->browsers.HomeHost(), nullptr);
+    EXPECT_TRUE(windows_->frames.BrowserHostExists());
+    AppWindow* home = static_cast<AppWindow*>(windows_->frames.HomeWindow());
+    auto* view = static_cast<QWidget*>(windows_->browsers.HomeHost()->NativeBrowser());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(home->ContentWidget(), view);
     EXPECT_EQ(view->geometry(), home->rect());
@@ -44,37 +46,37 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, kDeadlineMs));
 
     // Pages are heard once the window has a committed top document.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !HomeHost()->TopDocument().address.empty(); }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !windows_->browsers.HomeHost()->TopDocument().address.empty(); }, kDeadlineMs));
     const QRect before = home->geometry();
-    HomeHost()->onWebMessage(L"btn_fullscreen");
+    windows_->browsers.HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_TRUE(home->isFullScreen());
-    HomeHost()->onWebMessage(L"btn_fullscreen");
+    windows_->browsers.HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_FALSE(home->isFullScreen());
     EXPECT_TRUE(QTest::qWaitFor([&] { return home->geometry() == before; }, kDeadlineMs))
         << before.x() << "," << before.y() << " " << before.width() << "x" << before.height() << " now " << home->geometry().x() << "," << home->geometry().y() << " " << home->geometry().width() << "x" << home->geometry().height();
 
-    DestroyBrowserHosts();
-    EXPECT_EQ(HomeHost(), nullptr);
-    EXPECT_FALSE(BrowserHostExists());
+    windows_->frames.DestroyBrowserHosts();
+    EXPECT_EQ(windows_->browsers.HomeHost(), nullptr);
+    EXPECT_FALSE(windows_->frames.BrowserHostExists());
 }
 
 TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
     ContentDescriptor content;
     content.contentUrl = L"https://www.tovrel.localhost/content/lesson.html";
     content.contentType = L"video";
-    NativeWindow frame = CreatePlayerFrame(nullptr);
+    NativeWindow frame = windows_->frames.CreatePlayerFrame();
     ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(CreatePlayerWindow(nullptr, frame, content));
-    ASSERT_NE(PlayerHost(), nullptr);
-    AppWindow* player = PlayerFrame();
+    ASSERT_TRUE(windows_->frames.CreatePlayerWindow(frame, content));
+    ASSERT_NE(windows_->browsers.PlayerHost(), nullptr);
+    AppWindow* player = static_cast<AppWindow*>(windows_->frames.PlayerFrame());
     player->resize(900, 500);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayerHost()->TopDocument().programPage; }, kDeadlineMs));
-    PlayerHost()->onWebMessage(L"\"toggleFullscreen\"");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return windows_->browsers.PlayerHost()->TopDocument().programPage; }, kDeadlineMs));
+    windows_->browsers.PlayerHost()->onWebMessage(L"\"toggleFullscreen\"");
     EXPECT_TRUE(player->isFullScreen());
-    PlayerHost()->onWebMessage(L"toggleFullscreen");
+    windows_->browsers.PlayerHost()->onWebMessage(L"toggleFullscreen");
     EXPECT_FALSE(player->isFullScreen());
     EXPECT_TRUE(QTest::qWaitFor([&] { return player->size() == QSize(1280, 720); }, kDeadlineMs)) << player->width();
-    PlayerHost()->onWebMessage(L"btn_home");  // not a player word: nothing happens
+    windows_->browsers.PlayerHost()->onWebMessage(L"btn_home");  // not a player word: nothing happens
     EXPECT_FALSE(player->isFullScreen());
 }
 

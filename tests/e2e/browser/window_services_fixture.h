@@ -1,7 +1,10 @@
 #pragma once
 // The program's window wiring for the Qt window tests: a private data folder
-// and the services the windows are given, with print requests counted.
+// and the services the windows are given, with print requests counted; the
+// windows go at the end of each test.
 #include <QTemporaryDir>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -21,11 +24,12 @@ protected:
         services.filterServices = [] { return DefaultFilterServices(nullptr); };
         services.print = [this](WebView::WebViewHost&, const ContentDescriptor&) { ++prints_; };
         services.homeAddress = WideConstant(ConstantKey::homeAddress);
-        WireWindowBrowsers(services);
+        windows_ = std::make_unique<ProgramWindows>(nullptr, services);
     }
-    void TearDown() override { DestroyBrowserHosts(); }
+    void TearDown() override { windows_.reset(); }
 
     QTemporaryDir data_;
+    std::unique_ptr<ProgramWindows> windows_;
     int prints_ = 0;
 };
 

@@ -246,9 +246,10 @@ TEST_F(Desktop, PrinterPickerTextsFitTheirControls) {
 }
 
 TEST_F(Desktop, FramesShowTheirLoadingTextWhole) {
-    ASSERT_TRUE(CreateInitScreen(nullptr));
-    auto* home = static_cast<QWidget*>(CurrentTopLevelWindow());
-    auto* player = static_cast<QWidget*>(CreatePlayerFrame(nullptr));
+    AppWindows windows;
+    ASSERT_TRUE(windows.CreateInitScreen());
+    auto* home = static_cast<QWidget*>(windows.CurrentTopLevelWindow());
+    auto* player = static_cast<QWidget*>(windows.CreatePlayerFrame());
     ASSERT_NE(home, nullptr);
     ASSERT_NE(player, nullptr);
     QFont font({QStringLiteral("Segoe UI"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});

@@ -77,11 +77,12 @@ TEST(WinDeviceIdentity, NonEmptyAndStable) {
 std::atomic<DWORD> g_destroyThread{0};
 
 TEST(WinWindows, TeardownFromAnotherThreadRunsOnTheWindowThread) {
-    SetBrowserHostsDestroyer([] { g_destroyThread = GetCurrentThreadId(); });
-    MarkUserInterfaceThread();
+    AppWindows windows;
+    windows.Hooks().destroy = [] { g_destroyThread = GetCurrentThreadId(); };
+    SetTeardownWindows(&windows);
     SetPreExitCleanupHook(&TearDownBrowsersBeforeExit);
-    ASSERT_TRUE(CreateInitScreen(nullptr));
-    HWND home = static_cast<HWND>(CurrentTopLevelWindow());
+    ASSERT_TRUE(windows.CreateInitScreen());
+    HWND home = static_cast<HWND>(windows.CurrentTopLevelWindow());
     ASSERT_NE(home, nullptr);
     wchar_t className[64] = {};
     GetClassNameW(home, className, 64);
@@ -102,15 +103,18 @@ TEST(WinWindows, TeardownFromAnotherThreadRunsOnTheWindowThread) {
 
     // Destroying the window clears the current top-level window and posts WM_QUIT.
     DestroyWindow(home);
-    EXPECT_EQ(CurrentTopLevelWindow(), nullptr);
+    EXPECT_EQ(windows.CurrentTopLevelWindow(), nullptr);
     MSG msg;
     bool quit = false;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
     EXPECT_TRUE(quit);
+    SetPreExitCleanupHook(nullptr);
+    SetTeardownWindows(nullptr);
 }
 
 TEST(WinWindows, PlayerFrameHasItsOwnClass) {
-    HWND frame = static_cast<HWND>(CreatePlayerFrame(nullptr));
+    AppWindows windows;
+    HWND frame = static_cast<HWND>(windows.CreatePlayerFrame());
     ASSERT_NE(frame, nullptr);
     wchar_t className[64] = {};
     GetClassNameW(frame, className, 64);
@@ -119,9 +123,9 @@ TEST(WinWindows, PlayerFrameHasItsOwnClass) {
     GetWindowRect(frame, &r);
     EXPECT_EQ(r.right - r.left, 1280);
     EXPECT_EQ(r.bottom - r.top, 720);
-    EXPECT_TRUE(CreatePlayerWindow(nullptr, frame, ContentDescriptor{}));
-    EXPECT_EQ(CurrentTopLevelWindow(), frame);
-    EXPECT_FALSE(CreatePlayerWindow(nullptr, nullptr, ContentDescriptor{}));
+    EXPECT_TRUE(windows.CreatePlayerWindow(frame, ContentDescriptor{}));
+    EXPECT_EQ(windows.CurrentTopLevelWindow(), frame);
+    EXPECT_FALSE(windows.CreatePlayerWindow(nullptr, ContentDescriptor{}));
     DestroyWindow(frame);
 }
 

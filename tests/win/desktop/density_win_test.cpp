@@ -416,16 +416,17 @@ TEST_F(Density, PrinterPickerScalesItsCardsFontsAndFocusRing) {
 // WM_SIZE reports, also after a move to another density.
 TEST_F(Density, FramesOpenScaledAndTheirClientAreaFollowsADensityChange) {
     std::vector<SIZE> sized;
-    SetWindowMessageHandler([&sized](NativeWindow, unsigned message, std::uintptr_t, std::intptr_t lParam,
+    AppWindows windows;
+    windows.Hooks().messages = [&sized](NativeWindow, unsigned message, std::uintptr_t, std::intptr_t lParam,
                                      std::intptr_t& result) {
         if (message != WM_SIZE) return false;
         sized.push_back({LOWORD(lParam), HIWORD(lParam)});
         result = 0;
         return true;
-    });
-    ASSERT_TRUE(CreateInitScreen(nullptr));
-    HWND home = static_cast<HWND>(CurrentTopLevelWindow());
-    HWND player = static_cast<HWND>(CreatePlayerFrame(nullptr));
+    };
+    ASSERT_TRUE(windows.CreateInitScreen());
+    HWND home = static_cast<HWND>(windows.CurrentTopLevelWindow());
+    HWND player = static_cast<HWND>(windows.CreatePlayerFrame());
     ASSERT_NE(player, nullptr);
     const struct {
         HWND window;
@@ -460,7 +461,7 @@ TEST_F(Density, FramesOpenScaledAndTheirClientAreaFollowsADensityChange) {
         EXPECT_EQ(sized.back().cx, client.right);
         EXPECT_EQ(sized.back().cy, client.bottom);
     }
-    SetWindowMessageHandler(nullptr);
+    windows.Hooks().messages = nullptr;
     DestroyFrame(player);
     DestroyFrame(home);
 }
