@@ -268,11 +268,16 @@ def wayland_program(folder):
         return start_program(folder, display, backend, *args, runtime=runtime, extra=printing)
 
     # The home road: splash, window, its page in front, the splash gone. The
-    # home page asks for fullscreen at once and to leave it 4 s later (no
-    # outside program may click on Wayland; a screen reader cannot press page buttons).
+    # home page asks for fullscreen at once and to leave it once the test has
+    # seen it (no outside program may click on Wayland; a screen reader cannot
+    # press page buttons): it polls a page the test adds then.
     backend.page("/", "<!doctype html><title>Academy</title><h1>Academy</h1><script>"
                       "function toggle(){window.chrome.webview.postMessage('btn_fullscreen');}"
-                      "window.addEventListener('load',function(){toggle();setTimeout(toggle,4000);});</script>")
+                      "function poll(){fetch('/leave-fullscreen',{cache:'no-store'})"
+                      ".then(function(r){return r.text();})"
+                      ".then(function(t){if(t==='leave')toggle();else setTimeout(poll,300);},"
+                      "function(){setTimeout(poll,300);});}"
+                      "window.addEventListener('load',function(){toggle();poll();});</script>")
     home = start()
     wait_text(home, "Splash shown: 300x90")
     frame = home_on_the_bus(backend, home)
@@ -283,8 +288,11 @@ def wayland_program(folder):
     def width():
         return frame.queryComponent().getExtents(pyatspi.WINDOW_COORDS).width
     widths = []
-    wait_until(lambda: widths.append(width()) or (1920 in widths and widths[-1] < 1920),
-               "the home window to fill the output and come back", 60, seen=lambda: widths[-20:])
+    wait_until(lambda: widths.append(width()) or widths[-1] == 1920, "the home window to fill the output", 60,
+               seen=lambda: widths[-20:])
+    backend.page("/leave-fullscreen", "leave")
+    wait_until(lambda: widths.append(width()) or widths[-1] < 1920, "the home window to come back", 60,
+               seen=lambda: widths[-20:])
 
     # A second start is refused with a message box, answered from the bus.
     second = start(runtime=home.env["XDG_RUNTIME_DIR"])
