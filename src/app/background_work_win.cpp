@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/background_work.h"
+#include "platform/scoped_handles_win.h"
 
 namespace pellaro {
 namespace {
@@ -14,8 +15,8 @@ namespace {
 // must run on the user-interface thread.
 struct Pump {
     DWORD thread = 0;
-    HANDLE callReady = nullptr;  // auto-reset
-    HANDLE callDone = nullptr;   // auto-reset
+    ScopedKernelHandle callReady;  // auto-reset
+    ScopedKernelHandle callDone;   // auto-reset
     const std::function<void()>* call = nullptr;
     std::mutex oneCallAtATime;
 };
@@ -30,13 +31,11 @@ Pump* g_pump = nullptr;
 void RunWhilePumping(const std::function<void()>& work) {
     Pump pump;
     pump.thread = GetCurrentThreadId();
-    pump.callReady = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    pump.callDone = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    HANDLE finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    pump.callReady.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    pump.callDone.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const ScopedKernelHandle finished(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!pump.callReady || !pump.callDone || !finished) {
         // No events, no pump: the work runs here, as it would without one.
-        for (HANDLE handle : {pump.callReady, pump.callDone, finished})
-            if (handle) CloseHandle(handle);
         work();
         return;
     }
@@ -51,20 +50,20 @@ void RunWhilePumping(const std::function<void()>& work) {
         } catch (...) {
             failure = std::current_exception();
         }
-        SetEvent(finished);
+        SetEvent(finished.get());
     });
     std::optional<int> quit;  // a WM_QUIT met meanwhile is for the loop after the start-up
-    const HANDLE handles[] = {finished, pump.callReady};
+    const HANDLE handles[] = {finished.get(), pump.callReady.get()};
     for (;;) {
         const DWORD woke = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_ALLINPUT);
         if (woke == WAIT_OBJECT_0) break;
         if (woke == WAIT_OBJECT_0 + 1) {
             (*pump.call)();
-            SetEvent(pump.callDone);
+            SetEvent(pump.callDone.get());
             continue;
         }
         if (woke == WAIT_FAILED) {
-            WaitForSingleObject(finished, INFINITE);  // nothing to pump with; still wait for the work
+            WaitForSingleObject(finished.get(), INFINITE);  // nothing to pump with; still wait for the work
             break;
         }
         MSG msg;
@@ -82,9 +81,6 @@ void RunWhilePumping(const std::function<void()>& work) {
         std::lock_guard<std::mutex> lock(g_pumpLock);
         g_pump = nullptr;
     }
-    CloseHandle(finished);
-    CloseHandle(pump.callReady);
-    CloseHandle(pump.callDone);
     if (quit) PostQuitMessage(*quit);
     if (failure) std::rethrow_exception(failure);
 }
@@ -102,8 +98,8 @@ void RunOnUserInterfaceThread(const std::function<void()>& call) {
     }
     std::lock_guard<std::mutex> one(pump->oneCallAtATime);
     pump->call = &call;
-    SetEvent(pump->callReady);
-    WaitForSingleObject(pump->callDone, INFINITE);
+    SetEvent(pump->callReady.get());
+    WaitForSingleObject(pump->callDone.get(), INFINITE);
 }
 
 }  // namespace pellaro

@@ -10,6 +10,7 @@
 
 #include "browser/host_status.h"
 #include "platform/debug_log.h"
+#include "platform/scoped_handles_win.h"
 #include "shell/webview2_com_win.h"
 #include "shell/webview2_loader_win.h"
 
@@ -43,11 +44,11 @@ bool FolderReady(const std::wstring& folder) {
     if (parentEnd != std::wstring::npos) CreateDirectoryW(folder.substr(0, parentEnd).c_str(), nullptr);
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     const std::wstring probe = folder + L"\\" + kWriteTestName;
-    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
+    const pellaro::ScopedKernelHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                       CREATE_ALWAYS,
+                                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.valid();
 }
 
 void OnCreated(HRESULT hr, ICoreWebView2Environment* created) {

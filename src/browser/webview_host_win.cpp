@@ -25,6 +25,7 @@
 #include "core/text.h"
 #include "core/url_host.h"
 #include "platform/debug_log.h"
+#include "platform/scoped_handles_win.h"
 #include "shell/webview2_com_win.h"
 #include "shell/webview2_loader_win.h"
 
@@ -33,13 +34,14 @@ namespace {
 
 using pellaro::ComPtr;
 using pellaro::MakeHandler;
+using pellaro::ScopedKernelHandle;
+using OwnedText = pellaro::CoTaskMemory<wchar_t>;
 
 std::int32_t FromLastError() { return ResultFromOsError(GetLastError()); }
 
 std::wstring TakeString(LPWSTR text) {
-    std::wstring out = text ? text : L"";
-    if (text) CoTaskMemFree(text);
-    return out;
+    const OwnedText owned(text);
+    return owned ? owned.get() : L"";
 }
 
 pellaro::PermissionKind KindOf(COREWEBVIEW2_PERMISSION_KIND kind) {
@@ -62,21 +64,14 @@ bool SchemeAllowed(const std::wstring& address, pellaro::NavigationPlace place, 
 // A posted string as it is (also an empty one), any other value as its JSON
 // text; nothing when it is longer than the bridge reads.
 std::optional<std::wstring> MessageText(ICoreWebView2WebMessageReceivedEventArgs* args) {
-    LPWSTR text = nullptr;
-    if (FAILED(args->TryGetWebMessageAsString(&text))) {
-        if (text) CoTaskMemFree(text);
-        text = nullptr;
-        if (FAILED(args->get_WebMessageAsJson(&text))) {
-            if (text) CoTaskMemFree(text);
-            return std::nullopt;
-        }
-    }
-    if (text && !pellaro::IsWebMessageWithinLimit(wcslen(text))) {
-        CoTaskMemFree(text);
+    OwnedText text;
+    if (FAILED(args->TryGetWebMessageAsString(text.receive())) && FAILED(args->get_WebMessageAsJson(text.receive())))
+        return std::nullopt;
+    if (text && !pellaro::IsWebMessageWithinLimit(wcslen(text.get()))) {
         pellaro::DebugLine("Page message ignored: longer than the bridge reads");
         return std::nullopt;
     }
-    return TakeString(text);
+    return TakeString(text.release());
 }
 
 // Runs `task` from the thread's message loop, once the event being handled
@@ -134,7 +129,7 @@ struct WebViewHost::Impl final : HostEngine {
     ComPtr<ICoreWebView2Environment> environment;
     ComPtr<ICoreWebView2Controller> controller;
     ComPtr<ICoreWebView2> webView;
-    HANDLE browserExited = nullptr;
+    ScopedKernelHandle browserExited;
     EventRegistrationToken exitToken{};
     bool exitRegistered = false;
     bool acceleratorsWatched = false;
@@ -174,13 +169,12 @@ struct WebViewHost::Impl final : HostEngine {
 
 WebViewHost::WebViewHost() : impl_(std::make_unique<Impl>()) {
     impl_->host = this;
-    impl_->browserExited = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    impl_->browserExited.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
 WebViewHost::~WebViewHost() {
     Close(5000);
-    if (impl_->browserExited) CloseHandle(impl_->browserExited);
-    impl_->browserExited = nullptr;
+    impl_->browserExited.reset();
     impl_->webView.Reset();
     impl_->controller.Reset();
     impl_->environment.Reset();
@@ -188,10 +182,10 @@ WebViewHost::~WebViewHost() {
 
 void WebViewHost::Impl::RegisterBrowserProcessExitHandler() {
     exitRegistered = false;
-    if (browserExited) ResetEvent(browserExited);
+    if (browserExited) ResetEvent(browserExited.get());
     ComPtr<ICoreWebView2Environment5> environment5;
     if (!environment || FAILED(environment.As(&environment5))) return;
-    HANDLE event = browserExited;
+    HANDLE event = browserExited.get();
     auto handler = MakeHandler<ICoreWebView2BrowserProcessExitedEventHandler>(
         IID_ICoreWebView2BrowserProcessExitedEventHandler,
         [event](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs*) {
@@ -479,11 +473,9 @@ EngineRuntime WebViewHost::Impl::PrepareEnvironment(const std::wstring&) {
         runtime.version = fixed.version;
         runtime.fixed = true;
     } else {
-        LPWSTR reported = nullptr;
-        if (SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(nullptr, &reported)))
-            runtime.version = TakeString(reported);
-        else if (reported)
-            CoTaskMemFree(reported);
+        OwnedText reported;
+        if (SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(nullptr, reported.receive())))
+            runtime.version = TakeString(reported.release());
     }
     return runtime;
 }
@@ -500,11 +492,11 @@ std::int32_t WebViewHost::Impl::CreateFolder(const std::wstring& folder) {
 std::int32_t WebViewHost::Impl::WriteTestFile(const std::wstring& folder, const std::wstring& name) {
     const std::wstring probe = folder + L"\\" + name;
     // Deletes itself when closed.
-    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return FromLastError();
-    CloseHandle(file);
-    return 0;
+    const ScopedKernelHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                              nullptr));
+    return file ? 0 : FromLastError();
 }
 
 // The runtime reads its folders from the environment as well as from the
@@ -617,11 +609,11 @@ void WebViewHost::Close(int timeoutMs) {
     if (d.closed) return;
     d.closed = true;
 
-    HANDLE process = nullptr;
+    ScopedKernelHandle process;
     if (d.webView) {
         UINT32 pid = 0;
         if (SUCCEEDED(d.webView->get_BrowserProcessId(&pid)) && pid != 0)
-            process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+            process.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     }
     if (d.controller) d.controller->Close();
     ComPtr<ICoreWebView2Environment5> environment5;
@@ -632,15 +624,14 @@ void WebViewHost::Close(int timeoutMs) {
 
     HANDLE handles[2];
     DWORD count = 0;
-    if (process) handles[count++] = process;
-    if (d.exitRegistered && d.browserExited) handles[count++] = d.browserExited;
+    if (process) handles[count++] = process.get();
+    if (d.exitRegistered && d.browserExited) handles[count++] = d.browserExited.get();
     if (count > 0 && timeoutMs > 0) {
         DWORD index = 0;
         CoWaitForMultipleHandles(COWAIT_DISPATCH_CALLS, static_cast<DWORD>(timeoutMs), count, handles, &index);
     }
     if (d.exitRegistered && environment5) environment5->remove_BrowserProcessExited(d.exitToken);
     d.exitRegistered = false;
-    if (process) CloseHandle(process);
 }
 
 void WebViewHost::Resize(int width, int height) {
