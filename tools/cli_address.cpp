@@ -7,8 +7,7 @@
 namespace pellaro::cli {
 namespace {
 
-constexpr std::string_view kLabelCharacters =
-    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_";
+constexpr std::string_view kLabelCharacters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_";
 
 // Dot-separated labels of 1 to 63 characters, none starting or ending with
 // "-"; one trailing dot allowed. IPv4 addresses are names of digits.

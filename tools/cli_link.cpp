@@ -55,8 +55,8 @@ struct Options {
 
 // Parses the options of one subcommand; returns an error text or empty.
 std::string ParseOptions(const Args& args, bool allowNoMac, Options& options) {
-    const ParsedArgs parsed =
-        allowNoMac ? ParseArgs(args, {"--no-mac"}, {"--key-hex"}) : ParseArgs(args, {}, {"--key-hex"});
+    const ParsedArgs parsed = allowNoMac ? ParseArgs(args, {"--no-mac"}, {"--key-hex"})
+                                         : ParseArgs(args, {}, {"--key-hex"});
     if (!parsed.error.empty()) return parsed.error;
     if (const std::string* hex = parsed.Value("--key-hex")) {
         options.key = BytesFromHex(*hex);
@@ -98,7 +98,8 @@ int Open(const Args& args) {
     if (options.positional.size() != 1) return UsageError("open wants one LINK");
     LinkFields fields;
     std::string errorCode;
-    if (!OpenLinkFields(FromUtf8(options.positional[0]), [&] { return KeyFor(options); }, fields, errorCode)) {
+    if (!OpenLinkFields(
+            FromUtf8(options.positional[0]), [&] { return KeyFor(options); }, fields, errorCode)) {
         std::cout << errorCode << "\n";
         return kExitFailed;
     }

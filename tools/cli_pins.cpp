@@ -54,7 +54,8 @@ int Pins(const Args& args) {
     } else {
         std::cout << "entry: none\n";
     }
-    std::cout << "chain: " << (inspection.chain.read ? (inspection.chain.wellFormed ? "well-formed" : "malformed") : "unread")
+    std::cout << "chain: "
+              << (inspection.chain.read ? (inspection.chain.wellFormed ? "well-formed" : "malformed") : "unread")
               << "\n";
     // No chain to judge: the server could not be reached, which says nothing about its pins.
     if (!inspection.chain.read) {

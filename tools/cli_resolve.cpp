@@ -32,9 +32,9 @@ int Resolve(const Args& args) {
     }
     const ContentDescriptor& content = result.content;
     const nlohmann::json descriptor = {
-        {"baseAddress", ToUtf8(content.baseAddress)},     {"contentUrl", ToUtf8(content.contentUrl)},
-        {"contentType", ToUtf8(content.contentType.Text())},     {"watermarkText", ToUtf8(content.watermarkText)},
-        {"pageScript", ToUtf8(content.pageScript)},       {"itemNumber", content.itemNumber},
+        {"baseAddress", ToUtf8(content.baseAddress)},        {"contentUrl", ToUtf8(content.contentUrl)},
+        {"contentType", ToUtf8(content.contentType.Text())}, {"watermarkText", ToUtf8(content.watermarkText)},
+        {"pageScript", ToUtf8(content.pageScript)},          {"itemNumber", content.itemNumber},
     };
     std::cout << descriptor.dump() << "\n";
     return kExitDone;

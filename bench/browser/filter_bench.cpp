@@ -39,9 +39,7 @@ void BothHeaderRules(benchmark::State& state) {
 BENCHMARK(BothHeaderRules);
 
 // A typical page resource: cached verdict, only the built-in header.
-void PlainResource(benchmark::State& state) {
-    Run(state, L"https://static.example.org/assets/app.3f9c2a.js", true);
-}
+void PlainResource(benchmark::State& state) { Run(state, L"https://static.example.org/assets/app.3f9c2a.js", true); }
 BENCHMARK(PlainResource);
 
 // The video-sharing embed in the player window: Referer added.

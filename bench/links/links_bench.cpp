@@ -22,7 +22,9 @@ std::wstring MakeLink() {
     return std::wstring(link.begin(), link.end());
 }
 
-void Quiet() { pellaro::SetDebugSink([](std::string_view) {}); }
+void Quiet() {
+    pellaro::SetDebugSink([](std::string_view) {});
+}
 
 void BM_OpenLink(benchmark::State& state) {
     Quiet();
@@ -30,7 +32,8 @@ void BM_OpenLink(benchmark::State& state) {
     pellaro::LinkFields fields;
     std::string code;
     for (auto _ : state) {
-        const bool ok = pellaro::OpenLinkFields(link, [] { return Key(); }, fields, code);
+        const bool ok = pellaro::OpenLinkFields(
+            link, [] { return Key(); }, fields, code);
         benchmark::DoNotOptimize(ok);
     }
 }

@@ -19,7 +19,8 @@ BENCHMARK(CheckHostPinsCacheHit);
 void FindPinEntryHundredEntries(benchmark::State& state) {
     std::vector<pellaro::PinEntry> entries;
     for (int i = 0; i < 100; ++i)
-        entries.push_back({L"host" + std::to_wstring(i) + L".example.com", {"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA="}});
+        entries.push_back(
+            {L"host" + std::to_wstring(i) + L".example.com", {"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA="}});
     pellaro::ReplacePinStore(entries);
     const std::wstring host = state.range(0) ? L"cdn.host57.example.com" : L"nowhere.example.org";
     for (auto _ : state) benchmark::DoNotOptimize(pellaro::FindPinEntry(host));

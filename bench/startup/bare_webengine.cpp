@@ -31,8 +31,7 @@ int main(int argc, char** argv) {
         const QString host = error.url().host();
         if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")))
             answer.acceptCertificate();
-        else
-            answer.rejectCertificate();
+        else answer.rejectCertificate();
     });
     QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool ok) {
         std::fprintf(stderr, "loadFinished %s\n", ok ? "ok" : "failed");

@@ -33,7 +33,8 @@ void RunOnUserInterfaceThread(const std::function<void()>& call) {
         call();
         return;
     }
-    QMetaObject::invokeMethod(app, [&call] { call(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [&call] { call(); }, Qt::BlockingQueuedConnection);
 }
 
 }  // namespace pellaro

@@ -7,14 +7,24 @@
 namespace pellaro {
 
 std::string PlayerUsage(const std::string& programName) {
-    return "usage: " + programName + " [LINK]\n"
+    return "usage: " + programName +
+           " [LINK]\n"
            "\n"
-           "The desktop player of " + ToUtf8(App().displayName) + ".\n"
-           "  " + programName + "            opens the academy's home page\n"
-           "  " + programName + " LINK       opens a " + ToUtf8(App().schemeName) +
+           "The desktop player of " +
+           ToUtf8(App().displayName) +
+           ".\n"
+           "  " +
+           programName +
+           "            opens the academy's home page\n"
+           "  " +
+           programName + " LINK       opens a " + ToUtf8(App().schemeName) +
            ": content link in the player\n"
-           "  " + programName + " --help     this text\n"
-           "  " + programName + " --version  the version\n"
+           "  " +
+           programName +
+           " --help     this text\n"
+           "  " +
+           programName +
+           " --version  the version\n"
            "\n"
            "exit codes: 0 the window was closed, or the run ended at an update prompt or\n"
            "because the program already runs; 1 the start or the link failed (the program\n"
@@ -27,8 +37,9 @@ std::string PlayerVersion() {
 }
 
 std::string NoDisplayLine(const std::string& programName) {
-    return programName + ": no display to show the windows on (DISPLAY or WAYLAND_DISPLAY unset or "
-                         "unreachable); start it in a desktop session\n";
+    return programName +
+           ": no display to show the windows on (DISPLAY or WAYLAND_DISPLAY unset or "
+           "unreachable); start it in a desktop session\n";
 }
 
 }  // namespace pellaro

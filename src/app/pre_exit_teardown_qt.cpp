@@ -32,10 +32,13 @@ void Teardown() {
     // A blocking queued call with a limit: the UI thread may be stuck.
     auto done = std::make_shared<std::promise<void>>();
     std::future<void> finished = done->get_future();
-    QMetaObject::invokeMethod(app, [done, windows] {
-        windows->DestroyBrowserHosts();
-        done->set_value();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app,
+        [done, windows] {
+            windows->DestroyBrowserHosts();
+            done->set_value();
+        },
+        Qt::QueuedConnection);
     if (finished.wait_for(kTeardownLimit) != std::future_status::ready)
         DebugLine("Pre-exit teardown: the user-interface thread did not answer in time");
 }

@@ -110,8 +110,7 @@ public:
         });
         if (offer.error.empty())
             Log(std::string("Step 7B: Version check done. hasUpdate=") + (offer.hasUpdate ? "1" : "0"));
-        else
-            Log("Step 7B: Version check FAILED: " + offer.error + " (going on without an update)");
+        else Log("Step 7B: Version check FAILED: " + offer.error + " (going on without an update)");
         if (offer.hasUpdate && UpdatePromptEndsRun(offer)) {
             scope.LeaveToProcessExit();
             return 0;
@@ -161,8 +160,8 @@ private:
         }
 
         if (link.error->kind == LinkErrorKind::Unreachable) {
-            steps_.showDiagnosticDialogAndExit(text::kUnreachableTitle, text::kUnreachableText, text::kUnreachableArabic,
-                                               steps_.buildDiagnosticCode(link.error->text));
+            steps_.showDiagnosticDialogAndExit(text::kUnreachableTitle, text::kUnreachableText,
+                                               text::kUnreachableArabic, steps_.buildDiagnosticCode(link.error->text));
             return 1;
         }
 
@@ -204,10 +203,8 @@ private:
     static std::wstring Caption(const wchar_t* suffix) { return App().displayName + L" - " + suffix; }
 
     void Log(const std::string& line) {
-        if (steps_.log)
-            steps_.log(line);
-        else
-            DebugLine(line);
+        if (steps_.log) steps_.log(line);
+        else DebugLine(line);
     }
 
     const StartupInput& input_;
@@ -238,7 +235,8 @@ double VersionNumber(const std::wstring& versionText) {
     // A decimal parse of the leading number, independent of the user's locale.
     std::string narrow = ToUtf8(versionText);
     std::string_view rest(narrow);
-    while (!rest.empty() && (rest.front() == ' ' || (rest.front() >= '\t' && rest.front() <= '\r'))) rest.remove_prefix(1);
+    while (!rest.empty() && (rest.front() == ' ' || (rest.front() >= '\t' && rest.front() <= '\r')))
+        rest.remove_prefix(1);
     if (rest.starts_with('+') && !(rest.size() > 1 && (rest[1] == '-' || rest[1] == '+'))) rest.remove_prefix(1);
     double value = 0;
     const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
@@ -248,7 +246,8 @@ double VersionNumber(const std::wstring& versionText) {
 
 std::wstring UpdateAddress(const std::wstring& link, const std::wstring& fallback) {
     const std::wstring lower = LowerUnits(link);
-    const bool web = (lower.starts_with(L"https://") && lower.size() > 8) || (lower.starts_with(L"http://") && lower.size() > 7);
+    const bool web = (lower.starts_with(L"https://") && lower.size() > 8) ||
+                     (lower.starts_with(L"http://") && lower.size() > 7);
     return web ? link : fallback;
 }
 

@@ -26,16 +26,16 @@ struct UpdateOffer {
 // step is required: a StartupSteps written with designated initialisers that
 // leaves one out does not compile. Only `log` may stay empty.
 struct StartupSteps {
-    Required<ScopeGuard()> platformStartup;                   // COM on Windows; the guard shuts it down
-    Required<ScopeGuard()> installPreExitHook;                // main thread + the teardown hook; the guard clears it
-    Required<std::optional<ScopeGuard>()> graphicsStartup;    // what the splash draws with; none: no splash
-    Required<InstanceLock(const std::wstring& key)> takeInstanceLock;   // the key, not yet hashed
+    Required<ScopeGuard()> platformStartup;                 // COM on Windows; the guard shuts it down
+    Required<ScopeGuard()> installPreExitHook;              // main thread + the teardown hook; the guard clears it
+    Required<std::optional<ScopeGuard>()> graphicsStartup;  // what the splash draws with; none: no splash
+    Required<InstanceLock(const std::wstring& key)> takeInstanceLock;  // the key, not yet hashed
     Required<void()> releaseInstanceLock;
-    Required<void()> showSplash;                              // also drains pending messages
+    Required<void()> showSplash;  // also drains pending messages
     Required<void()> closeSplash;
-    Required<bool()> platformSupported;                       // Windows 10 or later / a display
+    Required<bool()> platformSupported;  // Windows 10 or later / a display
     Required<std::wstring()> deviceIdentifier;
-    Required<bool()> runtimeGate;                             // tells the user itself
+    Required<bool()> runtimeGate;  // tells the user itself
     // Starts the browser engine while the network steps run; the first
     // window's host takes it over. The guard disposes of an engine no host took.
     Required<ScopeGuard()> warmBrowser;
@@ -43,13 +43,13 @@ struct StartupSteps {
     // returns when it is done and rethrows what it threw.
     Required<void(const std::function<void()>& work)> runInBackground;
     Required<void()> installDefaultPins;
-    Required<PinListLoad()> loadDynamicPins;                  // may throw
+    Required<PinListLoad()> loadDynamicPins;  // may throw
     Required<UpdateOffer(double currentVersion, const std::wstring& baseAddress)> checkVersion;
     Required<void(const std::wstring& address)> openAddress;
     Required<bool()> registerScheme;
     Required<bool()> createInitScreen;
     Required<bool()> homeHostExists;
-    Required<bool()> createPlayerFrame;                       // the 1280 x 720 window showing "Loading..."
+    Required<bool()> createPlayerFrame;  // the 1280 x 720 window showing "Loading..."
     Required<LinkResult(const std::wstring& link)> resolveLink;
     Required<bool(const ContentDescriptor& content)> createPlayerWindow;
     Required<std::string(const std::string& reason)> buildDiagnosticCode;
@@ -58,14 +58,14 @@ struct StartupSteps {
                   const std::string& code)>
         showDiagnosticDialogAndExit;
     Required<MessageAnswer(const MessageBoxSpec&)> messageBox;
-    Required<int()> runMessageLoop;                           // returns the final quit code
-    Required<void()> destroyBrowserHosts;                     // first step of the shutdown
-    std::function<void(const std::string&)> log;              // empty: DebugLine
+    Required<int()> runMessageLoop;               // returns the final quit code
+    Required<void()> destroyBrowserHosts;         // first step of the shutdown
+    std::function<void(const std::string&)> log;  // empty: DebugLine
 };
 
 struct StartupInput {
-    std::wstring rawCommandLine;   // lpCmdLine: the command line without the program path
-    std::wstring firstArgument;    // argv[1], empty when absent
+    std::wstring rawCommandLine;  // lpCmdLine: the command line without the program path
+    std::wstring firstArgument;   // argv[1], empty when absent
 };
 
 // Runs the whole start-up, the chosen road, the message loop and shutdown;
@@ -73,10 +73,10 @@ struct StartupInput {
 int RunStartup(const StartupInput& input, const StartupSteps& steps);
 
 // Decisions, exposed for tests.
-std::wstring InstanceKey(const StartupInput& input);              // display name + "|player" / "|init"
-std::wstring EffectiveArgument(const StartupInput& input);        // argv[1] or the raw line
+std::wstring InstanceKey(const StartupInput& input);        // display name + "|player" / "|init"
+std::wstring EffectiveArgument(const StartupInput& input);  // argv[1] or the raw line
 bool HasSchemeLink(const std::wstring& argument);
-double VersionNumber(const std::wstring& versionText);            // leading number, 3.0 when none
+double VersionNumber(const std::wstring& versionText);  // leading number, 3.0 when none
 // The address an accepted update opens: the backend's link when it is an
 // http(s) address, else the built-in installer download address.
 std::wstring UpdateAddress(const std::wstring& link, const std::wstring& fallback);

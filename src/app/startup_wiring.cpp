@@ -96,7 +96,7 @@ StartupSteps WireProgram(NativeInstance instance) {
         // gets that answer again instead of a second request.
         .checkVersion =
             [asked = std::make_shared<std::map<std::wstring, VersionInfo>>()](double currentVersion,
-                                                                           const std::wstring& baseAddress) {
+                                                                              const std::wstring& baseAddress) {
                 const std::wstring address = VersionCheckAddress(baseAddress);
                 auto known = asked->find(address);
                 if (known == asked->end())
@@ -105,15 +105,15 @@ StartupSteps WireProgram(NativeInstance instance) {
                 return UpdateOffer{info.hasUpdate, info.isRequired, info.link, info.error};
             },
         .openAddress = OpenAddress,
-        .registerScheme =
-            [] { return RegisterUrlScheme(App().schemeName, L"Pellaro Desktop Player", ProgramPath()); },
+        .registerScheme = [] { return RegisterUrlScheme(App().schemeName, L"Pellaro Desktop Player", ProgramPath()); },
         .createInitScreen = [windows] { return windows->frames.CreateInitScreen(); },
         .homeHostExists = [windows] { return windows->frames.BrowserHostExists(); },
         .createPlayerFrame = [windows, frame] { return (*frame = windows->frames.CreatePlayerFrame()) != nullptr; },
         .resolveLink = [](const std::wstring& link) { return ResolveContentLink(link); },
-        .createPlayerWindow = [windows, frame](const ContentDescriptor& content) {
-            return windows->frames.CreatePlayerWindow(*frame, content);
-        },
+        .createPlayerWindow =
+            [windows, frame](const ContentDescriptor& content) {
+                return windows->frames.CreatePlayerWindow(*frame, content);
+            },
         .buildDiagnosticCode = BuildDiagnosticCode,
         .showDiagnosticDialogAndExit = ShowDiagnosticNotice,
         .messageBox = ShowMessageBox,

@@ -11,8 +11,8 @@
 
 namespace pellaro {
 
-using NativeWindow = void*;     // HWND, or the AppWindow (a QWidget) on Linux
-using NativeInstance = void*;   // HINSTANCE; unused on Linux
+using NativeWindow = void*;    // HWND, or the AppWindow (a QWidget) on Linux
+using NativeInstance = void*;  // HINSTANCE; unused on Linux
 
 // The private message that asks a window to destroy its browser hosts (WM_APP + 0x65).
 inline constexpr unsigned kDestroyHostsMessage = 0x8065;
@@ -33,8 +33,8 @@ using PlayerBrowserStarter = std::function<bool(NativeWindow window, const Conte
 // Windows edition: messages the windows do not handle themselves (size, move,
 // activation, power) go to this handler first; returning true gives `result`.
 // Without one they get the default processing.
-using WindowMessageHandler =
-    std::function<bool(NativeWindow window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result)>;
+using WindowMessageHandler = std::function<bool(NativeWindow window, unsigned message, std::uintptr_t wParam,
+                                                std::intptr_t lParam, std::intptr_t& result)>;
 
 struct WindowBrowserHooks {
     BrowserStarter home;

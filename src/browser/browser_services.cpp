@@ -20,7 +20,8 @@ FilterServices DefaultFilterServices(std::function<void(const std::wstring& host
     services.deviceIdentifier = DeviceIdentifier;
     services.hardwareIdentifier = HardwareIdentifier;
     services.trustPinnedHost = [pinPort](const std::wstring& host) {
-        return AcceptRefusedCertificate(host, [pinPort](const std::wstring& h) { return CheckHostPinsOnPort(h, pinPort); });
+        return AcceptRefusedCertificate(host,
+                                        [pinPort](const std::wstring& h) { return CheckHostPinsOnPort(h, pinPort); });
     };
     return services;
 }

@@ -100,8 +100,8 @@ void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
 struct WindowBrowsers::Window {
     std::unique_ptr<WebView::WebViewHost> host;
     bool fullscreen = false;
-    bool shown = false;  // the player shows itself once, when its page is ready
-    QRect geometry;      // the home frame's place and size before fullscreen
+    bool shown = false;         // the player shows itself once, when its page is ready
+    QRect geometry;             // the home frame's place and size before fullscreen
     QPointer<QObject> watcher;  // keeps the host in step with the frame; goes with the host
 };
 
@@ -189,17 +189,15 @@ void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor&
     if (!view) return;
     WebView::WebViewHost* target = &host;
     // The committed address, never the one a page may have rewritten.
-    print::PrintPageToPhysicalPrinter(view->page(), host.TopDocument().address, static_cast<QWidget*>(host.Parent()),
-                                      content, [target](const std::string& json) {
-                                          target->PostWebMessageAsJson(FromUtf8(json));
-                                      });
+    print::PrintPageToPhysicalPrinter(
+        view->page(), host.TopDocument().address, static_cast<QWidget*>(host.Parent()), content,
+        [target](const std::string& json) { target->PostWebMessageAsJson(FromUtf8(json)); });
 }
 
 std::wstring BrowserUserDataFolder() {
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     if (dataHome.isEmpty()) dataHome = QDir::homePath() + QStringLiteral("/.local/share");
-    return (dataHome + QLatin1Char('/') + QString::fromStdWString(App().displayName) +
-            QStringLiteral("/WebView2Data"))
+    return (dataHome + QLatin1Char('/') + QString::fromStdWString(App().displayName) + QStringLiteral("/WebView2Data"))
         .toStdWString();
 }
 

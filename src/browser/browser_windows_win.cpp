@@ -235,8 +235,8 @@ WindowMessageHandler WindowBrowsers::Messages() {
 void PrintToPhysicalPrinter(WebView::WebViewHost& host, const ContentDescriptor&) {
     auto* webView = static_cast<ICoreWebView2*>(host.NativeBrowser());
     if (!webView) return;
-    PrintWithWebView2(static_cast<HWND>(host.Parent()), static_cast<ICoreWebView2Environment*>(host.NativeEnvironment()),
-                      webView);
+    PrintWithWebView2(static_cast<HWND>(host.Parent()),
+                      static_cast<ICoreWebView2Environment*>(host.NativeEnvironment()), webView);
 }
 
 std::wstring BrowserUserDataFolder() {

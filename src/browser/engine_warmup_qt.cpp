@@ -59,12 +59,11 @@ void Warm(WarmEngineSlot& slot) {
 }  // namespace
 
 void PrepareEngineEnvironment() {
-    for (const char* name : {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_USER_DATA_FOLDER",
-                             "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
-                             "WEBVIEW2_CHANNEL_SEARCH_KIND", "WEBVIEW2_RELEASE_CHANNELS",
-                             "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_REMOTE_DEBUGGING",
-                             "QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_DICTIONARIES_PATH",
-                             "QTWEBENGINEPROCESS_PATH"})
+    for (const char* name :
+         {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_USER_DATA_FOLDER", "WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS",
+          "WEBVIEW2_RELEASE_CHANNEL_PREFERENCE", "WEBVIEW2_CHANNEL_SEARCH_KIND", "WEBVIEW2_RELEASE_CHANNELS",
+          "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_REMOTE_DEBUGGING", "QTWEBENGINE_DISABLE_SANDBOX",
+          "QTWEBENGINE_DICTIONARIES_PATH", "QTWEBENGINEPROCESS_PATH"})
         unsetenv(name);
     const std::string switches = pellaro::EngineSwitches();
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.c_str(), 1);
@@ -126,7 +125,8 @@ void StartEngineWarmUp(const std::wstring& userDataFolder) {
     PrepareEngineEnvironment();
     const std::wstring baseFolder = userDataFolder + kEvergreenSuffix;
     const QString folder = QString::fromStdWString(baseFolder);
-    if (MakeProfileFolder(folder) != 0 || TestProfileFolderWrite(folder, QString::fromWCharArray(kWriteTestName)) != 0 ||
+    if (MakeProfileFolder(folder) != 0 ||
+        TestProfileFolderWrite(folder, QString::fromWCharArray(kWriteTestName)) != 0 ||
         NameProfileFolder(folder) != 0) {
         // The host meets the same problem and reports it as usual.
         pellaro::DebugLine("Browser engine warm-up skipped: the data folder is not ready");

@@ -44,10 +44,9 @@ bool FolderReady(const std::wstring& folder) {
     if (parentEnd != std::wstring::npos) CreateDirectoryW(folder.substr(0, parentEnd).c_str(), nullptr);
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     const std::wstring probe = folder + L"\\" + kWriteTestName;
-    const pellaro::ScopedKernelHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE,
-                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                       CREATE_ALWAYS,
-                                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    const pellaro::ScopedKernelHandle file(
+        CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file.valid();
 }
 

@@ -4,8 +4,8 @@
 
 namespace WebView {
 
-StartOutcome StartHost(HostEngine& engine, const HostWording& wording, void* parent,
-                       const std::wstring& userDataFolder, int maxAttempts) {
+StartOutcome StartHost(HostEngine& engine, const HostWording& wording, void* parent, const std::wstring& userDataFolder,
+                       int maxAttempts) {
     if (!engine.Attach(parent) || userDataFolder.empty())
         return {false, ResultCode(HostError::InvalidArgument), kInvalidParentText, false};
 

@@ -49,7 +49,7 @@ struct StartOutcome {
 };
 
 // Attempts (at least one) until the engine is up; the status text in `wording`.
-StartOutcome StartHost(HostEngine& engine, const HostWording& wording, void* parent,
-                       const std::wstring& userDataFolder, int maxAttempts);
+StartOutcome StartHost(HostEngine& engine, const HostWording& wording, void* parent, const std::wstring& userDataFolder,
+                       int maxAttempts);
 
 }  // namespace WebView

@@ -93,8 +93,8 @@ public:
         return L"Browser engine start failed. First error " + firstCode + L" while " + firstStep.english +
                L"; last error " + lastCode + L" while " + lastStep.english + L"; engine: " + Engine(runtime) +
                L"; last data folder: " + last.folder + L"\n" + L"فشل تشغيل محرك المتصفح. أول خطأ " + firstCode +
-               L" أثناء " + firstStep.arabic + L"؛ آخر خطأ " + lastCode + L" أثناء " + lastStep.arabic +
-               L"؛ المحرك: " + Engine(runtime) + L"؛ آخر مجلد بيانات: " + last.folder;
+               L" أثناء " + firstStep.arabic + L"؛ آخر خطأ " + lastCode + L" أثناء " + lastStep.arabic + L"؛ المحرك: " +
+               Engine(runtime) + L"؛ آخر مجلد بيانات: " + last.folder;
     }
     std::wstring FailureBox(const std::wstring& status) const override {
         return L"The browser could not be started.\nتعذر تشغيل المتصفح.\n\n" + status;

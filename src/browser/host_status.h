@@ -21,8 +21,7 @@ constexpr std::int32_t ResultCode(HostError error) {
 }
 // An OS error number in the same family (0x8007xxxx); 0 gives Failed.
 constexpr std::int32_t ResultFromOsError(unsigned error) {
-    return error == 0 ? ResultCode(HostError::Failed)
-                      : static_cast<std::int32_t>(0x80070000u | (error & 0xFFFFu));
+    return error == 0 ? ResultCode(HostError::Failed) : static_cast<std::int32_t>(0x80070000u | (error & 0xFFFFu));
 }
 
 // The steps of a start an attempt can fail in; each engine names them in its
@@ -83,7 +82,7 @@ public:
     virtual const wchar_t* FailureCaption() const = 0;
 };
 
-const HostWording& WebView2Wording();    // Windows: the runtime's own names
+const HostWording& WebView2Wording();     // Windows: the runtime's own names
 const HostWording& QtWebEngineWording();  // Linux: plain words, English then Arabic
 // The wording of this edition's engine (defined by its host file).
 const HostWording& EditionWording();

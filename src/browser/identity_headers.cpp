@@ -7,7 +7,9 @@
 namespace pellaro {
 namespace {
 
-bool SameName(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && LowerUnits(a) == LowerUnits(b); }
+bool SameName(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && LowerUnits(a) == LowerUnits(b);
+}
 
 bool InList(std::wstring_view name, const std::vector<std::wstring>& list) {
     for (const auto& item : list)

@@ -23,8 +23,7 @@ bool Contains(std::wstring_view text, std::wstring_view part) {
 
 // Strict subdomain: longer and ending with "." + parent.
 bool IsUnder(std::wstring_view host, std::wstring_view parent) {
-    return host.size() > parent.size() && EndsWith(host, parent) &&
-           host[host.size() - parent.size() - 1] == L'.';
+    return host.size() > parent.size() && EndsWith(host, parent) && host[host.size() - parent.size() - 1] == L'.';
 }
 
 // The last two labels, or the whole host with fewer than two dots.
@@ -41,8 +40,8 @@ std::wstring_view CutQueryAndFragment(std::wstring_view address) {
 }
 
 const std::vector<std::vector<std::wstring>>& CdnFamilies() {
-    static const std::vector<std::vector<std::wstring>> families{
-        WideConstantList(ConstantKey::cdnFamilyBunny), WideConstantList(ConstantKey::cdnFamilySecond)};
+    static const std::vector<std::vector<std::wstring>> families{WideConstantList(ConstantKey::cdnFamilyBunny),
+                                                                 WideConstantList(ConstantKey::cdnFamilySecond)};
     return families;
 }
 

@@ -3,7 +3,8 @@
 namespace pellaro {
 
 const std::wstring& LoaderScript() {
-    static const std::wstring script = LR"JS((function(){
+    static const std::wstring script =
+        LR"JS((function(){
 if(window._pellaroLoaderAdded)return;window._pellaroLoaderAdded=true;
 function addLoader(){
 if(document.getElementById('pellaro-full-loader'))return;
@@ -30,7 +31,8 @@ setTimeout(hideLoader,5000);
 }
 
 const std::wstring& PrintBlockScript() {
-    static const std::wstring script = LR"JS((function(){
+    static const std::wstring script =
+        LR"JS((function(){
 if(window._pellaroPrintBlockAdded)return;window._pellaroPrintBlockAdded=true;
 function requestSystemPrint(){
 if(window.chrome&&window.chrome.webview){window.chrome.webview.postMessage('requestPrint');}
@@ -65,16 +67,18 @@ else{document.addEventListener('DOMContentLoaded',function(){observe(fn);},{once
 }
 )JS";
 
-constexpr std::wstring_view kWatermarkPrefix = LR"JS((function(){
+constexpr std::wstring_view kWatermarkPrefix =
+    LR"JS((function(){
 if(window._pellaroWatermarkAdded)return;window._pellaroWatermarkAdded=true;
 var text=')JS";
 
 }  // namespace
 
 std::wstring WatermarkScript(std::wstring_view escapedText) {
-    static const std::wstring suffix = std::wstring(LR"JS(';
+    static const std::wstring suffix = std::wstring(
+                                           LR"JS(';
 )JS") + std::wstring(kWhenReady) + std::wstring(kObserve) +
-        LR"JS(function addWatermark(){
+                                       LR"JS(function addWatermark(){
 if(document.getElementById('pellaro-watermark'))return;
 var w=document.createElement('div');w.id='pellaro-watermark';w.textContent=text;
 w.style.cssText='position:fixed;top:0;left:0;width:100%;height:100%;pointer-events:none;z-index:2147483646;opacity:0.15;display:flex;align-items:center;justify-content:center;font-size:3vw;color:red;transform:rotate(-30deg);font-family:Arial,sans-serif;font-weight:bold;';
@@ -90,10 +94,11 @@ observe(function(){if(!document.getElementById('pellaro-watermark')&&document.bo
 }
 
 const std::wstring& PrintButtonScript() {
-    static const std::wstring script = std::wstring(LR"JS((function(){
+    static const std::wstring script = std::wstring(
+                                           LR"JS((function(){
 if(window._pellaroPrintBtnAdded)return;window._pellaroPrintBtnAdded=true;
 )JS") + std::wstring(kWhenReady) + std::wstring(kObserve) +
-        LR"JS(function addPrintBtn(){
+                                       LR"JS(function addPrintBtn(){
 if(document.getElementById('pellaro-print-btn'))return;
 var b=document.createElement('button');b.id='pellaro-print-btn';b.innerHTML='&#128424;';b.title='Print';
 b.style.cssText='position:fixed;bottom:24px;right:24px;width:48px;height:48px;border-radius:50%;border:none;background:rgba(33,150,243,0.9);color:#fff;font-size:22px;cursor:pointer;z-index:2147483647;box-shadow:0 4px 12px rgba(0,0,0,0.3);transition:transform 0.2s,background 0.2s;';
@@ -109,9 +114,12 @@ observe(function(){if(!document.getElementById('pellaro-print-btn')&&document.bo
 }
 
 const std::wstring& NavigationBarScript() {
-    static const std::wstring script = std::wstring(LR"JS((function(){
+    static const std::wstring script =
+        std::wstring(
+            LR"JS((function(){
 if(window._pellaroNavAdded)return;window._pellaroNavAdded=true;
-)JS") + std::wstring(kWhenReady) + std::wstring(kObserve) +
+)JS") + std::wstring(kWhenReady) +
+        std::wstring(kObserve) +
         LR"JS(function post(word){if(window.chrome&&window.chrome.webview){window.chrome.webview.postMessage(word);}}
 function showLoader(){
 var d=document.getElementById('pellaro-full-loader');
@@ -198,7 +206,8 @@ observe(function(){if(!document.getElementById('pellaro-nav-container')&&documen
 std::wstring PageScriptWrapper(std::wstring_view pageScript) {
     std::wstring script = L"(function(){function run(){";
     script += pageScript;
-    script += L"}if(document.readyState==='loading'){document.addEventListener('DOMContentLoaded',run);}else{run();}})();";
+    script +=
+        L"}if(document.readyState==='loading'){document.addEventListener('DOMContentLoaded',run);}else{run();}})();";
     return script;
 }
 

@@ -86,8 +86,7 @@ bool IsBackendAddress(std::wstring_view address) { return IsBackendHost(UrlHost(
 bool WantsSecondIdentityPair(std::wstring_view lower) {
     const FilterConstants& c = Constants();
     return (lower.size() > 5 && !c.suffix6.empty() && EndsWith(lower, c.suffix6)) ||
-           (lower.size() > 8 && !c.suffix9.empty() && EndsWith(lower, c.suffix9)) ||
-           Contains(lower, c.marker) ||
+           (lower.size() > 8 && !c.suffix9.empty() && EndsWith(lower, c.suffix9)) || Contains(lower, c.marker) ||
            (lower.size() >= 20 && !c.suffix20.empty() && EndsWith(lower, c.suffix20));
 }
 

@@ -17,9 +17,9 @@ using HeaderList = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // One request as the filter sees it.
 struct WebRequest {
-    std::wstring address;      // as received
-    HeaderList headers;        // headers set by the filter, in order
-    bool blocked = false;      // answer with BlockedResponse instead of sending it
+    std::wstring address;  // as received
+    HeaderList headers;    // headers set by the filter, in order
+    bool blocked = false;  // answer with BlockedResponse instead of sending it
 
     // Sets a header, replacing an earlier one of the same name (case-insensitive).
     void SetHeader(std::wstring_view name, std::wstring_view value);

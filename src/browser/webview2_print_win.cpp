@@ -9,8 +9,8 @@
 
 namespace pellaro {
 
-void StartWebView2PrintJob(ICoreWebView2Environment* environment, ICoreWebView2* webView,
-                           const std::wstring& printer, std::function<void(print::PrintOutcome)> done) {
+void StartWebView2PrintJob(ICoreWebView2Environment* environment, ICoreWebView2* webView, const std::wstring& printer,
+                           std::function<void(print::PrintOutcome)> done) {
     using print::PrintOutcome;
     ComPtr<ICoreWebView2Environment> heldEnvironment(environment);
     ComPtr<ICoreWebView2Environment6> environment6;

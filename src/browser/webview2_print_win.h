@@ -15,8 +15,8 @@ namespace pellaro {
 // fresh print settings that name only the printer; `done` gets the outcome
 // once: a missing capability at once, the completion later on this thread.
 // A job the browser refuses without completing reports nothing.
-void StartWebView2PrintJob(ICoreWebView2Environment* environment, ICoreWebView2* webView,
-                           const std::wstring& printer, std::function<void(print::PrintOutcome)> done);
+void StartWebView2PrintJob(ICoreWebView2Environment* environment, ICoreWebView2* webView, const std::wstring& printer,
+                           std::function<void(print::PrintOutcome)> done);
 
 // The whole request: the picker modal to `owner`, then the job; every
 // outcome is posted to `webView`'s page as its `printResult` message.

@@ -30,8 +30,8 @@ bool IsFile(const std::wstring& path) {
 FixedRuntime FindFixedRuntime() {
     const std::wstring program = pellaro::ProgramPath();
     const auto cut = program.find_last_of(L'\\');
-    const std::wstring folder =
-        (cut == std::wstring::npos ? std::wstring() : program.substr(0, cut)) + L"\\WebView2Runtime";
+    const std::wstring folder = (cut == std::wstring::npos ? std::wstring() : program.substr(0, cut)) +
+                                L"\\WebView2Runtime";
     if (!IsDirectory(folder) || !IsFile(folder + L"\\msedgewebview2.exe")) return {};
     pellaro::CoTaskMemory<wchar_t> reported;
     if (!SUCCEEDED(GetAvailableCoreWebView2BrowserVersionString(folder.c_str(), reported.receive())) || !reported ||

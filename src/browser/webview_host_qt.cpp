@@ -116,8 +116,7 @@ start();
 class ZoomBlocker : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Wheel &&
-            (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier))
+        if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier))
             return true;
         return QObject::eventFilter(watched, event);
     }
@@ -376,8 +375,8 @@ void WebViewHost::Impl::ConnectPolicies() {
                          const bool accept = pinsPassed || testRoot;
                          pellaro::DebugLine("Certificate not trusted by the engine for " + pellaro::ToUtf8(host) +
                                             (pinsPassed ? ": pins passed, accepted"
-                                                        : testRoot ? ": the test root's, accepted (non-release build)"
-                                                                   : ": refused"));
+                                             : testRoot ? ": the test root's, accepted (non-release build)"
+                                                        : ": refused"));
                          if (accept) {
                              answer.acceptCertificate();
                          } else {
@@ -405,9 +404,9 @@ void WebViewHost::Impl::ConnectPolicies() {
                          const auto& decide = self.onPermissionRequested;
                          const bool allow = decide && decide(kind, W(origin.toString(QUrl::FullyEncoded))) ==
                                                           pellaro::PermissionAnswer::Allow;
-                         self.impl_->page->setFeaturePermission(origin, feature,
-                                                           allow ? QWebEnginePage::PermissionGrantedByUser
-                                                                 : QWebEnginePage::PermissionDeniedByUser);
+                         self.impl_->page->setFeaturePermission(
+                             origin, feature,
+                             allow ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
                      });
 }
 

@@ -256,17 +256,17 @@ void WebViewHost::Impl::SetupEventHandlers() {
             .Get(),
         &token);
     if (host->onWebMessage) {
-        webView->add_WebMessageReceived(
-            MakeHandler<ICoreWebView2WebMessageReceivedEventHandler>(
-                IID_ICoreWebView2WebMessageReceivedEventHandler,
-                [weak](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
-                    auto self = weak.lock();
-                    if (!self || !args || !(*self)->host->onWebMessage) return S_OK;
-                    if (const auto message = MessageText(args)) (*self)->host->onWebMessage(*message);
-                    return S_OK;
-                })
-                .Get(),
-            &token);
+        webView->add_WebMessageReceived(MakeHandler<ICoreWebView2WebMessageReceivedEventHandler>(
+                                            IID_ICoreWebView2WebMessageReceivedEventHandler,
+                                            [weak](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+                                                auto self = weak.lock();
+                                                if (!self || !args || !(*self)->host->onWebMessage) return S_OK;
+                                                if (const auto message = MessageText(args))
+                                                    (*self)->host->onWebMessage(*message);
+                                                return S_OK;
+                                            })
+                                            .Get(),
+                                        &token);
     }
     webView->add_NavigationCompleted(
         MakeHandler<ICoreWebView2NavigationCompletedEventHandler>(
@@ -326,38 +326,36 @@ void WebViewHost::Impl::SetupEventHandlers() {
     SetupSchemeHandlers();
     ComPtr<ICoreWebView2_22> webView22;
     if (SUCCEEDED(webView.As(&webView22)))
-        webView22->AddWebResourceRequestedFilterWithRequestSourceKinds(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL,
-                                                                       COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL);
-    else
-        webView->AddWebResourceRequestedFilter(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
-    webView->add_WebResourceRequested(
-        MakeHandler<ICoreWebView2WebResourceRequestedEventHandler>(
-            IID_ICoreWebView2WebResourceRequestedEventHandler,
-            [weak](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
-                auto self = weak.lock();
-                if (self && args) (*self)->OnResourceRequested(args);
-                return S_OK;
-            })
-            .Get(),
-        &token);
+        webView22->AddWebResourceRequestedFilterWithRequestSourceKinds(
+            L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS_ALL);
+    else webView->AddWebResourceRequestedFilter(L"*", COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+    webView->add_WebResourceRequested(MakeHandler<ICoreWebView2WebResourceRequestedEventHandler>(
+                                          IID_ICoreWebView2WebResourceRequestedEventHandler,
+                                          [weak](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+                                              auto self = weak.lock();
+                                              if (self && args) (*self)->OnResourceRequested(args);
+                                              return S_OK;
+                                          })
+                                          .Get(),
+                                      &token);
 }
 
 // Frames navigate under the same scheme rule as the top document, and no
 // address is ever handed to another program (where the runtime can tell).
 void WebViewHost::Impl::SetupSchemeHandlers() {
     EventRegistrationToken token{};
-    webView->add_FrameNavigationStarting(
-        MakeHandler<ICoreWebView2NavigationStartingEventHandler>(
-            IID_ICoreWebView2NavigationStartingEventHandler,
-            [](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
-                if (!args) return S_OK;
-                LPWSTR uri = nullptr;
-                args->get_Uri(&uri);
-                if (!SchemeAllowed(TakeString(uri), pellaro::NavigationPlace::Frame)) args->put_Cancel(TRUE);
-                return S_OK;
-            })
-            .Get(),
-        &token);
+    webView->add_FrameNavigationStarting(MakeHandler<ICoreWebView2NavigationStartingEventHandler>(
+                                             IID_ICoreWebView2NavigationStartingEventHandler,
+                                             [](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+                                                 if (!args) return S_OK;
+                                                 LPWSTR uri = nullptr;
+                                                 args->get_Uri(&uri);
+                                                 if (!SchemeAllowed(TakeString(uri), pellaro::NavigationPlace::Frame))
+                                                     args->put_Cancel(TRUE);
+                                                 return S_OK;
+                                             })
+                                             .Get(),
+                                         &token);
     ComPtr<ICoreWebView2_18> webView18;
     if (FAILED(webView.As(&webView18))) return;
     webView18->add_LaunchingExternalUriScheme(
@@ -492,10 +490,9 @@ std::int32_t WebViewHost::Impl::CreateFolder(const std::wstring& folder) {
 std::int32_t WebViewHost::Impl::WriteTestFile(const std::wstring& folder, const std::wstring& name) {
     const std::wstring probe = folder + L"\\" + name;
     // Deletes itself when closed.
-    const ScopedKernelHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                              CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                              nullptr));
+    const ScopedKernelHandle file(
+        CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file ? 0 : FromLastError();
 }
 
@@ -505,7 +502,8 @@ std::int32_t WebViewHost::Impl::WriteTestFile(const std::wstring& folder, const 
 StepOutcome WebViewHost::Impl::NameFolders(const std::wstring& folder) {
     if (!SetEnvironmentVariableW(L"WEBVIEW2_USER_DATA_FOLDER", folder.c_str()))
         return {FromLastError(), StartStep::FolderOverride};
-    if (!browserFolder.empty() && !SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", browserFolder.c_str()))
+    if (!browserFolder.empty() &&
+        !SetEnvironmentVariableW(L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", browserFolder.c_str()))
         return {FromLastError(), StartStep::BrowserFolderOverride};
     return {};
 }
@@ -684,7 +682,8 @@ void WebViewHost::Navigate(const std::wstring& url) {
             std::wstring lines;
             for (const auto& [name, value] : *headers) lines += name + L": " + value + L"\r\n";
             ComPtr<ICoreWebView2WebResourceRequest> request;
-            if (SUCCEEDED(environment2->CreateWebResourceRequest(url.c_str(), L"GET", nullptr, lines.c_str(), &request)) &&
+            if (SUCCEEDED(
+                    environment2->CreateWebResourceRequest(url.c_str(), L"GET", nullptr, lines.c_str(), &request)) &&
                 SUCCEEDED(webView2->NavigateWithWebResourceRequest(request.Get())))
                 return;
         }

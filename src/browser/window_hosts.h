@@ -13,9 +13,9 @@ namespace pellaro {
 
 // What a window can do when its page or its host asks.
 struct WindowActions {
-    std::function<void()> bringToFront;      // close the splash, show, raise, repaint
+    std::function<void()> bringToFront;  // close the splash, show, raise, repaint
     std::function<void()> toggleFullscreen;
-    std::function<void()> showOnce;          // player: show the window the first time only
+    std::function<void()> showOnce;  // player: show the window the first time only
     std::function<void()> closeSplash;
 };
 

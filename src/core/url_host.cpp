@@ -20,9 +20,7 @@ std::size_t SchemeLength(std::wstring_view address) {
 
 }  // namespace
 
-std::wstring UrlScheme(std::wstring_view address) {
-    return LowerUnits(address.substr(0, SchemeLength(address)));
-}
+std::wstring UrlScheme(std::wstring_view address) { return LowerUnits(address.substr(0, SchemeLength(address))); }
 
 std::wstring NormalizeHost(std::wstring_view host) {
     while (!host.empty() && host.back() == L'.') host.remove_suffix(1);

@@ -35,12 +35,14 @@ const std::wstring& InterceptedTitle() {
 }
 
 const std::wstring& InterceptedMessage() {
-    static const std::wstring text = L"A security program is blocking the secure connection.\nPlease disable 'HTTPS Scanning' or 'Web Shield' in your antivirus settings and try again.";
+    static const std::wstring text =
+        L"A security program is blocking the secure connection.\nPlease disable 'HTTPS Scanning' or 'Web Shield' in your antivirus settings and try again.";
     return text;
 }
 
 const std::wstring& InterceptedArabicMessage() {
-    static const std::wstring text = L"برنامج حماية يمنع الاتصال الآمن.\nيرجى تعطيل خاصية 'فحص HTTPS' أو 'حماية الويب' في إعدادات مكافح الفيروسات وحاول مرة أخرى.";
+    static const std::wstring text =
+        L"برنامج حماية يمنع الاتصال الآمن.\nيرجى تعطيل خاصية 'فحص HTTPS' أو 'حماية الويب' في إعدادات مكافح الفيروسات وحاول مرة أخرى.";
     return text;
 }
 

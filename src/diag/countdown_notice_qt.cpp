@@ -59,7 +59,8 @@ int MeasureWrapped(QPainter& p, const QString& text, int width, const style::Tex
     p.setFont(MakeFont(style::kMessageFont));
     p.setLayoutDirection(format.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     const int height = p.boundingRect(QRect(kMessageSide, kMessageTop, width - 2 * kMessageSide, 10000),
-                                      ToFlags(format), text).height();
+                                      ToFlags(format), text)
+                           .height();
     p.restore();
     return height;
 }
@@ -68,9 +69,7 @@ void DrawStep(QPainter& p, const style::Step& s, const QPixmap& icon) {
     p.save();
     const QRect rect = ToRect(s.box);
     switch (s.kind) {
-        case style::Step::Kind::fill:
-            p.fillRect(rect, ToColour(s.colour));
-            break;
+        case style::Step::Kind::fill: p.fillRect(rect, ToColour(s.colour)); break;
         case style::Step::Kind::icon:
             if (!icon.isNull()) p.drawPixmap(rect, icon);
             break;
@@ -123,7 +122,10 @@ class CountdownNotice : public QWidget {
 public:
     CountdownNotice(style::Texts texts, int seconds, QEventLoop& loop, qreal scale)
         : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-          texts_(std::move(texts)), seconds_(seconds), loop_(loop), scale_(scale) {
+          texts_(std::move(texts)),
+          seconds_(seconds),
+          loop_(loop),
+          scale_(scale) {
         setWindowTitle(QString::fromWCharArray(kCountdownWindowTitle));
         setObjectName(QString::fromWCharArray(kCountdownWindowId));
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -168,8 +170,7 @@ protected:
         const int w = qRound((width() - 2) / scale_);
         const int h = qRound((height() - 2) / scale_);
         const int h1 = MeasureWrapped(p, QString::fromStdWString(texts_.message), w, style::kWrapped);
-        const int h2 = MeasureWrapped(p, QString::fromStdWString(texts_.arabicMessage), w,
-                                      style::kWrappedRightToLeft);
+        const int h2 = MeasureWrapped(p, QString::fromStdWString(texts_.arabicMessage), w, style::kWrappedRightToLeft);
         for (const style::Step& step : style::PaintSteps(w, h, h1, h2, texts_, seconds_)) DrawStep(p, step, icon_);
     }
 
@@ -221,8 +222,8 @@ QAccessibleInterface* CountdownAccessibleFactory(const QString&, QObject* object
 
 }  // namespace
 
-bool RunCountdownNotice(const std::wstring& title, const std::wstring& message,
-                        const std::wstring& arabicMessage, const std::wstring& code, int seconds) {
+bool RunCountdownNotice(const std::wstring& title, const std::wstring& message, const std::wstring& arabicMessage,
+                        const std::wstring& code, int seconds) {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return false;
     static const bool factoryInstalled = [] {

@@ -11,7 +11,11 @@ constexpr TextFormat kCentred{false, true, false, false};
 constexpr TextFormat kCentredCut{false, true, false, true};
 
 Step TextStep(const Box& box, const Font& font, std::uint32_t colour, TextFormat format, std::wstring text) {
-    return {.kind = Step::Kind::text, .box = box, .colour = colour, .font = font, .format = format,
+    return {.kind = Step::Kind::text,
+            .box = box,
+            .colour = colour,
+            .font = font,
+            .format = format,
             .text = std::move(text)};
 }
 
@@ -33,8 +37,7 @@ std::vector<Step> PaintSteps(int width, int height, int messageHeight, int arabi
                             std::wstring text) {
         return TextStep(box, AtDpi(font, dpi), colour, format, std::move(text));
     };
-    const auto Shape = [dpi](Step::Kind kind, const Box& box, std::uint32_t pen, int penWidth,
-                             std::uint32_t fill = 0) {
+    const auto Shape = [dpi](Step::Kind kind, const Box& box, std::uint32_t pen, int penWidth, std::uint32_t fill = 0) {
         return ShapeStep(kind, box, pen, ScaleToDpi(penWidth, dpi), fill);
     };
     std::vector<Step> steps;

@@ -14,7 +14,7 @@ struct Font {
     const wchar_t* face;
     int height;
     int weight;
-    bool fixedPitch;   // else a variable-pitch sans-serif
+    bool fixedPitch;  // else a variable-pitch sans-serif
 };
 inline constexpr Font kTitleFont{L"Segoe UI", 24, 700, false};
 inline constexpr Font kMessageFont{L"Segoe UI", 16, 400, false};
@@ -41,10 +41,10 @@ inline constexpr int kTickMilliseconds = 1000;
 
 // Every text is centred horizontally and drawn on a transparent background.
 struct TextFormat {
-    bool wrap = false;               // word-wrapped, from the top; else one line
-    bool centreVertically = false;   // one line, centred in its box
+    bool wrap = false;              // word-wrapped, from the top; else one line
+    bool centreVertically = false;  // one line, centred in its box
     bool rightToLeft = false;
-    bool ellipsis = false;           // cut with "..." at the end when too long
+    bool ellipsis = false;  // cut with "..." at the end when too long
 };
 inline constexpr TextFormat kWrapped{true, false, false, false};
 inline constexpr TextFormat kWrappedRightToLeft{true, false, true, false};
@@ -52,10 +52,10 @@ inline constexpr TextFormat kWrappedRightToLeft{true, false, true, false};
 struct Step {
     enum class Kind { fill, icon, line, ellipse, rectangle, text };
     Kind kind = Kind::fill;
-    Box box;                          // a line runs from (left, top) to (right, top)
-    std::uint32_t colour = 0;         // the fill, the pen or the text colour
-    std::uint32_t fill = 0;           // inside an ellipse or rectangle
-    int pen = 0;                      // pen width of a line, ellipse or rectangle
+    Box box;                   // a line runs from (left, top) to (right, top)
+    std::uint32_t colour = 0;  // the fill, the pen or the text colour
+    std::uint32_t fill = 0;    // inside an ellipse or rectangle
+    int pen = 0;               // pen width of a line, ellipse or rectangle
     Font font = kLineFont;
     TextFormat format{};
     std::wstring text{};

@@ -86,8 +86,8 @@ void DrawStep(HDC dc, const style::Step& s) {
         }
         case style::Step::Kind::icon: {
             const int size = s.box.right - s.box.left;  // 64 at 96 DPI
-            if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101),
-                                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {
+            if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), IMAGE_ICON,
+                                                           size, size, LR_DEFAULTCOLOR))) {
                 DrawIconEx(dc, s.box.left, s.box.top, icon, size, size, 0, nullptr, DI_NORMAL);
                 DestroyIcon(icon);
             }
@@ -102,9 +102,7 @@ void DrawStep(HDC dc, const style::Step& s) {
             DeleteObject(font);
             return;
         }
-        default:
-            DrawShape(dc, s);
-            return;
+        default: DrawShape(dc, s); return;
     }
 }
 
@@ -144,8 +142,7 @@ LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             if (!notice) break;
             PaintBuffered(hwnd, *notice);
             return 0;
-        case WM_NCHITTEST:
-            return HTCAPTION;
+        case WM_NCHITTEST: return HTCAPTION;
         case WM_DPICHANGED: {
             // Moved to a monitor of another DPI: redrawn at that DPI, where it fits.
             if (!notice) break;
@@ -167,19 +164,16 @@ LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                 PostQuitMessage(0);
             }
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            break;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
 
-bool RunCountdownNotice(const std::wstring& title, const std::wstring& message,
-                        const std::wstring& arabicMessage, const std::wstring& code, int seconds) {
+bool RunCountdownNotice(const std::wstring& title, const std::wstring& message, const std::wstring& arabicMessage,
+                        const std::wstring& code, int seconds) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -188,7 +182,7 @@ bool RunCountdownNotice(const std::wstring& title, const std::wstring& message,
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = CreateSolidBrush(ToColour(style::kBackground));
     wc.lpszClassName = kCountdownWindowId;
-    if (!RegisterClassExW(&wc)) DeleteObject(wc.hbrBackground);   // already registered by an earlier call
+    if (!RegisterClassExW(&wc)) DeleteObject(wc.hbrBackground);  // already registered by an earlier call
 
     // Centred on the primary screen, so drawn at its DPI.
     const RECT work = PrimaryWorkArea();
@@ -198,8 +192,8 @@ bool RunCountdownNotice(const std::wstring& title, const std::wstring& message,
     const int height = ScaleToDpi(CountdownHeight(!code.empty()), dpi);
     const WindowOrigin at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
     HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCountdownWindowId, kCountdownWindowTitle,
-                                WS_POPUP | WS_VISIBLE | WS_BORDER, at.x, at.y, width, height, nullptr,
-                                nullptr, instance, &notice);
+                                WS_POPUP | WS_VISIBLE | WS_BORDER, at.x, at.y, width, height, nullptr, nullptr,
+                                instance, &notice);
     if (!hwnd) return false;
     SetTimer(hwnd, kTimerId, style::kTickMilliseconds, nullptr);
     SetForegroundWindow(hwnd);

@@ -14,8 +14,8 @@ namespace {
 void ShowDialogOrMessageBox(const DiagnosticDialogTexts& t) {
     if (StartDialogWindow(t)) return;
     DebugLine("Diagnostic dialog: could not start the dialog process");
-    ShowMessageBox({DialogFallbackText(t.message, t.arabicMessage, t.wideCode), t.title, MessageButtons::Ok,
-                    MessageIcon::Error});
+    ShowMessageBox(
+        {DialogFallbackText(t.message, t.arabicMessage, t.wideCode), t.title, MessageButtons::Ok, MessageIcon::Error});
 }
 
 // On the thread that shows the notice.

@@ -91,9 +91,9 @@ std::wstring BuildDiagnosticDialogCommandLine(const std::wstring& title, const s
     return L"mshta \"about:" + BuildDiagnosticDialogDocument(title, message, arabicMessage, code) + L"\"";
 }
 
-std::wstring CountdownFallbackText(const std::wstring& message, const std::wstring& arabicMessage,
-                                   int seconds) {
-    return message + L"\n\n" + arabicMessage + WithSeconds(L"\n\nThe application will close in ", seconds, L" seconds.");
+std::wstring CountdownFallbackText(const std::wstring& message, const std::wstring& arabicMessage, int seconds) {
+    return message + L"\n\n" + arabicMessage +
+           WithSeconds(L"\n\nThe application will close in ", seconds, L" seconds.");
 }
 
 std::wstring DialogFallbackText(const std::wstring& message, const std::wstring& arabicMessage,
@@ -105,9 +105,7 @@ std::wstring CountdownEnglishLine(int seconds) {
     return WithSeconds(L"Application will close in ", seconds, L" seconds...");
 }
 
-std::wstring CountdownArabicLine(int seconds) {
-    return WithSeconds(L"سيتم إغلاق التطبيق خلال ", seconds, L" ثوانٍ...");
-}
+std::wstring CountdownArabicLine(int seconds) { return WithSeconds(L"سيتم إغلاق التطبيق خلال ", seconds, L" ثوانٍ..."); }
 
 const std::wstring& CountdownCodeHeader() {
     static const std::wstring text = L"🔒 Diagnostic Code / كود التشخيص";

@@ -27,8 +27,7 @@ std::wstring BuildDiagnosticDialogCommandLine(const std::wstring& title, const s
                                               const std::wstring& arabicMessage, const std::wstring& code);
 
 // Message box texts when the countdown window or the dialog cannot be shown.
-std::wstring CountdownFallbackText(const std::wstring& message, const std::wstring& arabicMessage,
-                                   int seconds);
+std::wstring CountdownFallbackText(const std::wstring& message, const std::wstring& arabicMessage, int seconds);
 std::wstring DialogFallbackText(const std::wstring& message, const std::wstring& arabicMessage,
                                 const std::wstring& code);
 
@@ -38,9 +37,7 @@ std::wstring CountdownArabicLine(int seconds);
 const std::wstring& CountdownCodeHeader();
 const std::wstring& CountdownCodeNote();
 
-inline int CountdownHeight(bool hasCode) {
-    return hasCode ? kCountdownHeightWithCode : kCountdownHeightWithoutCode;
-}
+inline int CountdownHeight(bool hasCode) { return hasCode ? kCountdownHeightWithCode : kCountdownHeightWithoutCode; }
 // The DPI the notice is drawn at on a screen of `dpi` whose work area is
 // areaWidth x areaHeight pixels: lower when the scaled notice would not fit,
 // so its last line (the code) stays on screen.
@@ -65,10 +62,10 @@ struct Box {
 };
 
 struct CountdownLayout {
-    Box icon;            // 64 x 64
+    Box icon;  // 64 x 64
     Box title;
     int ruleY = 0, ruleLeft = 0, ruleRight = 0;
-    Box message;         // top and sides; the height is measured
+    Box message;  // top and sides; the height is measured
     Box arabicMessage;
     Box disc;
     Box seconds;

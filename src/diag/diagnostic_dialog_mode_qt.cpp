@@ -63,8 +63,8 @@ int RunDiagnosticDialogMode(int argc, char** argv) {
     const QByteArray bytes = file.readAll();
     file.close();
     file.remove();
-    const std::optional<DiagnosticDialogFile> content =
-        ParseDiagnosticDialogFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const std::optional<DiagnosticDialogFile> content = ParseDiagnosticDialogFile(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (!content) return kBadDialogFile;
     const QString document = QString::fromStdString(content->document);
     const QString code = QString::fromStdString(content->code);
@@ -93,8 +93,9 @@ int RunDiagnosticDialogMode(int argc, char** argv) {
     QObject::connect(page, &QWebEnginePage::titleChanged, &view, &QWidget::setWindowTitle);
     // The document stays as it is; screen readers get a name for the code box.
     QObject::connect(page, &QWebEnginePage::loadFinished, page, [page](bool) {
-        page->runJavaScript(QStringLiteral("var c=document.getElementById('dc');if(c)c.setAttribute('aria-label','%1');")
-                                .arg(QString::fromStdWString(DiagnosticCodeFieldName())));
+        page->runJavaScript(
+            QStringLiteral("var c=document.getElementById('dc');if(c)c.setAttribute('aria-label','%1');")
+                .arg(QString::fromStdWString(DiagnosticCodeFieldName())));
     });
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();

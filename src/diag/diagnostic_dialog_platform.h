@@ -8,7 +8,7 @@ namespace pellaro {
 struct DiagnosticDialogTexts {
     std::wstring title, message, arabicMessage;
     std::string code;
-    std::wstring wideCode;   // each byte of the code one character
+    std::wstring wideCode;  // each byte of the code one character
 };
 
 using DiagnosticDialogSequence = void (*)(const DiagnosticDialogTexts&);

@@ -40,9 +40,7 @@ namespace {
 // Only one of the GUI thread and a waiting caller may run the sequence.
 std::atomic<bool> g_claimed{false};
 
-bool HasDisplay() {
-    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
-}
+bool HasDisplay() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM"); }
 
 // The dialog process reads the document and the code from a private file
 // (created 0600 by QTemporaryFile) and deletes it.
@@ -81,11 +79,14 @@ NoticeThreadMissing RunOnNoticeThread(const DiagnosticDialogTexts& texts, Diagno
     }
 
     QSemaphore pickedUp;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&texts, &pickedUp, sequence] {
-        if (g_claimed.exchange(true)) return;
-        pickedUp.release();
-        sequence(texts);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&texts, &pickedUp, sequence] {
+            if (g_claimed.exchange(true)) return;
+            pickedUp.release();
+            sequence(texts);
+        },
+        Qt::QueuedConnection);
     if (!pickedUp.tryAcquire(1, 10000) && !g_claimed.exchange(true)) return NoticeThreadMissing::notAnswering;
     // The GUI thread (or another caller) ends the process.
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));

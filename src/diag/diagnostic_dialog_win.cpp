@@ -16,7 +16,7 @@ namespace pellaro {
 
 NoticeThreadMissing RunOnNoticeThread(const DiagnosticDialogTexts& texts, DiagnosticDialogSequence sequence) {
     sequence(texts);
-    return NoticeThreadMissing::notAnswering;   // not reached: the sequence ends the process
+    return NoticeThreadMissing::notAnswering;  // not reached: the sequence ends the process
 }
 
 void CopyCodeToClipboard(const DiagnosticDialogTexts& texts) {
@@ -46,15 +46,14 @@ std::wstring SystemHtmlHost() {
 bool StartDialogWindow(const DiagnosticDialogTexts& t) {
     const std::wstring application = SystemHtmlHost();
     if (application.empty()) return false;
-    const std::wstring commandLine =
-        BuildDiagnosticDialogCommandLine(t.title, t.message, t.arabicMessage, t.wideCode);
+    const std::wstring commandLine = BuildDiagnosticDialogCommandLine(t.title, t.message, t.arabicMessage, t.wideCode);
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                        nullptr, &startup, &process))
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
+                        &startup, &process))
         return false;
     const ScopedKernelHandle started(process.hProcess), startedThread(process.hThread);  // not waited for
     return true;

@@ -15,8 +15,7 @@ constexpr std::string_view kReason = "|reason=";
 constexpr std::string_view kTail = "|END";
 
 bool IsBase64Letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '+' || c == '/';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
 }
 
 // The shared decoder is lenient; support must know when a code was damaged.
@@ -32,8 +31,7 @@ bool IsCanonicalBase64(std::string_view text) {
 
 }  // namespace
 
-std::string BuildDiagnosticRecord(std::int64_t time, std::string_view deviceIdUtf8,
-                                  std::string_view reason) {
+std::string BuildDiagnosticRecord(std::int64_t time, std::string_view deviceIdUtf8, std::string_view reason) {
     std::string record(kHead);
     record += std::to_string(time);
     record += kDevice;
@@ -47,8 +45,7 @@ std::string BuildDiagnosticRecord(std::int64_t time, std::string_view deviceIdUt
 std::string ScrambleDiagnosticBytes(std::string_view bytes, std::string_view key) {
     std::string out(bytes);
     if (key.empty()) return out;
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char>(out[i] ^ key[i % key.size()]);
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char>(out[i] ^ key[i % key.size()]);
     return out;
 }
 
@@ -67,8 +64,7 @@ std::string EncodeDiagnosticCode(std::string_view record) {
 }
 
 bool ParseDiagnosticRecord(std::string_view record, DiagnosticRecord& fields) {
-    if (record.size() < kHead.size() + kTail.size() || !record.starts_with(kHead) ||
-        !record.ends_with(kTail))
+    if (record.size() < kHead.size() + kTail.size() || !record.starts_with(kHead) || !record.ends_with(kTail))
         return false;
     const std::string_view body = record.substr(kHead.size(), record.size() - kHead.size() - kTail.size());
     const std::size_t deviceAt = body.find(kDevice);

@@ -8,14 +8,13 @@
 namespace pellaro {
 
 struct DiagnosticRecord {
-    std::int64_t time = 0;   // seconds since 1970-01-01 UTC
-    std::string deviceId;    // UTF-8
-    std::string reason;      // UTF-8, taken as it is ("|" included)
+    std::int64_t time = 0;  // seconds since 1970-01-01 UTC
+    std::string deviceId;   // UTF-8
+    std::string reason;     // UTF-8, taken as it is ("|" included)
 };
 
 // "ERRDIAG|v1|ts=<time>|mk=<device>|reason=<reason>|END"; nothing is escaped.
-std::string BuildDiagnosticRecord(std::int64_t time, std::string_view deviceIdUtf8,
-                                  std::string_view reason);
+std::string BuildDiagnosticRecord(std::int64_t time, std::string_view deviceIdUtf8, std::string_view reason);
 
 // Byte i XOR key byte (i mod key length); its own inverse. An empty key leaves
 // the bytes unchanged.
@@ -27,8 +26,8 @@ std::string EncodeDiagnosticCode(std::string_view record);
 
 struct DecodedDiagnosticCode {
     bool ok = false;
-    std::string error;       // why the code was refused, when !ok
-    std::string record;      // the unscrambled record text, when ok
+    std::string error;   // why the code was refused, when !ok
+    std::string record;  // the unscrambled record text, when ok
     DiagnosticRecord fields;
 };
 

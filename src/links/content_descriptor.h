@@ -8,7 +8,7 @@
 namespace pellaro {
 
 struct ContentDescriptor {
-    std::wstring baseAddress;    // the academy's backend address carried by the link
+    std::wstring baseAddress;  // the academy's backend address carried by the link
     std::wstring contentUrl;
     ContentType contentType;
     std::wstring watermarkText;

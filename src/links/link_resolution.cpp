@@ -35,7 +35,9 @@ void TrimTrailingSlashes(Text& text) {
     while (!text.empty() && (text.back() == '/' || text.back() == '\\')) text.pop_back();
 }
 
-bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 void FailWith(std::string& errorCode, std::string code, std::string_view logLine) {
     errorCode = std::move(code);
@@ -73,8 +75,8 @@ void FillFromContentData(const ContentData& data, const LinkServices& services, 
     content.contentType = L"url_direct";
     // Best effort: the video plays without its page script.
     try {
-        const HttpResponse response =
-            services.fetchPageScript(WideConstant(ConstantKey::pageScriptUrl) + std::to_wstring(content.itemNumber));
+        const HttpResponse response = services.fetchPageScript(WideConstant(ConstantKey::pageScriptUrl) +
+                                                               std::to_wstring(content.itemNumber));
         if (response.ok) content.pageScript = FromUtf8(response.body);
     } catch (...) {
         DebugLine("ParseSchemeArgs: page script request failed");
@@ -115,9 +117,10 @@ std::vector<std::wstring> SplitLink(const std::wstring& link) {
 
     // Found as in a lower-cased copy (unit by unit), without making the copy.
     const std::wstring prefix = LowerUnits(App().schemeName) + L":";
-    const auto at = std::search(text.begin(), text.end(), prefix.begin(), prefix.end(), [](wchar_t unit, wchar_t lower) {
-        return static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(unit))) == lower;
-    });
+    const auto at = std::search(text.begin(), text.end(), prefix.begin(), prefix.end(),
+                                [](wchar_t unit, wchar_t lower) {
+                                    return static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(unit))) == lower;
+                                });
     if (at != text.end()) text.erase(text.begin(), at + static_cast<std::ptrdiff_t>(prefix.size()));
 
     TrimTrailingSlashes(text);
@@ -187,8 +190,8 @@ LinkResult ResolveContentLink(const std::wstring& link, const LinkServices& serv
         } else {
             std::string errorText;
             HttpFailure failure = HttpFailure::None;
-            const std::optional<ContentData> data = services.getContentData(
-                content.baseAddress, fields.contentLinkId, fields.linkKey, &errorText, &failure);
+            const std::optional<ContentData> data = services.getContentData(content.baseAddress, fields.contentLinkId,
+                                                                            fields.linkKey, &errorText, &failure);
             if (!data) {
                 if (failure == HttpFailure::Transport || failure == HttpFailure::Deadline) {
                     DebugLine("GetContentData: the backend could not be reached: " + errorText);

@@ -18,8 +18,7 @@ struct LinkServices {
     std::function<std::string()> payloadKey;
     // The backend's data for an item (the shared, pinned client).
     std::function<std::optional<ContentData>(const std::wstring& baseAddress, const std::string& contentLinkId,
-                                             const std::string& linkKey, std::string* errorText,
-                                             HttpFailure* failure)>
+                                             const std::string& linkKey, std::string* errorText, HttpFailure* failure)>
         getContentData;
     // The page script of a video-sharing item (a private client without pins).
     std::function<HttpResponse(const std::wstring& url)> fetchPageScript;

@@ -20,9 +20,10 @@ std::wstring BuildPlayerPage(const std::wstring& contentUrl, const std::wstring&
     page += L"allow='accelerometer;autoplay;clipboard-write;encrypted-media;gyroscope;picture-in-picture'>";
     page += L"</iframe>";
     page += L"<div style='";
-    page += L"position:fixed;top:0;left:0;width:100%;height:100%;pointer-events:none;z-index:9999;opacity:0.15;"
-            L"display:flex;align-items:center;justify-content:center;font-size:3vw;color:red;"
-            L"transform:rotate(-30deg);font-family:Arial,sans-serif;font-weight:bold;";
+    page +=
+        L"position:fixed;top:0;left:0;width:100%;height:100%;pointer-events:none;z-index:9999;opacity:0.15;"
+        L"display:flex;align-items:center;justify-content:center;font-size:3vw;color:red;"
+        L"transform:rotate(-30deg);font-family:Arial,sans-serif;font-weight:bold;";
     page += L"'>" + HtmlEscape(watermarkText) + L"</div>";
     page += L"<script>";
     page += L"window.chrome.webview.postMessage('pageLoaded');";

@@ -44,9 +44,9 @@ std::string BuildContentForm(const std::string& linkKey, const std::string& cont
 ContentData ParseContentData(const std::string& body) {
     const nlohmann::json response = nlohmann::json::parse(body);
     const std::string wrapKey = Constant(ConstantKey::contentWrapKey);
-    const nlohmann::json& item =
-        response.is_object() && response.contains(wrapKey) && response.at(wrapKey).is_object() ? response.at(wrapKey)
-                                                                                              : response;
+    const nlohmann::json& item = response.is_object() && response.contains(wrapKey) && response.at(wrapKey).is_object()
+                                     ? response.at(wrapKey)
+                                     : response;
     const auto text = [&](ConstantKey key, const std::string& fallback) {
         const std::string name = Constant(key);
         if (!item.is_object() || !item.contains(name) || item.at(name).is_null()) return fallback;
@@ -69,8 +69,7 @@ ContentData ParseContentData(const std::string& body) {
 }
 
 std::optional<ContentData> GetContentData(const std::wstring& baseAddress, const std::string& contentLinkId,
-                                          const std::string& linkKey, std::string* errorText,
-                                          HttpFailure* failure) {
+                                          const std::string& linkKey, std::string* errorText, HttpFailure* failure) {
     if (failure) *failure = HttpFailure::None;
     try {
         const std::wstring url = NormalizeBaseUrl(baseAddress) + WideConstant(ConstantKey::contentDataPath);
@@ -79,8 +78,8 @@ std::optional<ContentData> GetContentData(const std::wstring& baseAddress, const
         client.SetHeader(WideConstant(ConstantKey::contentHardwareHeaderName), HardwareIdentifier());
         client.SetHeader(WideConstant(ConstantKey::contentClientHeaderName),
                          WideConstant(ConstantKey::contentClientHeaderValue));
-        const HttpResponse response =
-            client.Put(url, BuildContentForm(linkKey, contentLinkId), L"application/x-www-form-urlencoded");
+        const HttpResponse response = client.Put(url, BuildContentForm(linkKey, contentLinkId),
+                                                 L"application/x-www-form-urlencoded");
         if (!response.ok) {
             if (failure) *failure = response.failure;
             if (errorText) {

@@ -16,12 +16,11 @@ HostProbe ProbeHostPins(const std::wstring& host, int port) {
         WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return HostProbe::SessionFailed;
     WinHttpSetTimeouts(session.get(), 3000, 3000, 3000, 3000);
-    const ScopedInternet connection(
-        WinHttpConnect(session.get(), host.c_str(), static_cast<INTERNET_PORT>(port), 0));
-    const ScopedInternet request(connection ? WinHttpOpenRequest(connection.get(), L"HEAD", L"/", nullptr,
-                                                                  WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                                  WINHTTP_FLAG_SECURE)
-                                            : nullptr);
+    const ScopedInternet connection(WinHttpConnect(session.get(), host.c_str(), static_cast<INTERNET_PORT>(port), 0));
+    const ScopedInternet request(connection
+                                     ? WinHttpOpenRequest(connection.get(), L"HEAD", L"/", nullptr, WINHTTP_NO_REFERER,
+                                                          WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
+                                     : nullptr);
     if (!request) return HostProbe::OpenFailed;
     SetPinnedRequestOptions(request.get(), false);
     if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))

@@ -61,7 +61,8 @@ std::optional<HttpResponse> PreflightFailure(const std::wstring& host, const Pre
     if (attempt.chain.read) return std::nullopt;
     if (!attempt.error.empty()) return Failed(HttpFailure::Transport, attempt.error);
     // Answered, but no chain could be read: a pinned host fails (without a notice).
-    if (DecidePins(host, attempt.chain) == PinVerdict::Failed) return Failed(HttpFailure::Pins, PreflightPinError(host));
+    if (DecidePins(host, attempt.chain) == PinVerdict::Failed)
+        return Failed(HttpFailure::Pins, PreflightPinError(host));
     return std::nullopt;
 }
 

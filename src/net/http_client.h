@@ -47,10 +47,10 @@ enum class HttpFailure {
 };
 
 struct HttpResponse {
-    int status = 0;        // 0 when no response was read
-    std::string body;      // exactly as received
-    bool ok = false;       // 200 <= status <= 299
-    std::string error;     // empty on success and for Status, else the client's failure text
+    int status = 0;     // 0 when no response was read
+    std::string body;   // exactly as received
+    bool ok = false;    // 200 <= status <= 299
+    std::string error;  // empty on success and for Status, else the client's failure text
     HttpFailure failure = HttpFailure::None;
 };
 
@@ -62,7 +62,7 @@ class HttpTransport;
 
 class HttpClient {
 public:
-    HttpClient();          // throws std::runtime_error when the session cannot be opened
+    HttpClient();  // throws std::runtime_error when the session cannot be opened
     explicit HttpClient(std::unique_ptr<HttpTransport> transport);
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;

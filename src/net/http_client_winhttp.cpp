@@ -36,9 +36,9 @@ struct Job {
     SessionHandle session;
     RequestTarget target;
     std::string body;
-    ExchangeRequest spec;        // body points into the copy above
+    ExchangeRequest spec;  // body points into the copy above
     HandshakeCheckFn handshakeCheck;
-    bool refused = false;        // the handshake check refused the chain
+    bool refused = false;  // the handshake check refused the chain
 
     // Runs fn under the lock unless the caller has left; false when it has.
     template <typename Fn>
@@ -109,8 +109,8 @@ struct PreflightJob : Job {
 void RunPreflight(Job& base) {
     auto& job = static_cast<PreflightJob&>(base);
     PreflightAttempt& attempt = job.attempt;
-    const ScopedInternet connection(WinHttpConnect(job.session.get(), job.target.host.c_str(),
-                                                   static_cast<INTERNET_PORT>(job.target.port), 0));
+    const ScopedInternet connection(
+        WinHttpConnect(job.session.get(), job.target.host.c_str(), static_cast<INTERNET_PORT>(job.target.port), 0));
     if (!connection) {
         attempt.error = "WinHttpConnect failed";
         return;
@@ -144,10 +144,9 @@ void RunPreflight(Job& base) {
 std::string ReadBody(Job& job, HINTERNET request) {
     DWORD expected = 0;
     DWORD size = sizeof expected;
-    const bool hasLength =
-        job.spec.verb != L"HEAD" && WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
-                                                        WINHTTP_HEADER_NAME_BY_INDEX, &expected, &size,
-                                                        WINHTTP_NO_HEADER_INDEX);
+    const bool hasLength = job.spec.verb != L"HEAD" &&
+                           WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                                               WINHTTP_HEADER_NAME_BY_INDEX, &expected, &size, WINHTTP_NO_HEADER_INDEX);
     unsigned long long received = 0;
     for (;;) {
         DWORD available = 0;
@@ -161,7 +160,8 @@ std::string ReadBody(Job& job, HINTERNET request) {
         received += read;
         if (!job.WhileWaited([&] { return job.spec.bodyChunk(std::string_view(chunk.data(), read)); })) return {};
     }
-    if (hasLength && received < expected) return "WinHttpReadData failed: " + std::to_string(ERROR_WINHTTP_CONNECTION_ERROR);
+    if (hasLength && received < expected)
+        return "WinHttpReadData failed: " + std::to_string(ERROR_WINHTTP_CONNECTION_ERROR);
     return {};
 }
 

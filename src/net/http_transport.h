@@ -16,8 +16,8 @@ namespace pellaro {
 
 // A URL as the platform splits it.
 struct RequestTarget {
-    std::wstring url;     // as given
-    std::wstring host;    // as it stands in the URL
+    std::wstring url;   // as given
+    std::wstring host;  // as it stands in the URL
     int port = 0;
     std::wstring path;    // path and query
     bool secure = false;  // https
@@ -31,19 +31,19 @@ using Deadline = std::chrono::steady_clock::time_point;
 
 // One HEAD "/" request to the host that shows the server's chain.
 struct PreflightAttempt {
-    bool refused = false;  // the handshake check refused the chain
+    bool refused = false;         // the handshake check refused the chain
     bool deadlinePassed = false;  // ended because the request's deadline passed
     // The stack's text when the HEAD could not be opened, connect, be sent or
     // get an answer (as an exchange would word it); empty when it was answered.
     std::string error;
-    ServerChain chain;     // the chain the server presented (unread when none)
+    ServerChain chain;  // the chain the server presented (unread when none)
 };
 
 struct ExchangeRequest {
     std::wstring verb;
     std::vector<std::wstring> headerLines;  // "Name: value", in order
-    std::string_view body;  // stays valid for the exchange
-    Deadline deadline = Deadline::max();  // the exchange ends with deadlinePassed once it is reached
+    std::string_view body;                  // stays valid for the exchange
+    Deadline deadline = Deadline::max();    // the exchange ends with deadlinePassed once it is reached
     bool hasContentType = false;
     HandshakeCheckFn handshakeCheck;
     // Runs once when the response has arrived, before its status and body are
@@ -54,10 +54,10 @@ struct ExchangeRequest {
 };
 
 struct ExchangeResult {
-    bool refused = false;  // the handshake check refused the chain; the request was not carried
+    bool refused = false;         // the handshake check refused the chain; the request was not carried
     bool deadlinePassed = false;  // ended because the deadline passed; error is then empty
-    std::string error;     // the platform's text for a transport failure; empty otherwise
-    int status = 0;        // 0 when no status was read
+    std::string error;            // the platform's text for a transport failure; empty otherwise
+    int status = 0;               // 0 when no status was read
 };
 
 class HttpTransport {

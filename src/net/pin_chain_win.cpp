@@ -43,9 +43,9 @@ bool LeafNamesHost(PCCERT_CONTEXT leaf, const std::wstring& host) {
                                                         leaf->pCertInfo->rgExtension);
     LocalMemory<CERT_ALT_NAME_INFO> names;
     DWORD size = 0;
-    if (extension && CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
-                                         extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, names.receive(),
-                                         &size)) {
+    if (extension &&
+        CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData, extension->Value.cbData,
+                            CRYPT_DECODE_ALLOC_FLAG, nullptr, names.receive(), &size)) {
         for (DWORD i = 0; i < names.get()->cAltEntry; ++i) {
             const CERT_ALT_NAME_ENTRY& entry = names.get()->rgAltEntry[i];
             if (entry.dwAltNameChoice == CERT_ALT_NAME_DNS_NAME) dnsNames.push_back(entry.pwszDNSName);
@@ -88,8 +88,7 @@ ServerChain ChainOfRequest(HINTERNET request, const std::wstring& host, std::vec
     ServerChain result;
     ScopedCertificate cert;
     DWORD size = sizeof(PCCERT_CONTEXT);
-    if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, cert.receive(), &size) || !cert)
-        return result;
+    if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, cert.receive(), &size) || !cert) return result;
     result.read = true;
     CERT_CHAIN_PARA para = {};
     para.cbSize = sizeof para;
@@ -125,15 +124,14 @@ std::string SpkiPinOfCertificate(const std::string& der) {
 ChainInspection InspectServerChain(const std::wstring& host, int port) {
     ChainInspection result;
     // Declared in opening order: each closes before the handle it was opened under.
-    const ScopedInternet session(WinHttpOpen(L"pellaro-cli", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                             WINHTTP_NO_PROXY_BYPASS, 0));
+    const ScopedInternet session(
+        WinHttpOpen(L"pellaro-cli", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) {
         result.error = "WinHttpOpen failed";
         return result;
     }
     WinHttpSetTimeouts(session.get(), 10000, 10000, 30000, 30000);
-    const ScopedInternet connection(
-        WinHttpConnect(session.get(), host.c_str(), static_cast<INTERNET_PORT>(port), 0));
+    const ScopedInternet connection(WinHttpConnect(session.get(), host.c_str(), static_cast<INTERNET_PORT>(port), 0));
     if (!connection) {
         result.error = "WinHttpConnect failed";
         return result;
@@ -147,13 +145,10 @@ ChainInspection InspectServerChain(const std::wstring& host, int port) {
     SetPinnedRequestOptions(request.get(), false);
     if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         result.error = "WinHttpSendRequest failed: " + std::to_string(GetLastError());
-    else
-        WinHttpReceiveResponse(request.get(), nullptr);
+    else WinHttpReceiveResponse(request.get(), nullptr);
     result.chain = ChainOfRequest(request.get(), host, &result.certificates);
-    if (result.chain.read)
-        result.error.clear();
-    else if (result.error.empty())
-        result.error = "no certificate";
+    if (result.chain.read) result.error.clear();
+    else if (result.error.empty()) result.error = "no certificate";
     return result;
 }
 

@@ -171,16 +171,12 @@ bool CheckHostPinsOnPort(const std::wstring& rawHost, int port) {
         return true;
     }
     switch (ProbeHostPins(host, port)) {
-        case HostProbe::Passed:
-            remember();
-            return true;
-        case HostProbe::Refused:
-            return false;
+        case HostProbe::Passed: remember(); return true;
+        case HostProbe::Refused: return false;
         case HostProbe::SessionFailed:
         case HostProbe::OpenFailed:
         case HostProbe::SendFailed:
-        case HostProbe::NoResponse:
-            break;
+        case HostProbe::NoResponse: break;
     }
     return true;  // no verdict: allowed, and asked again next time
 }

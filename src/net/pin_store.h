@@ -8,8 +8,8 @@
 namespace pellaro {
 
 struct PinEntry {
-    std::wstring scope;              // host or domain, matched case-insensitively
-    std::vector<std::string> pins;   // Base64 SHA-256 of a SubjectPublicKeyInfo, no "sha256/" prefix
+    std::wstring scope;             // host or domain, matched case-insensitively
+    std::vector<std::string> pins;  // Base64 SHA-256 of a SubjectPublicKeyInfo, no "sha256/" prefix
 };
 
 // A pin-list download: loaded (the store replaced), or why not (the store untouched).
@@ -20,7 +20,7 @@ struct PinListLoad {
 };
 
 void InstallDefaultPins();
-PinListLoad LoadDynamicPins();       // may throw; the caller logs and goes on
+PinListLoad LoadDynamicPins();  // may throw; the caller logs and goes on
 std::optional<PinEntry> FindPinEntry(const std::wstring& host);
 // Cached per-host pre-check used by the browser's resource filter; false = block.
 // The host is normalised first (case, trailing dots).

@@ -16,8 +16,8 @@ struct ChainElement {
 };
 
 struct ServerChain {
-    bool read = false;        // a server certificate was available
-    bool wellFormed = false;  // leaf names the host and each element is signed by the next
+    bool read = false;                   // a server certificate was available
+    bool wellFormed = false;             // leaf names the host and each element is signed by the next
     std::vector<ChainElement> elements;  // server's certificate first, root last
 };
 
@@ -66,9 +66,9 @@ struct CertificateSummary {
 };
 
 struct ChainInspection {
-    std::string error;                          // empty when a chain was read
+    std::string error;                             // empty when a chain was read
     std::vector<CertificateSummary> certificates;  // in chain order, server's first
-    ServerChain chain;                           // as the pin validation sees it
+    ServerChain chain;                             // as the pin validation sees it
 };
 
 // Platform: connects to host:port, reads the chain without judging it, and closes.

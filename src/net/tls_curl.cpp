@@ -20,7 +20,8 @@ std::string PinOf(X509* cert) {
     unsigned char* der = nullptr;
     const int length = i2d_X509_PUBKEY(X509_get_X509_PUBKEY(cert), &der);
     if (length <= 0) return std::string();
-    const std::string digest = Sha256(std::string_view(reinterpret_cast<const char*>(der), static_cast<size_t>(length)));
+    const std::string digest = Sha256(
+        std::string_view(reinterpret_cast<const char*>(der), static_cast<size_t>(length)));
     OPENSSL_free(der);
     return digest.empty() ? std::string() : Base64Encode(digest);
 }
@@ -34,7 +35,8 @@ std::wstring IssuerDisplayName(X509* cert) {
         unsigned char* utf8 = nullptr;
         const int length = ASN1_STRING_to_UTF8(&utf8, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(name, index)));
         if (length < 0) continue;
-        std::wstring text = FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(length)));
+        std::wstring text = FromUtf8(
+            std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(length)));
         OPENSSL_free(utf8);
         return text;
     }
@@ -83,7 +85,7 @@ CURLcode OnSslContext(CURL*, void* sslContext, void* arg) {
 
 }  // namespace
 
-ServerChain ChainFromPeer(STACK_OF(X509)* sent, X509* leaf, const std::wstring& host) {
+ServerChain ChainFromPeer(STACK_OF(X509) * sent, X509* leaf, const std::wstring& host) {
     ServerChain chain;
     if (!leaf) return chain;
     chain.read = true;

@@ -17,13 +17,13 @@ struct HandshakeCheck {
     // Decides a presented chain in place of the normal verification; empty:
     // the normal verification decides.
     std::function<bool(const ServerChain&)> accepts{};
-    bool checked = false;        // a chain was presented and checked
+    bool checked = false;  // a chain was presented and checked
     bool passed = false;
     ServerChain chain{};
 };
 
 // Ordered chain from what the peer sent, with its pins and its structure checked.
-ServerChain ChainFromPeer(STACK_OF(X509)* sent, X509* leaf, const std::wstring& host);
+ServerChain ChainFromPeer(STACK_OF(X509) * sent, X509* leaf, const std::wstring& host);
 // The chain of the connection a transfer is using (empty, unread, when none).
 ServerChain ChainOfTransfer(CURL* curl, const std::wstring& host);
 // Sets the TLS options: normal verification, or check->accepts in the

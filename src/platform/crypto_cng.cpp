@@ -35,8 +35,8 @@ AesKey OpenAesKey(std::string_view key) {
     return aes;
 }
 
-using CngCipherCall = NTSTATUS(WINAPI*)(BCRYPT_KEY_HANDLE, PUCHAR, ULONG, VOID*, PUCHAR, ULONG, PUCHAR, ULONG,
-                                        ULONG*, ULONG);
+using CngCipherCall = NTSTATUS(WINAPI*)(BCRYPT_KEY_HANDLE, PUCHAR, ULONG, VOID*, PUCHAR, ULONG, PUCHAR, ULONG, ULONG*,
+                                        ULONG);
 
 // The size query, then the real call into a zero-filled buffer, each with a
 // fresh copy of the IV (CNG updates the IV buffer in place).
@@ -49,9 +49,8 @@ std::string RunCipher(CngCipherCall call, std::string_view input, std::string_vi
     // CNG implementations (Wine) only fail later, so the length is checked here.
     DWORD blockLength = 0;
     ULONG got = 0;
-    const bool blockKnown = BCRYPT_SUCCESS(BCryptGetProperty(keyHandle, BCRYPT_BLOCK_LENGTH,
-                                                             reinterpret_cast<PUCHAR>(&blockLength),
-                                                             sizeof(blockLength), &got, 0));
+    const bool blockKnown = BCRYPT_SUCCESS(BCryptGetProperty(
+        keyHandle, BCRYPT_BLOCK_LENGTH, reinterpret_cast<PUCHAR>(&blockLength), sizeof(blockLength), &got, 0));
     ULONG size = 0;
     if ((blockKnown && iv.size() != blockLength) ||
         !BCRYPT_SUCCESS(call(keyHandle, Mutable(input), static_cast<ULONG>(input.size()), nullptr, ivScratch.data(),
@@ -63,9 +62,9 @@ std::string RunCipher(CngCipherCall call, std::string_view input, std::string_vi
     // A one-byte stand-in keeps the output pointer non-null when the reported size is zero.
     UCHAR empty = 0;
     PUCHAR outBytes = out.empty() ? &empty : reinterpret_cast<PUCHAR>(out.data());
-    const NTSTATUS status = call(keyHandle, Mutable(input), static_cast<ULONG>(input.size()), nullptr,
-                                 ivScratch.data(), static_cast<ULONG>(ivScratch.size()), outBytes,
-                                 static_cast<ULONG>(out.size()), &written, BCRYPT_BLOCK_PADDING);
+    const NTSTATUS status = call(keyHandle, Mutable(input), static_cast<ULONG>(input.size()), nullptr, ivScratch.data(),
+                                 static_cast<ULONG>(ivScratch.size()), outBytes, static_cast<ULONG>(out.size()),
+                                 &written, BCRYPT_BLOCK_PADDING);
     if (!BCRYPT_SUCCESS(status)) ThrowCryptoFailure(failure);
     out.resize(written);
     return out;
@@ -74,27 +73,25 @@ std::string RunCipher(CngCipherCall call, std::string_view input, std::string_vi
 }  // namespace
 
 std::string AesCbcDecrypt(std::string_view ciphertext, std::string_view key, std::string_view iv) {
-    return RunCipher(BCryptDecrypt, ciphertext, key, iv, CryptoFailure::DecryptSizeQuery,
-                     CryptoFailure::Decrypt);
+    return RunCipher(BCryptDecrypt, ciphertext, key, iv, CryptoFailure::DecryptSizeQuery, CryptoFailure::Decrypt);
 }
 
 std::string AesCbcEncrypt(std::string_view plaintext, std::string_view key, std::string_view iv) {
-    return RunCipher(BCryptEncrypt, plaintext, key, iv, CryptoFailure::EncryptSizeQuery,
-                     CryptoFailure::Encrypt);
+    return RunCipher(BCryptEncrypt, plaintext, key, iv, CryptoFailure::EncryptSizeQuery, CryptoFailure::Encrypt);
 }
 
 std::string HmacSha256(std::string_view key, std::string_view data) {
     ScopedCngAlgorithm alg;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(alg.receive(), BCRYPT_SHA256_ALGORITHM, nullptr,
-                                                    BCRYPT_ALG_HANDLE_HMAC_FLAG)))
+    if (!BCRYPT_SUCCESS(
+            BCryptOpenAlgorithmProvider(alg.receive(), BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG)))
         ThrowCryptoFailure(CryptoFailure::MacProvider);
     DWORD digestLength = 32;
     ULONG got = 0;
     BCryptGetProperty(alg.get(), BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&digestLength), sizeof(digestLength),
                       &got, 0);
     ScopedCngHash hash;
-    if (!BCRYPT_SUCCESS(BCryptCreateHash(alg.get(), hash.receive(), nullptr, 0, Mutable(key),
-                                         static_cast<ULONG>(key.size()), 0)))
+    if (!BCRYPT_SUCCESS(
+            BCryptCreateHash(alg.get(), hash.receive(), nullptr, 0, Mutable(key), static_cast<ULONG>(key.size()), 0)))
         ThrowCryptoFailure(CryptoFailure::MacKey);
     if (!BCRYPT_SUCCESS(BCryptHashData(hash.get(), Mutable(data), static_cast<ULONG>(data.size()), 0)))
         ThrowCryptoFailure(CryptoFailure::MacData);
@@ -125,7 +122,7 @@ std::string Sha256(std::string_view data) {
 std::string RandomBytes(std::size_t count) {
     std::string out(count, '\0');
     if (count > 0 && !BCRYPT_SUCCESS(BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(out.data()),
-                                                      static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+                                                     static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
         ThrowCryptoFailure(CryptoFailure::Random);
     return out;
 }

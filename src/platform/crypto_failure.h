@@ -12,7 +12,7 @@ enum class CryptoFailure {
     Decrypt,           // decryption failed (bad padding, wrong key)
     EncryptSizeQuery,
     Encrypt,
-    MacProvider,       // HMAC-SHA256 is not available
+    MacProvider,  // HMAC-SHA256 is not available
     MacKey,
     MacData,
     MacFinish,

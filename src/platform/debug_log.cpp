@@ -20,10 +20,8 @@ void DebugLine(std::string_view line) {
         std::lock_guard<std::mutex> lock(SinkMutex());
         sink = Sink();
     }
-    if (sink)
-        sink(line);
-    else
-        PlatformDebugLine(line);
+    if (sink) sink(line);
+    else PlatformDebugLine(line);
 }
 
 void SetDebugSink(std::function<void(std::string_view)> sink) {

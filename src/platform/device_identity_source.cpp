@@ -26,14 +26,15 @@ std::string Sha256Hex(std::string_view data) {
     return digest.empty() ? std::string() : ToLowerHex(digest);
 }
 
-MachineIdentity DeriveIdentity(const MachineValues& values, const std::function<std::string(std::string_view)>& sha256Hex) {
+MachineIdentity DeriveIdentity(const MachineValues& values,
+                               const std::function<std::string(std::string_view)>& sha256Hex) {
     const std::string machine = Trimmed(values.machine);
     if (machine.empty()) return {};
     const std::string hardware = Trimmed(values.hardware);
     MachineIdentity out;
     out.device = WidenBytes(sha256Hex("pellaro-device:" + machine));
-    out.hardware = WidenBytes(sha256Hex(hardware.empty() ? "pellaro-hardware-from-machine:" + machine
-                                                        : "pellaro-hardware:" + hardware));
+    out.hardware = WidenBytes(
+        sha256Hex(hardware.empty() ? "pellaro-hardware-from-machine:" + machine : "pellaro-hardware:" + hardware));
     if (out.device.empty() || out.hardware.empty()) return {};
     return out;
 }

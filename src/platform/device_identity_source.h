@@ -9,8 +9,8 @@
 namespace pellaro {
 
 struct MachineValues {
-    std::string machine;    // the installation's own id (MachineGuid, /etc/machine-id)
-    std::string hardware;   // the board's id (SMBIOS / DMI product UUID or serial)
+    std::string machine;   // the installation's own id (MachineGuid, /etc/machine-id)
+    std::string hardware;  // the board's id (SMBIOS / DMI product UUID or serial)
 };
 
 struct MachineIdentity {
@@ -25,7 +25,8 @@ std::string Sha256Hex(std::string_view data);
 
 // Hashes the values into identifiers. No machine value: both empty. No hardware
 // value: the hardware identifier is derived from the machine value instead.
-MachineIdentity DeriveIdentity(const MachineValues& values, const std::function<std::string(std::string_view)>& sha256Hex);
+MachineIdentity DeriveIdentity(const MachineValues& values,
+                               const std::function<std::string(std::string_view)>& sha256Hex);
 
 // Runs the query on a worker thread and waits at most `limit`; on time-out the
 // result is empty and the worker finishes on its own.

@@ -20,8 +20,8 @@ std::string MachineGuid() {
     wchar_t buffer[128] = {};
     DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
     DWORD type = 0;
-    const LONG rc =
-        RegQueryValueExW(key.get(), L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+    const LONG rc = RegQueryValueExW(key.get(), L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                                     &bytes);
     if (rc != ERROR_SUCCESS || type != REG_SZ) return {};
     return ToUtf8(std::wstring(buffer, bytes / sizeof(wchar_t)).c_str());
 }

@@ -14,9 +14,9 @@ struct MessageBoxSpec {
     std::wstring caption;
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
-    bool rightAligned = false;   // MB_RIGHT
-    bool rtlReading = false;     // MB_RTLREADING
-    void* owner = nullptr;       // the owning window, when one is named
+    bool rightAligned = false;  // MB_RIGHT
+    bool rtlReading = false;    // MB_RTLREADING
+    void* owner = nullptr;      // the owning window, when one is named
 };
 
 // Shows the box and waits for the answer (MessageBoxW, or QMessageBox on Linux).

@@ -7,9 +7,7 @@
 
 namespace pellaro {
 
-bool WindowSystemPlacesWindows() {
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
+bool WindowSystemPlacesWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 void PlaceWindow(QWidget* window, const QPoint& topLeft) {
     if (window && WindowSystemPlacesWindows()) window->move(topLeft);

@@ -27,8 +27,8 @@ IppPtr GetPrinterAttributes(const std::string& queue, const std::vector<const ch
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
                      queue.c_str());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(names.size()), nullptr, names.data());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", static_cast<int>(names.size()),
+                  nullptr, names.data());
     IppPtr response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
     if (!response || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) return nullptr;
     return response;

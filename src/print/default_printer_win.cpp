@@ -36,7 +36,8 @@ std::wstring DefaultPrinterName() {
     // whose numbering differs, calling an unknown export with this signature
     // could corrupt the stack, so the named query answers instead.
     const Exports exports = ResolveExports();
-    const FARPROC chosen = exports.byOrdinal && exports.byOrdinal == exports.byName ? exports.byOrdinal : exports.byName;
+    const FARPROC chosen = exports.byOrdinal && exports.byOrdinal == exports.byName ? exports.byOrdinal
+                                                                                    : exports.byName;
     auto query = reinterpret_cast<DefaultPrinterQuery>(reinterpret_cast<void*>(chosen));
     if (!query) query = &GetDefaultPrinterW;
     wchar_t buffer[256] = {};

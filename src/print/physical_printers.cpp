@@ -35,23 +35,20 @@ std::u16string Utf16Units(std::wstring_view text) {
 }
 
 bool IsLoopbackHost(std::string_view host) {
-    return host == "localhost" || host.starts_with("127.") || host == "[::1]" ||
-           host.ends_with(".localhost");
+    return host == "localhost" || host.starts_with("127.") || host == "[::1]" || host.ends_with(".localhost");
 }
 
 }  // namespace
 
 bool IsPhysicalPort(std::wstring_view port, std::wstring_view monitor) {
-    static constexpr std::array<std::wstring_view, 5> kPortPrefixes = {L"USB", L"LPT", L"COM", L"WSD",
-                                                                       L"IP_"};
+    static constexpr std::array<std::wstring_view, 5> kPortPrefixes = {L"USB", L"LPT", L"COM", L"WSD", L"IP_"};
     for (auto prefix : kPortPrefixes) {
         if (StartsWithNoCase(port, prefix)) return true;
     }
-    if (!port.empty() && port.front() >= L'0' && port.front() <= L'9' &&
-        port.find(L'.') != std::wstring_view::npos) {
+    if (!port.empty() && port.front() >= L'0' && port.front() <= L'9' && port.find(L'.') != std::wstring_view::npos) {
         return true;
     }
-    static constexpr std::array<std::wstring_view, 6> kMonitorParts = {L"USB", L"TCP/IP", L"TCPIP",
+    static constexpr std::array<std::wstring_view, 6> kMonitorParts = {L"USB", L"TCP/IP",  L"TCPIP",
                                                                        L"WSD", L"Hewlett", L"HP "};
     for (auto part : kMonitorParts) {
         if (ContainsNoCase(monitor, part)) return true;
@@ -102,8 +99,8 @@ void SortPrinters(std::vector<PrinterEntry>& printers) {
     });
 }
 
-std::vector<PrinterEntry> SelectPhysicalByPort(const std::vector<InstalledPrinter>& printers,
-                                               const PortMap& ports, std::wstring_view defaultName) {
+std::vector<PrinterEntry> SelectPhysicalByPort(const std::vector<InstalledPrinter>& printers, const PortMap& ports,
+                                               std::wstring_view defaultName) {
     std::vector<PrinterEntry> kept;
     for (const auto& printer : printers) {
         const auto monitor = ports.find(printer.port);

@@ -37,8 +37,8 @@ struct InstalledPrinter {
 
 // Windows rule: keeps printers whose port (or its monitor from the map) is
 // physical, marks the default one and sorts.
-std::vector<PrinterEntry> SelectPhysicalByPort(const std::vector<InstalledPrinter>& printers,
-                                               const PortMap& ports, std::wstring_view defaultName);
+std::vector<PrinterEntry> SelectPhysicalByPort(const std::vector<InstalledPrinter>& printers, const PortMap& ports,
+                                               std::wstring_view defaultName);
 
 // CUPS rule: `port` holds the queue's device URI; keeps the physical ones,
 // marks the default one and sorts.

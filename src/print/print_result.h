@@ -5,15 +5,15 @@
 namespace pellaro::print {
 
 enum class PrintOutcome {
-    Cancelled,            // no printer chosen
-    NoPrintEnvironment,   // the browser cannot make print settings at all
-    SettingsFailed,       // print settings could not be created
-    PrinterNameFailed,    // the printer name could not be set
-    PrintApiMissing,      // the browser has no print call
+    Cancelled,           // no printer chosen
+    NoPrintEnvironment,  // the browser cannot make print settings at all
+    SettingsFailed,      // print settings could not be created
+    PrinterNameFailed,   // the printer name could not be set
+    PrintApiMissing,     // the browser has no print call
     Succeeded,
     PrinterUnavailable,
-    UnknownStatus,        // completed with a status we do not know
-    Failed,               // completed with a failure code
+    UnknownStatus,  // completed with a status we do not know
+    Failed,         // completed with a failure code
 };
 
 // The `printResult` JSON text posted to the page, byte for byte.

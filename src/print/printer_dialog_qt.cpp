@@ -74,18 +74,20 @@ public:
         p->save();
         p->setRenderHint(QPainter::Antialiasing);
         p->fillRect(option.rect, Rgb(d::kListBackground));
-        const QRectF card = QRectF(option.rect).adjusted(d::kCardInsetX + 0.5, d::kCardInsetY + 0.5,
-                                                        -d::kCardInsetX - 0.5, -d::kCardInsetY - 0.5);
+        const QRectF card = QRectF(option.rect)
+                                .adjusted(d::kCardInsetX + 0.5, d::kCardInsetY + 0.5, -d::kCardInsetX - 0.5,
+                                          -d::kCardInsetY - 0.5);
         const QColor border = Rgb(selected ? d::kSelectedCardBorder : d::kCardBorder);
         FillRounded(*p, card, d::kCardCorner, Rgb(selected ? d::kSelectedCardFill : d::kCardFill), &border);
         if (option.state & QStyle::State_HasFocus) FocusRing(*p, card);
 
         const QFont nameFont = MakeFont(selected ? d::kSemiboldFont : d::kNormalFont);
-        const QRectF nameRect = card.adjusted(d::kNameLeft, 0, -(isDefault ? d::kNameRightWithBadge : d::kNameRight), 0);
+        const QRectF nameRect = card.adjusted(d::kNameLeft, 0, -(isDefault ? d::kNameRightWithBadge : d::kNameRight),
+                                              0);
         p->setFont(nameFont);
         p->setPen(Rgb(selected ? d::kSelectedCardText : d::kCardText));
-        const QString name = QFontMetrics(nameFont).elidedText(index.data(Qt::DisplayRole).toString(),
-                                                                Qt::ElideRight, static_cast<int>(nameRect.width()));
+        const QString name = QFontMetrics(nameFont).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
+                                                               static_cast<int>(nameRect.width()));
         p->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, name);
 
         if (isDefault) {
@@ -176,14 +178,15 @@ public:
         empty->setFont(MakeFont(d::kNormalFont));
         empty->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-        print_ = new PaintedButton(d::kPrintText, {d::kPrintFill, d::kPrintBorder, d::kPrintPressedFill,
-                                                   d::kPrintPressedBorder, d::kPrintTextColour},
-                                   this);
+        print_ = new PaintedButton(
+            d::kPrintText,
+            {d::kPrintFill, d::kPrintBorder, d::kPrintPressedFill, d::kPrintPressedBorder, d::kPrintTextColour}, this);
         print_->setObjectName("print");
         print_->setGeometry(ToPixels(d::kPrintRect));
-        auto* cancel = new PaintedButton(d::kCancelText, {d::kCancelFill, d::kCancelBorder, d::kCancelPressedFill,
-                                                          d::kCancelPressedBorder, d::kCancelTextColour},
-                                         this);
+        auto* cancel = new PaintedButton(
+            d::kCancelText,
+            {d::kCancelFill, d::kCancelBorder, d::kCancelPressedFill, d::kCancelPressedBorder, d::kCancelTextColour},
+            this);
         cancel->setObjectName("cancel");
         cancel->setGeometry(ToPixels(d::kCancelRect));
 

@@ -13,10 +13,10 @@ namespace {
 
 namespace d = dialog;
 
-constexpr DWORD kDarkTitleBar = 20;        // DWMWA_USE_IMMERSIVE_DARK_MODE
-constexpr DWORD kDarkTitleBarOlder = 19;   // the same before Windows 10 20H1
-constexpr DWORD kCornerPreference = 33;    // DWMWA_WINDOW_CORNER_PREFERENCE
-constexpr DWORD kRoundCorners = 2;         // DWMWCP_ROUND
+constexpr DWORD kDarkTitleBar = 20;       // DWMWA_USE_IMMERSIVE_DARK_MODE
+constexpr DWORD kDarkTitleBarOlder = 19;  // the same before Windows 10 20H1
+constexpr DWORD kCornerPreference = 33;   // DWMWA_WINDOW_CORNER_PREFERENCE
+constexpr DWORD kRoundCorners = 2;        // DWMWCP_ROUND
 constexpr INT_PTR kPrintResult = 1;
 constexpr INT_PTR kCancelResult = 2;
 
@@ -32,13 +32,12 @@ struct DialogState {
     int Px(int value) const { return ScaleToDpi(value, dpi); }
 };
 
-DialogState* StateOf(HWND dialog) {
-    return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
-}
+DialogState* StateOf(HWND dialog) { return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA)); }
 
 HFONT MakeFont(d::FontSpec spec, int dpi) {
-    return CreateFontW(ScaleToDpi(spec.height, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, d::kFontFace);
+    return CreateFontW(ScaleToDpi(spec.height, dpi), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       d::kFontFace);
 }
 
 void RoundedBox(HDC dc, const RECT& r, int corner, std::uint32_t fill, const std::uint32_t* border, int penWidth) {
@@ -103,10 +102,8 @@ void DrawPrinterCard(const DialogState& state, const DRAWITEMSTRUCT& item) {
         const int right = card.right - state.Px(d::kBadgeRight);
         const int height = state.Px(d::kBadgeHeight);
         RECT badge{right - state.Px(d::kBadgeWidth), middle - height / 2, right, middle - height / 2 + height};
-        RoundedBox(dc, badge, state.Px(d::kBadgeCorner), selected ? d::kSelectedBadgeFill : d::kBadgeFill, nullptr,
-                   0);
-        Text(dc, d::kDefaultBadge, badge, state.badgeFont, selected ? d::kSelectedBadgeText : d::kBadgeText,
-             DT_CENTER);
+        RoundedBox(dc, badge, state.Px(d::kBadgeCorner), selected ? d::kSelectedBadgeFill : d::kBadgeFill, nullptr, 0);
+        Text(dc, d::kDefaultBadge, badge, state.badgeFont, selected ? d::kSelectedBadgeText : d::kBadgeText, DT_CENTER);
     }
 }
 
@@ -206,9 +203,7 @@ void DeleteGdiObjects(DialogState* state) {
 INT_PTR CALLBACK PrinterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     DialogState* state = StateOf(dialog);
     switch (message) {
-        case WM_INITDIALOG:
-            InitDialog(dialog, reinterpret_cast<DialogState*>(lParam));
-            return TRUE;
+        case WM_INITDIALOG: InitDialog(dialog, reinterpret_cast<DialogState*>(lParam)); return TRUE;
         case WM_MEASUREITEM: {
             // Arrives while the list is created, before WM_INITDIALOG.
             auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -265,8 +260,7 @@ INT_PTR CALLBACK PrinterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         case WM_DESTROY:
             if (state) DeleteGdiObjects(state);
             return FALSE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -277,8 +271,8 @@ std::wstring RunPrinterDialog(void* owner, const std::vector<PrinterEntry>& prin
     state.printers = printers;
     const std::vector<std::uint8_t> dialogTemplate = BuildPrinterDialogTemplate();
     const INT_PTR result = DialogBoxIndirectParamW(
-        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
-        static_cast<HWND>(owner), PrinterDialogProc, reinterpret_cast<LPARAM>(&state));
+        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), static_cast<HWND>(owner),
+        PrinterDialogProc, reinterpret_cast<LPARAM>(&state));
     return result == kPrintResult ? state.selected : std::wstring();
 }
 

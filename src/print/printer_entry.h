@@ -6,7 +6,7 @@ namespace pellaro::print {
 
 struct PrinterEntry {
     std::wstring name;
-    std::wstring port;    // Windows: the port name; Linux: the queue's device URI
+    std::wstring port;  // Windows: the port name; Linux: the queue's device URI
     std::wstring driver;
     bool isDefault = false;
 };

@@ -18,8 +18,6 @@ InstanceLock TakeInstanceLock(const std::wstring& key) {
     return existed ? InstanceLock::AlreadyRunning : InstanceLock::Acquired;
 }
 
-void ReleaseInstanceLock() {
-    g_mutex.reset();
-}
+void ReleaseInstanceLock() { g_mutex.reset(); }
 
 }  // namespace pellaro

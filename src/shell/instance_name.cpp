@@ -43,8 +43,6 @@ std::uint64_t InstanceKeyHash(std::wstring_view key) {
 
 std::wstring InstanceLockName(std::wstring_view key) { return L"Local\\" + InstanceLockStem(key); }
 
-std::wstring InstanceLockStem(std::wstring_view key) {
-    return L"PellaroPlayer.WebView2." + Hex(InstanceKeyHash(key));
-}
+std::wstring InstanceLockStem(std::wstring_view key) { return L"PellaroPlayer.WebView2." + Hex(InstanceKeyHash(key)); }
 
 }  // namespace pellaro

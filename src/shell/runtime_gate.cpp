@@ -20,13 +20,15 @@ bool Found(const std::optional<std::wstring>& version) { return version && !vers
 }  // namespace
 
 MessageBoxSpec RuntimeQuestionMessage() {
-    return Message(L"WebView2 Runtime is required to run this application.\nيحتاج هذا التطبيق إلى WebView2 Runtime للتشغيل.\n\nWould you like to install it now?",
-                   L"Pellaro — Component Required", MessageButtons::YesNo, MessageIcon::Question);
+    return Message(
+        L"WebView2 Runtime is required to run this application.\nيحتاج هذا التطبيق إلى WebView2 Runtime للتشغيل.\n\nWould you like to install it now?",
+        L"Pellaro — Component Required", MessageButtons::YesNo, MessageIcon::Question);
 }
 
 MessageBoxSpec RuntimeInstallingMessage() {
-    return Message(L"WebView2 Runtime is being downloaded and installed.\nجاري تحميل وتثبيت WebView2 Runtime.\n\nPlease wait...",
-                   L"Installing...", MessageButtons::Ok, MessageIcon::Information);
+    return Message(
+        L"WebView2 Runtime is being downloaded and installed.\nجاري تحميل وتثبيت WebView2 Runtime.\n\nPlease wait...",
+        L"Installing...", MessageButtons::Ok, MessageIcon::Information);
 }
 
 MessageBoxSpec RuntimeDownloadErrorMessage() {
@@ -43,8 +45,7 @@ bool RunRuntimeGate(const RuntimeGateSeam& seam) {
     const std::wstring programFolder = seam.programFolder();
     if (!programFolder.empty()) {
         const std::wstring fixedFolder = programFolder + kFixedRuntimeFolder;
-        if (seam.isFile(fixedFolder + kFixedRuntimeExecutable) && Found(seam.runtimeVersion(fixedFolder)))
-            return true;
+        if (seam.isFile(fixedFolder + kFixedRuntimeExecutable) && Found(seam.runtimeVersion(fixedFolder))) return true;
     }
     if (Found(seam.runtimeVersion(std::nullopt))) return true;
 
@@ -74,8 +75,9 @@ std::wstring WebEngineHelperPath(const std::wstring& overridePath, const std::ws
 }
 
 MessageBoxSpec WebEngineMissingMessage() {
-    return Message(L"Qt WebEngine is required to run this application.\nPlease install the package libqt6webenginecore6-bin.\nيحتاج هذا التطبيق إلى Qt WebEngine للتشغيل.\nيرجى تثبيت الحزمة libqt6webenginecore6-bin.",
-                   L"Pellaro — Component Required", MessageButtons::Ok, MessageIcon::Error);
+    return Message(
+        L"Qt WebEngine is required to run this application.\nPlease install the package libqt6webenginecore6-bin.\nيحتاج هذا التطبيق إلى Qt WebEngine للتشغيل.\nيرجى تثبيت الحزمة libqt6webenginecore6-bin.",
+        L"Pellaro — Component Required", MessageButtons::Ok, MessageIcon::Error);
 }
 
 bool RunWebEngineGate(const WebEngineGateSeam& seam) {

@@ -15,12 +15,12 @@ bool RuntimeGate();
 
 // Windows edition: the OS effects the decisions below rely on.
 struct RuntimeGateSeam {
-    std::function<std::wstring()> programFolder;                   // empty when unknown
-    std::function<bool(const std::wstring& path)> isFile;          // exists and is no folder
+    std::function<std::wstring()> programFolder;           // empty when unknown
+    std::function<bool(const std::wstring& path)> isFile;  // exists and is no folder
     // The runtime's version: in a folder, or the installed runtime when none is given.
     std::function<std::optional<std::wstring>(const std::optional<std::wstring>& folder)> runtimeVersion;
     std::function<MessageAnswer(const MessageBoxSpec&)> messageBox;
-    std::function<std::wstring()> installerPath;                   // the temporary folder + WebView2Installer.exe
+    std::function<std::wstring()> installerPath;  // the temporary folder + WebView2Installer.exe
     std::function<bool(const std::wstring& address, const std::wstring& file)> download;
     std::function<void(const std::wstring& file)> runInstallerAndWait;
     std::function<void(const std::wstring& file)> deleteFile;

@@ -16,8 +16,8 @@ namespace {
 
 std::optional<std::wstring> LoaderVersion(const std::optional<std::wstring>& folder) {
     CoTaskMemory<wchar_t> version;
-    const HRESULT hr =
-        GetAvailableCoreWebView2BrowserVersionString(folder ? folder->c_str() : nullptr, version.receive());
+    const HRESULT hr = GetAvailableCoreWebView2BrowserVersionString(folder ? folder->c_str() : nullptr,
+                                                                    version.receive());
     if (!SUCCEEDED(hr) || !version) return std::nullopt;
     return std::wstring(version.get());
 }

@@ -23,8 +23,8 @@ std::optional<std::wstring> ReadPv(HKEY root, const std::wstring& subKey) {
 }  // namespace
 
 std::wstring RuntimeClientKey(bool wow6432Node) {
-    return std::wstring(wow6432Node ? L"SOFTWARE\\WOW6432Node" : L"SOFTWARE") +
-           L"\\Microsoft\\EdgeUpdate\\Clients\\" + kRuntimeClientId;
+    return std::wstring(wow6432Node ? L"SOFTWARE\\WOW6432Node" : L"SOFTWARE") + L"\\Microsoft\\EdgeUpdate\\Clients\\" +
+           kRuntimeClientId;
 }
 
 std::optional<std::wstring> FixedRuntimeVersion(const std::wstring& folder) {

@@ -25,8 +25,8 @@ int Scaled(int size, double scale) {
 
 }  // namespace
 
-SplashGeometry SplashSize(int imageWidth, int imageHeight, int maxWidth, int maxHeight,
-                          int screenWidth, int screenHeight, int dpi) {
+SplashGeometry SplashSize(int imageWidth, int imageHeight, int maxWidth, int maxHeight, int screenWidth,
+                          int screenHeight, int dpi) {
     const int limitWidth = Limit(maxWidth, kDefaultMaxWidth, screenWidth, dpi);
     const int limitHeight = Limit(maxHeight, kDefaultMaxHeight, screenHeight, dpi);
     imageWidth = ScaleToDpi(imageWidth, dpi);
@@ -44,8 +44,8 @@ SplashGeometry SplashSize(int imageWidth, int imageHeight, int maxWidth, int max
     return g;
 }
 
-SplashGeometry SplashPlacement(int imageWidth, int imageHeight, int maxWidth, int maxHeight,
-                               int screenWidth, int screenHeight, int dpi) {
+SplashGeometry SplashPlacement(int imageWidth, int imageHeight, int maxWidth, int maxHeight, int screenWidth,
+                               int screenHeight, int dpi) {
     SplashGeometry g = SplashSize(imageWidth, imageHeight, maxWidth, maxHeight, screenWidth, screenHeight, dpi);
     g.x = (screenWidth - g.width) / 2;
     g.y = (screenHeight - g.height) / 2;

@@ -15,11 +15,11 @@ struct SplashGeometry {
 // proportions; an image already within the limits keeps its size. The image
 // and the limits are sizes at 96 DPI, scaled to `dpi` first; the screen and
 // the result are in pixels.
-SplashGeometry SplashSize(int imageWidth, int imageHeight, int maxWidth, int maxHeight,
-                          int screenWidth, int screenHeight, int dpi = 96);
+SplashGeometry SplashSize(int imageWidth, int imageHeight, int maxWidth, int maxHeight, int screenWidth,
+                          int screenHeight, int dpi = 96);
 // The same size, centred on the screen (integer division).
-SplashGeometry SplashPlacement(int imageWidth, int imageHeight, int maxWidth, int maxHeight,
-                               int screenWidth, int screenHeight, int dpi = 96);
+SplashGeometry SplashPlacement(int imageWidth, int imageHeight, int maxWidth, int maxHeight, int screenWidth,
+                               int screenHeight, int dpi = 96);
 
 inline constexpr int kSplashTimerId = 9999;
 inline constexpr int kSplashLifetimeMs = 15000;

@@ -94,8 +94,8 @@ SplashWindow ShowSplash(void*, int maxWidth, int maxHeight) {
     // Sizes here are Qt's device-independent pixels; the screen's ratio picks the pixels.
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect();
-    const SplashGeometry g =
-        SplashPlacement(image.width(), image.height(), maxWidth, maxHeight, area.width(), area.height());
+    const SplashGeometry g = SplashPlacement(image.width(), image.height(), maxWidth, maxHeight, area.width(),
+                                             area.height());
     image = SplashPixels(image, QSize(g.width, g.height), screen ? screen->devicePixelRatio() : 1.0);
     if (image.isNull()) return nullptr;
 

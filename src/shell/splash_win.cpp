@@ -32,8 +32,7 @@ bool g_classRegistered = false;
 
 LRESULT CALLBACK SplashProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_NCHITTEST:
-            return HTCAPTION;  // the image can be dragged
+        case WM_NCHITTEST: return HTCAPTION;  // the image can be dragged
         case WM_TIMER:
             if (wParam == kSplashTimerId) {
                 CloseSplash();
@@ -43,8 +42,7 @@ LRESULT CALLBACK SplashProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_DESTROY:
             if (hwnd == g_splash) g_splash = nullptr;
             return 0;
-        default:
-            break;
+        default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -179,8 +177,8 @@ SplashWindow ShowSplash(void* moduleHandle, int maxWidth, int maxHeight) {
     const int dpi = PrimaryScreenDpi();
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const SplashGeometry g =
-        SplashPlacement(image->Width(), image->Height(), maxWidth, maxHeight, screenWidth, screenHeight, dpi);
+    const SplashGeometry g = SplashPlacement(image->Width(), image->Height(), maxWidth, maxHeight, screenWidth,
+                                             screenHeight, dpi);
     // A dense screen draws from the 2x image, so it is only ever scaled down.
     const std::optional<Image> sharp = dpi > kBaseDpi ? Decode(module, kSharpImageResource) : std::nullopt;
     const Image& source = sharp ? *sharp : *image;
@@ -194,8 +192,7 @@ SplashWindow ShowSplash(void* moduleHandle, int maxWidth, int maxHeight) {
     if (!RegisterSplashClass(module)) return nullptr;
 
     HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, kTitle,
-                                WS_POPUP | WS_VISIBLE, g.x, g.y, g.width, g.height, nullptr, nullptr, module,
-                                nullptr);
+                                WS_POPUP | WS_VISIBLE, g.x, g.y, g.width, g.height, nullptr, nullptr, module, nullptr);
     if (!hwnd) return nullptr;
     g_splash = hwnd;
     if (!PaintLayered(hwnd, *shown, g)) {

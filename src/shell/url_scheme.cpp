@@ -31,8 +31,7 @@ std::string KeyOf(const std::string& line) {
 
 }  // namespace
 
-std::vector<SchemeRegistryValue> SchemeRegistryValues(const std::wstring& schemeName,
-                                                      const std::wstring& description,
+std::vector<SchemeRegistryValue> SchemeRegistryValues(const std::wstring& schemeName, const std::wstring& description,
                                                       const std::wstring& programPath) {
     const std::wstring key = L"Software\\Classes\\" + schemeName;
     return {
@@ -43,9 +42,7 @@ std::vector<SchemeRegistryValue> SchemeRegistryValues(const std::wstring& scheme
     };
 }
 
-std::string SchemeMimeType(const std::string& schemeName) {
-    return "x-scheme-handler/" + LowerAscii(schemeName);
-}
+std::string SchemeMimeType(const std::string& schemeName) { return "x-scheme-handler/" + LowerAscii(schemeName); }
 
 std::string SchemeDesktopFileName(const std::string& schemeName) { return LowerAscii(schemeName) + ".desktop"; }
 
@@ -82,11 +79,16 @@ std::string SchemeDesktopEntry(const std::string& schemeName, const std::string&
     for (char c : description) name += (c == '\n' || c == '\r') ? ' ' : c;
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + name + "\n"
-           "Exec=" + DesktopExecArgument(programPath) + " %u\n"
+           "Name=" +
+           name +
+           "\n"
+           "Exec=" +
+           DesktopExecArgument(programPath) +
+           " %u\n"
            "Terminal=false\n"
            "NoDisplay=true\n"
-           "MimeType=" + SchemeMimeType(schemeName) + ";\n";
+           "MimeType=" +
+           SchemeMimeType(schemeName) + ";\n";
 }
 
 std::string WithDefaultHandler(const std::string& mimeappsList, const std::string& mimeType,

@@ -20,8 +20,7 @@ struct SchemeRegistryValue {
     std::wstring data;
 };
 // The main key's two values, then DefaultIcon, then the open command.
-std::vector<SchemeRegistryValue> SchemeRegistryValues(const std::wstring& schemeName,
-                                                      const std::wstring& description,
+std::vector<SchemeRegistryValue> SchemeRegistryValues(const std::wstring& schemeName, const std::wstring& description,
                                                       const std::wstring& programPath);
 
 // Desktop entry texts (Linux edition).

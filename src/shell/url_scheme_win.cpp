@@ -9,16 +9,15 @@ namespace {
 
 ScopedRegistryKey CreateWritable(HKEY root, const std::wstring& path) {
     ScopedRegistryKey key;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(), nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
         key.reset();
     return key;
 }
 
 void SetText(HKEY key, const std::wstring& name, const std::wstring& data) {
     const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-    RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(data.c_str()), bytes);
+    RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   bytes);
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ enum COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND : int {
     virtual HRESULT STDMETHODCALLTYPE name() { return E_NOTIMPL; }
 
 // IID_<interface>, and __uuidof(<interface>) for ComPtr::As.
-#define PELLARO_WV2_IID(iface, l, w1, w2, b0, b1, b2, b3, b4, b5, b6, b7)                \
+#define PELLARO_WV2_IID(iface, l, w1, w2, b0, b1, b2, b3, b4, b5, b6, b7)             \
     inline constexpr IID IID_##iface = {l, w1, w2, {b0, b1, b2, b3, b4, b5, b6, b7}}; \
     struct iface;                                                                     \
     __CRT_UUID_DECL(iface, l, w1, w2, b0, b1, b2, b3, b4, b5, b6, b7)
@@ -93,29 +93,34 @@ struct ICoreWebView2HttpHeadersCollectionIterator;
 
 // ---- Completion and event handlers (implemented by the program) ------------
 
-PELLARO_WV2_IID(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, 0x4e8a3389, 0xc9d8, 0x4bd2, 0xb6, 0xb5, 0x12, 0x4f, 0xee, 0x6c, 0xc1, 0x4d)
+PELLARO_WV2_IID(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, 0x4e8a3389, 0xc9d8, 0x4bd2, 0xb6, 0xb5,
+                0x12, 0x4f, 0xee, 0x6c, 0xc1, 0x4d)
 struct ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Environment* createdEnvironment) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, 0x6c4819f3, 0xc9b7, 0x4260, 0x81, 0x27, 0xc9, 0xf5, 0xbd, 0xe7, 0xf6, 0x8c)
+PELLARO_WV2_IID(ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, 0x6c4819f3, 0xc9b7, 0x4260, 0x81, 0x27, 0xc9,
+                0xf5, 0xbd, 0xe7, 0xf6, 0x8c)
 struct ICoreWebView2CreateCoreWebView2ControllerCompletedHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Controller* createdController) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler, 0xb99369f3, 0x9b11, 0x47b5, 0xbc, 0x6f, 0x8e, 0x78, 0x95, 0xfc, 0xea, 0x17)
+PELLARO_WV2_IID(ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler, 0xb99369f3, 0x9b11, 0x47b5, 0xbc,
+                0x6f, 0x8e, 0x78, 0x95, 0xfc, 0xea, 0x17)
 struct ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, LPCWSTR id) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2PrintCompletedHandler, 0x8fd80075, 0xed08, 0x42db, 0x85, 0x70, 0xf5, 0xd1, 0x49, 0x77, 0x46, 0x1e)
+PELLARO_WV2_IID(ICoreWebView2PrintCompletedHandler, 0x8fd80075, 0xed08, 0x42db, 0x85, 0x70, 0xf5, 0xd1, 0x49, 0x77,
+                0x46, 0x1e)
 struct ICoreWebView2PrintCompletedHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, COREWEBVIEW2_PRINT_STATUS printStatus) = 0;
 };
 
 // ---- Event arguments (implemented by the runtime) ---------------------------
 
-PELLARO_WV2_IID(ICoreWebView2NavigationStartingEventArgs, 0x5b495469, 0xe119, 0x438a, 0x9b, 0x18, 0x76, 0x04, 0xf2, 0x5f, 0x2e, 0x49)
+PELLARO_WV2_IID(ICoreWebView2NavigationStartingEventArgs, 0x5b495469, 0xe119, 0x438a, 0x9b, 0x18, 0x76, 0x04, 0xf2,
+                0x5f, 0x2e, 0x49)
 struct ICoreWebView2NavigationStartingEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* isUserInitiated) = 0;
@@ -126,14 +131,16 @@ struct ICoreWebView2NavigationStartingEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* navigationId) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2NavigationCompletedEventArgs, 0x30d68b7d, 0x20d9, 0x4752, 0xa9, 0xca, 0xec, 0x84, 0x48, 0xfb, 0xb5, 0xc1)
+PELLARO_WV2_IID(ICoreWebView2NavigationCompletedEventArgs, 0x30d68b7d, 0x20d9, 0x4752, 0xa9, 0xca, 0xec, 0x84, 0x48,
+                0xfb, 0xb5, 0xc1)
 struct ICoreWebView2NavigationCompletedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* isSuccess) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* webErrorStatus) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* navigationId) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2NewWindowRequestedEventArgs, 0x34acb11c, 0xfc37, 0x4418, 0x91, 0x32, 0xf9, 0xc2, 0x1d, 0x1e, 0xaf, 0xb9)
+PELLARO_WV2_IID(ICoreWebView2NewWindowRequestedEventArgs, 0x34acb11c, 0xfc37, 0x4418, 0x91, 0x32, 0xf9, 0xc2, 0x1d,
+                0x1e, 0xaf, 0xb9)
 struct ICoreWebView2NewWindowRequestedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2* newWindow) = 0;
@@ -145,7 +152,8 @@ struct ICoreWebView2NewWindowRequestedEventArgs : IUnknown {
     PELLARO_WV2_SLOT(get_WindowFeatures)
 };
 
-PELLARO_WV2_IID(ICoreWebView2PermissionRequestedEventArgs, 0x973ae2ef, 0xff18, 0x4894, 0x8f, 0xb2, 0x3c, 0x75, 0x8f, 0x04, 0x68, 0x10)
+PELLARO_WV2_IID(ICoreWebView2PermissionRequestedEventArgs, 0x973ae2ef, 0xff18, 0x4894, 0x8f, 0xb2, 0x3c, 0x75, 0x8f,
+                0x04, 0x68, 0x10)
 struct ICoreWebView2PermissionRequestedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* permissionKind) = 0;
@@ -155,14 +163,16 @@ struct ICoreWebView2PermissionRequestedEventArgs : IUnknown {
     PELLARO_WV2_SLOT(GetDeferral)
 };
 
-PELLARO_WV2_IID(ICoreWebView2WebMessageReceivedEventArgs, 0x0f99a40c, 0xe962, 0x4207, 0x9e, 0x92, 0xe3, 0xd5, 0x42, 0xef, 0xf8, 0x49)
+PELLARO_WV2_IID(ICoreWebView2WebMessageReceivedEventArgs, 0x0f99a40c, 0xe962, 0x4207, 0x9e, 0x92, 0xe3, 0xd5, 0x42,
+                0xef, 0xf8, 0x49)
 struct ICoreWebView2WebMessageReceivedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* source) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_WebMessageAsJson(LPWSTR* webMessageAsJson) = 0;
     virtual HRESULT STDMETHODCALLTYPE TryGetWebMessageAsString(LPWSTR* webMessageAsString) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2WebResourceRequestedEventArgs, 0x453e667f, 0x12c7, 0x49d4, 0xbe, 0x6d, 0xdd, 0xbe, 0x79, 0x56, 0xf5, 0x7a)
+PELLARO_WV2_IID(ICoreWebView2WebResourceRequestedEventArgs, 0x453e667f, 0x12c7, 0x49d4, 0xbe, 0x6d, 0xdd, 0xbe, 0x79,
+                0x56, 0xf5, 0x7a)
 struct ICoreWebView2WebResourceRequestedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponse** response) = 0;
@@ -172,7 +182,8 @@ struct ICoreWebView2WebResourceRequestedEventArgs : IUnknown {
 };
 
 // Raised before the engine hands an address to another program (ICoreWebView2_18).
-PELLARO_WV2_IID(ICoreWebView2LaunchingExternalUriSchemeEventArgs, 0x07d1a6c3, 0x7175, 0x4ba1, 0x93, 0x06, 0xe5, 0x93, 0xca, 0x07, 0xe4, 0x6c)
+PELLARO_WV2_IID(ICoreWebView2LaunchingExternalUriSchemeEventArgs, 0x07d1a6c3, 0x7175, 0x4ba1, 0x93, 0x06, 0xe5, 0x93,
+                0xca, 0x07, 0xe4, 0x6c)
 struct ICoreWebView2LaunchingExternalUriSchemeEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_InitiatingOrigin(LPWSTR* value) = 0;
@@ -183,7 +194,8 @@ struct ICoreWebView2LaunchingExternalUriSchemeEventArgs : IUnknown {
 };
 
 // Raised by the controller for key chords while the browser has the focus.
-PELLARO_WV2_IID(ICoreWebView2AcceleratorKeyPressedEventArgs, 0x9f760f8a, 0xfb79, 0x42be, 0x99, 0x90, 0x7b, 0x56, 0x90, 0x0f, 0xa9, 0xc7)
+PELLARO_WV2_IID(ICoreWebView2AcceleratorKeyPressedEventArgs, 0x9f760f8a, 0xfb79, 0x42be, 0x99, 0x90, 0x7b, 0x56, 0x90,
+                0x0f, 0xa9, 0xc7)
 struct ICoreWebView2AcceleratorKeyPressedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_KeyEventKind(COREWEBVIEW2_KEY_EVENT_KIND* keyEventKind) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_VirtualKey(UINT* virtualKey) = 0;
@@ -193,52 +205,69 @@ struct ICoreWebView2AcceleratorKeyPressedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2BrowserProcessExitedEventArgs, 0x1f00663f, 0xaf8c, 0x4782, 0x9c, 0xdd, 0xdd, 0x01, 0xc5, 0x2e, 0x34, 0xcb)
+PELLARO_WV2_IID(ICoreWebView2BrowserProcessExitedEventArgs, 0x1f00663f, 0xaf8c, 0x4782, 0x9c, 0xdd, 0xdd, 0x01, 0xc5,
+                0x2e, 0x34, 0xcb)
 struct ICoreWebView2BrowserProcessExitedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_BrowserProcessExitKind(COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND* kind) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2NavigationStartingEventHandler, 0x9adbe429, 0xf36d, 0x432b, 0x9d, 0xdc, 0xf8, 0x88, 0x1f, 0xbd, 0x76, 0xe3)
+PELLARO_WV2_IID(ICoreWebView2NavigationStartingEventHandler, 0x9adbe429, 0xf36d, 0x432b, 0x9d, 0xdc, 0xf8, 0x88, 0x1f,
+                0xbd, 0x76, 0xe3)
 struct ICoreWebView2NavigationStartingEventHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2NavigationStartingEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2NavigationCompletedEventHandler, 0xd33a35bf, 0x1c49, 0x4f98, 0x93, 0xab, 0x00, 0x6e, 0x05, 0x33, 0xfe, 0x1c)
+PELLARO_WV2_IID(ICoreWebView2NavigationCompletedEventHandler, 0xd33a35bf, 0x1c49, 0x4f98, 0x93, 0xab, 0x00, 0x6e, 0x05,
+                0x33, 0xfe, 0x1c)
 struct ICoreWebView2NavigationCompletedEventHandler : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2NavigationCompletedEventArgs* args) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2NavigationCompletedEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2NewWindowRequestedEventHandler, 0xd4c185fe, 0xc81c, 0x4989, 0x97, 0xaf, 0x2d, 0x3f, 0xa7, 0xab, 0x56, 0x51)
+PELLARO_WV2_IID(ICoreWebView2NewWindowRequestedEventHandler, 0xd4c185fe, 0xc81c, 0x4989, 0x97, 0xaf, 0x2d, 0x3f, 0xa7,
+                0xab, 0x56, 0x51)
 struct ICoreWebView2NewWindowRequestedEventHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2NewWindowRequestedEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2PermissionRequestedEventHandler, 0x15e1c6a3, 0xc72a, 0x4df3, 0x91, 0xd7, 0xd0, 0x97, 0xfb, 0xec, 0x6b, 0xfd)
+PELLARO_WV2_IID(ICoreWebView2PermissionRequestedEventHandler, 0x15e1c6a3, 0xc72a, 0x4df3, 0x91, 0xd7, 0xd0, 0x97, 0xfb,
+                0xec, 0x6b, 0xfd)
 struct ICoreWebView2PermissionRequestedEventHandler : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2PermissionRequestedEventArgs* args) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2PermissionRequestedEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2WebMessageReceivedEventHandler, 0x57213f19, 0x00e6, 0x49fa, 0x8e, 0x07, 0x89, 0x8e, 0xa0, 0x1e, 0xcb, 0xd2)
+PELLARO_WV2_IID(ICoreWebView2WebMessageReceivedEventHandler, 0x57213f19, 0x00e6, 0x49fa, 0x8e, 0x07, 0x89, 0x8e, 0xa0,
+                0x1e, 0xcb, 0xd2)
 struct ICoreWebView2WebMessageReceivedEventHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2WebMessageReceivedEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2WebResourceRequestedEventHandler, 0xab00b74c, 0x15f1, 0x4646, 0x80, 0xe8, 0xe7, 0x63, 0x41, 0xd2, 0x5d, 0x71)
+PELLARO_WV2_IID(ICoreWebView2WebResourceRequestedEventHandler, 0xab00b74c, 0x15f1, 0x4646, 0x80, 0xe8, 0xe7, 0x63, 0x41,
+                0xd2, 0x5d, 0x71)
 struct ICoreWebView2WebResourceRequestedEventHandler : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2WebResourceRequestedEventArgs* args) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2WebResourceRequestedEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2LaunchingExternalUriSchemeEventHandler, 0x74f712e0, 0x8165, 0x43a9, 0xa1, 0x3f, 0x0c, 0xce, 0x59, 0x7e, 0x75, 0xdf)
+PELLARO_WV2_IID(ICoreWebView2LaunchingExternalUriSchemeEventHandler, 0x74f712e0, 0x8165, 0x43a9, 0xa1, 0x3f, 0x0c, 0xce,
+                0x59, 0x7e, 0x75, 0xdf)
 struct ICoreWebView2LaunchingExternalUriSchemeEventHandler : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2AcceleratorKeyPressedEventHandler, 0xb29c7e28, 0xfa79, 0x41a8, 0x8e, 0x44, 0x65, 0x81, 0x1c, 0x76, 0xdc, 0xb2)
+PELLARO_WV2_IID(ICoreWebView2AcceleratorKeyPressedEventHandler, 0xb29c7e28, 0xfa79, 0x41a8, 0x8e, 0x44, 0x65, 0x81,
+                0x1c, 0x76, 0xdc, 0xb2)
 struct ICoreWebView2AcceleratorKeyPressedEventHandler : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Controller* sender, ICoreWebView2AcceleratorKeyPressedEventArgs* args) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Controller* sender,
+                                             ICoreWebView2AcceleratorKeyPressedEventArgs* args) = 0;
 };
-PELLARO_WV2_IID(ICoreWebView2BrowserProcessExitedEventHandler, 0xfa504257, 0xa216, 0x4911, 0xa8, 0x60, 0xfe, 0x88, 0x25, 0x71, 0x28, 0x61)
+PELLARO_WV2_IID(ICoreWebView2BrowserProcessExitedEventHandler, 0xfa504257, 0xa216, 0x4911, 0xa8, 0x60, 0xfe, 0x88, 0x25,
+                0x71, 0x28, 0x61)
 struct ICoreWebView2BrowserProcessExitedEventHandler : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Environment* sender, ICoreWebView2BrowserProcessExitedEventArgs* args) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Environment* sender,
+                                             ICoreWebView2BrowserProcessExitedEventArgs* args) = 0;
 };
 
 // ---- Requests, responses, headers -------------------------------------------
 
-PELLARO_WV2_IID(ICoreWebView2HttpRequestHeaders, 0xe86cac0e, 0x5523, 0x465c, 0xb5, 0x36, 0x8f, 0xb9, 0xfc, 0x8c, 0x8c, 0x60)
+PELLARO_WV2_IID(ICoreWebView2HttpRequestHeaders, 0xe86cac0e, 0x5523, 0x465c, 0xb5, 0x36, 0x8f, 0xb9, 0xfc, 0x8c, 0x8c,
+                0x60)
 struct ICoreWebView2HttpRequestHeaders : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetHeader(LPCWSTR name, LPWSTR* value) = 0;
     PELLARO_WV2_SLOT(GetHeaders)
@@ -248,7 +277,8 @@ struct ICoreWebView2HttpRequestHeaders : IUnknown {
     PELLARO_WV2_SLOT(GetIterator)
 };
 
-PELLARO_WV2_IID(ICoreWebView2WebResourceRequest, 0x97055cd4, 0x512c, 0x4264, 0x8b, 0x5f, 0xe3, 0xf4, 0x46, 0xce, 0xa6, 0xa5)
+PELLARO_WV2_IID(ICoreWebView2WebResourceRequest, 0x97055cd4, 0x512c, 0x4264, 0x8b, 0x5f, 0xe3, 0xf4, 0x46, 0xce, 0xa6,
+                0xa5)
 struct ICoreWebView2WebResourceRequest : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_Uri(LPCWSTR uri) = 0;
@@ -259,7 +289,8 @@ struct ICoreWebView2WebResourceRequest : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** headers) = 0;
 };
 
-PELLARO_WV2_IID(ICoreWebView2WebResourceResponse, 0xaafcc94f, 0xfa27, 0x48fd, 0x97, 0xdf, 0x83, 0x0e, 0xf7, 0x5a, 0xae, 0xc9)
+PELLARO_WV2_IID(ICoreWebView2WebResourceResponse, 0xaafcc94f, 0xfa27, 0x48fd, 0x97, 0xdf, 0x83, 0x0e, 0xf7, 0x5a, 0xae,
+                0xc9)
 struct ICoreWebView2WebResourceResponse : IUnknown {
     PELLARO_WV2_SLOT(get_Content)
     PELLARO_WV2_SLOT(put_Content)
@@ -532,8 +563,9 @@ struct ICoreWebView2_22 : ICoreWebView2_18 {
     PELLARO_WV2_SLOT(put_MemoryUsageTargetLevel)
     PELLARO_WV2_SLOT(get_FrameId)
     PELLARO_WV2_SLOT(ExecuteScriptWithResult)
-    virtual HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilterWithRequestSourceKinds(
-        LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context, COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS kinds) = 0;
+    virtual HRESULT STDMETHODCALLTYPE
+    AddWebResourceRequestedFilterWithRequestSourceKinds(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context,
+                                                        COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS kinds) = 0;
     PELLARO_WV2_SLOT(RemoveWebResourceRequestedFilterWithRequestSourceKinds)
 };
 
@@ -626,7 +658,8 @@ struct ICoreWebView2Environment6 : ICoreWebView2Environment5 {
 };
 
 // The options object the program hands to the loader (implemented by the program).
-PELLARO_WV2_IID(ICoreWebView2EnvironmentOptions, 0x2fde08a8, 0x1e9a, 0x4766, 0x8c, 0x05, 0x95, 0xa9, 0xce, 0xb9, 0xd1, 0xc5)
+PELLARO_WV2_IID(ICoreWebView2EnvironmentOptions, 0x2fde08a8, 0x1e9a, 0x4766, 0x8c, 0x05, 0x95, 0xa9, 0xce, 0xb9, 0xd1,
+                0xc5)
 struct ICoreWebView2EnvironmentOptions : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_AdditionalBrowserArguments(LPCWSTR value) = 0;

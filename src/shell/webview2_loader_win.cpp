@@ -127,6 +127,5 @@ extern "C" HRESULT WINAPI CreateCoreWebView2EnvironmentWithOptions(
     if (!create) return pellaro::kMissingRuntimeExport;
     // The library stays loaded: the environment and everything it creates live in it.
     static_cast<void>(library.release());
-    return create(true, static_cast<int>(client->kind), userDataFolder, environmentOptions,
-                  environmentCreatedHandler);
+    return create(true, static_cast<int>(client->kind), userDataFolder, environmentOptions, environmentCreatedHandler);
 }

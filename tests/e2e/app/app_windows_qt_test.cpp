@@ -63,7 +63,10 @@ TEST(QtWindows, BrowserStarterDecidesTheResult) {
     Application();
     NativeWindow started = nullptr;
     AppWindows windows;
-    windows.Hooks().player = [&started](NativeWindow w, const ContentDescriptor&) { started = w; return false; };
+    windows.Hooks().player = [&started](NativeWindow w, const ContentDescriptor&) {
+        started = w;
+        return false;
+    };
     NativeWindow frame = windows.CreatePlayerFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(static_cast<AppWindow*>(frame)->size(), QSize(1280, 720));

@@ -75,7 +75,8 @@ std::vector<std::wstring> RegisteredScripts(WebView::WebViewHost& host) {
     for (const QWebEngineScript& script : view->page()->scripts().toList()) {
         bool number = false;
         const int index = script.name().mid(QStringLiteral("pellaro-").size()).toInt(&number);
-        if (script.name().startsWith(QStringLiteral("pellaro-")) && number) ordered[index] = script.sourceCode().toStdWString();
+        if (script.name().startsWith(QStringLiteral("pellaro-")) && number)
+            ordered[index] = script.sourceCode().toStdWString();
     }
     std::vector<std::wstring> out;
     for (auto& [index, source] : ordered) out.push_back(std::move(source));
@@ -83,7 +84,9 @@ std::vector<std::wstring> RegisteredScripts(WebView::WebViewHost& host) {
 }
 
 // A posted string arrives as it is, any other value as its JSON text.
-std::wstring MessageText(const Json& posted) { return FromUtf8(posted.is_string() ? posted.get<std::string>() : posted.dump()); }
+std::wstring MessageText(const Json& posted) {
+    return FromUtf8(posted.is_string() ? posted.get<std::string>() : posted.dump());
+}
 
 class SharedCases : public WindowServicesTest {
 protected:
@@ -97,7 +100,8 @@ protected:
         return windows_->browsers.PlayerHost();
     }
     AppWindow* Window(const std::string& window) {
-        return static_cast<AppWindow*>(window == "home" ? windows_->frames.HomeWindow() : windows_->frames.PlayerFrame());
+        return static_cast<AppWindow*>(window == "home" ? windows_->frames.HomeWindow()
+                                                        : windows_->frames.PlayerFrame());
     }
     // The window and its browser go before the next case opens another.
     void Close(const std::string& window) {
@@ -172,13 +176,19 @@ TEST_F(SharedCases, EachMessageDoesItsWindowsAction) {
         int loads = 0;
         QObject::connect(page, &QWebEnginePage::loadStarted, [&] { ++loads; });
         const auto observe = [&] {
-            return WindowState{page->url(), page->history()->currentItemIndex(), page->history()->count(), loads,
-                               showCounter.shows, prints_, pageLoadedLines, frame->isVisible(),
+            return WindowState{page->url(),
+                               page->history()->currentItemIndex(),
+                               page->history()->count(),
+                               loads,
+                               showCounter.shows,
+                               prints_,
+                               pageLoadedLines,
+                               frame->isVisible(),
                                frame->isFullScreen()};
         };
         // Pages are heard once the window has a committed top document.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !host->TopDocument().address.empty() || host->TopDocument().programPage; },
-                                    kDeadlineMs));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !host->TopDocument().address.empty() || host->TopDocument().programPage; }, kDeadlineMs));
         if (window == "player") {  // the program's own page says it has loaded, once
             ASSERT_TRUE(QTest::qWaitFor([&] { return pageLoadedLines == 1; }, kDeadlineMs));
         }
@@ -198,16 +208,16 @@ TEST_F(SharedCases, EachMessageDoesItsWindowsAction) {
             host->onWebMessage(MessageText(c.at("message")));
             WindowState expected = before;
             if (action == "goHome") {
-                ASSERT_TRUE(QTest::qWaitFor([&] { return page->url().matches(home, QUrl::StripTrailingSlash) &&
-                                                         !page->isLoading(); },
-                                            kDeadlineMs));
+                ASSERT_TRUE(QTest::qWaitFor(
+                    [&] { return page->url().matches(home, QUrl::StripTrailingSlash) && !page->isLoading(); },
+                    kDeadlineMs));
                 expected.address = page->url();
                 ++expected.historyIndex;
                 ++expected.historyCount;
                 ++expected.loads;
             } else if (action == "goBack") {
-                ASSERT_TRUE(QTest::qWaitFor([&] { return page->url() == previous && !page->isLoading(); },
-                                            kDeadlineMs));
+                ASSERT_TRUE(
+                    QTest::qWaitFor([&] { return page->url() == previous && !page->isLoading(); }, kDeadlineMs));
                 expected.address = previous;
                 --expected.historyIndex;
                 ++expected.loads;

@@ -139,7 +139,8 @@ int main(int argc, char** argv) {
     actions.toggleFullscreen = [&] {
         fullscreen = !fullscreen;
         DebugLine(fullscreen ? "Action: fullscreen on" : "Action: fullscreen off");
-        if (fullscreen) window.showFullScreen(); else window.showNormal();
+        if (fullscreen) window.showFullScreen();
+        else window.showNormal();
     };
     actions.showOnce = [&] {
         if (shown) return;
@@ -152,11 +153,12 @@ int main(int argc, char** argv) {
     if (home) {
         pellaro::WireHomeHost(host, actions, parser.value("home").toStdWString(), homeContent);
     } else {
-        pellaro::WirePlayerHost(host, actions, {pellaro::JsEscape, [](const pellaro::ContentDescriptor& c) {
-                                            return pellaro::BuildPlayerPage(c.contentUrl, c.watermarkText,
-                                                                            c.contentType);
-                                        }},
-                               content);
+        pellaro::WirePlayerHost(host, actions,
+                                {pellaro::JsEscape,
+                                 [](const pellaro::ContentDescriptor& c) {
+                                     return pellaro::BuildPlayerPage(c.contentUrl, c.watermarkText, c.contentType);
+                                 }},
+                                content);
     }
     // Log what the wired policies decide.
     auto navigation = host.onNavigationStarting;

@@ -46,14 +46,17 @@ TEST_F(BrowserWindows, HomeHostCoversTheWindowAndFollowsMinimiseAndFullscreen) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, kDeadlineMs));
 
     // Pages are heard once the window has a committed top document.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !windows_->browsers.HomeHost()->TopDocument().address.empty(); }, kDeadlineMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !windows_->browsers.HomeHost()->TopDocument().address.empty(); }, kDeadlineMs));
     const QRect before = home->geometry();
     windows_->browsers.HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_TRUE(home->isFullScreen());
     windows_->browsers.HomeHost()->onWebMessage(L"btn_fullscreen");
     EXPECT_FALSE(home->isFullScreen());
     EXPECT_TRUE(QTest::qWaitFor([&] { return home->geometry() == before; }, kDeadlineMs))
-        << before.x() << "," << before.y() << " " << before.width() << "x" << before.height() << " now " << home->geometry().x() << "," << home->geometry().y() << " " << home->geometry().width() << "x" << home->geometry().height();
+        << before.x() << "," << before.y() << " " << before.width() << "x" << before.height() << " now "
+        << home->geometry().x() << "," << home->geometry().y() << " " << home->geometry().width() << "x"
+        << home->geometry().height();
 
     windows_->frames.DestroyBrowserHosts();
     EXPECT_EQ(windows_->browsers.HomeHost(), nullptr);
@@ -70,7 +73,8 @@ TEST_F(BrowserWindows, PlayerLeavesFullscreenAsAFreshFrame) {
     ASSERT_NE(windows_->browsers.PlayerHost(), nullptr);
     AppWindow* player = static_cast<AppWindow*>(windows_->frames.PlayerFrame());
     player->resize(900, 500);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return windows_->browsers.PlayerHost()->TopDocument().programPage; }, kDeadlineMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return windows_->browsers.PlayerHost()->TopDocument().programPage; }, kDeadlineMs));
     windows_->browsers.PlayerHost()->onWebMessage(L"\"toggleFullscreen\"");
     EXPECT_TRUE(player->isFullScreen());
     windows_->browsers.PlayerHost()->onWebMessage(L"toggleFullscreen");

@@ -34,8 +34,8 @@ void Watch(WebViewHost& host, Initialized& seen) {
 TEST(QtHost, RefusesAMissingParentOrFolder) {
     Application();
     QWidget parent;
-    for (const auto& [window, folder] : {std::pair<QWidget*, std::wstring>{nullptr, L"/tmp/x"},
-                                         std::pair<QWidget*, std::wstring>{&parent, L""}}) {
+    for (const auto& [window, folder] :
+         {std::pair<QWidget*, std::wstring>{nullptr, L"/tmp/x"}, std::pair<QWidget*, std::wstring>{&parent, L""}}) {
         WebViewHost host;
         Initialized seen;
         Watch(host, seen);
@@ -63,7 +63,8 @@ TEST(QtHost, AFolderThatCannotBeCreatedNamesItsStage) {
     const std::wstring text = host.StatusText();
     EXPECT_EQ(text.rfind(L"Browser engine start failed. First error 0x", 0), 0u) << text;
     EXPECT_NE(text.find(L" while creating the data folder; last error 0x"), std::wstring::npos) << text;
-    EXPECT_NE(text.find(L" while creating the data folder; engine: Qt WebEngine (Chromium "), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L" while creating the data folder; engine: Qt WebEngine (Chromium "), std::wstring::npos)
+        << text;
     // The second attempt used its own recovery folder.
     EXPECT_NE(text.find(L"; last data folder: " + folder + L"_Evergreen_Env5_Recovery_"), std::wstring::npos) << text;
     EXPECT_LT(host.LastResult(), 0);

@@ -56,7 +56,8 @@ protected:
         EXPECT_DOUBLE_EQ(pixmap.devicePixelRatio(), ratio_) << name;
         EXPECT_EQ(pixmap.width(), qRound(window->width() * ratio_)) << name;
         const QString folder = qEnvironmentVariable("PELLARO_SCREENSHOT_DIR");
-        if (!folder.isEmpty() && QDir().mkpath(folder)) pixmap.save(QDir(folder).filePath(QLatin1String(name) + ".png"));
+        if (!folder.isEmpty() && QDir().mkpath(folder))
+            pixmap.save(QDir(folder).filePath(QLatin1String(name) + ".png"));
         return pixmap.toImage();
     }
 
@@ -149,7 +150,7 @@ QRectF InkOf(const style::Step& s, QSize area, qreal pixelRatio) {
     p.setFont(FontOf(s.font));
     p.setPen(Qt::black);
     p.setLayoutDirection(s.format.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
-    const int flags = s.format.wrap ? Qt::AlignHCenter | Qt::TextWordWrap
+    const int flags = s.format.wrap               ? Qt::AlignHCenter | Qt::TextWordWrap
                       : s.format.centreVertically ? Qt::AlignCenter | Qt::TextSingleLine
                                                   : Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
     const QRect box(QPoint(s.box.left, s.box.top), QPoint(s.box.right - 1, s.box.bottom - 1));
@@ -162,52 +163,53 @@ QRectF InkOf(const style::Step& s, QSize area, qreal pixelRatio) {
 }
 
 TEST_F(Desktop, CountdownNoticeFitsTheScreenAndItsTexts) {
-    const style::Texts texts{L"Link Error - \u062e\u0637\u0623 \u0641\u064a \u0627\u0644\u0631\u0627\u0628\u0637",
-                             L"Failed to process the content link.",
-                             L"\u0641\u0634\u0644 \u0641\u064a \u0645\u0639\u0627\u0644\u062c\u0629 \u0627\u0644\u0631\u0627\u0628\u0637",
-                             L"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo="};
-    WhileShown([] { return TopLevelNamed(QString::fromWCharArray(kCountdownWindowId)); },
-               [&](QWidget* notice) {
-                   const QRect area = screen_->availableGeometry();
-                   EXPECT_LE(notice->height(), area.height());
-                   EXPECT_LE(notice->width(), area.width());
-                   // Laid out at 96 DPI inside the frame, drawn at the fitted scale.
-                   const qreal fit = static_cast<qreal>(notice->width()) / kCountdownWidth;
-                   EXPECT_LE(fit, 1.0);
-                   const int w = qRound((notice->width() - 2) / fit), h = qRound((notice->height() - 2) / fit);
-                   const Box box = LayoutCountdown(w, 0, 0).message;
-                   const auto wrapped = [&](const std::wstring& text) {
-                       return QFontMetrics(FontOf(style::kMessageFont))
-                           .boundingRect(QRect(box.left, box.top, box.right - box.left, 10000),
-                                         Qt::AlignHCenter | Qt::TextWordWrap, QString::fromStdWString(text))
-                           .height();
-                   };
-                   const std::vector<style::Step> steps = style::PaintSteps(
-                       w, h, wrapped(texts.message), wrapped(texts.arabicMessage), texts, 10);
-                   std::vector<QRectF> boxes;
-                   for (const style::Step& s : steps) {
-                       boxes.push_back(QRectF(s.box.left, s.box.top, s.box.right - s.box.left,
-                                              s.box.bottom - s.box.top));
-                       EXPECT_LE(s.box.bottom, h) << "cut off at the bottom";
-                   }
-                   // Every text whole inside the window and clear of every other element
-                   // (but the disc or box it sits in).
-                   for (std::size_t i = 0; i < steps.size(); ++i) {
-                       if (steps[i].kind != style::Step::Kind::text) continue;
-                       const QRectF ink = InkOf(steps[i], QSize(w, h), ratio_ * fit);
-                       const std::string text = QString::fromStdWString(steps[i].text).toStdString();
-                       EXPECT_TRUE(QRectF(0, 0, w, h).contains(ink)) << text;
-                       for (std::size_t j = 1; j < steps.size(); ++j) {  // step 0 is the background
-                           if (j == i || boxes[j].contains(boxes[i])) continue;
-                           EXPECT_FALSE(ink.intersects(boxes[j]))
-                               << text << " (ink " << ink.top() << ".." << ink.bottom() << ") reaches step " << j
-                               << " (" << boxes[j].top() << ".." << boxes[j].bottom() << ")";
-                       }
-                   }
-                   Shot(notice, "countdown-notice");
-                   notice->close();
-               },
-               [&] { RunCountdownNotice(texts.title, texts.message, texts.arabicMessage, texts.code, 30); });
+    const style::Texts texts{
+        L"Link Error - \u062e\u0637\u0623 \u0641\u064a \u0627\u0644\u0631\u0627\u0628\u0637",
+        L"Failed to process the content link.",
+        L"\u0641\u0634\u0644 \u0641\u064a \u0645\u0639\u0627\u0644\u062c\u0629 \u0627\u0644\u0631\u0627\u0628\u0637",
+        L"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo="};
+    WhileShown(
+        [] { return TopLevelNamed(QString::fromWCharArray(kCountdownWindowId)); },
+        [&](QWidget* notice) {
+            const QRect area = screen_->availableGeometry();
+            EXPECT_LE(notice->height(), area.height());
+            EXPECT_LE(notice->width(), area.width());
+            // Laid out at 96 DPI inside the frame, drawn at the fitted scale.
+            const qreal fit = static_cast<qreal>(notice->width()) / kCountdownWidth;
+            EXPECT_LE(fit, 1.0);
+            const int w = qRound((notice->width() - 2) / fit), h = qRound((notice->height() - 2) / fit);
+            const Box box = LayoutCountdown(w, 0, 0).message;
+            const auto wrapped = [&](const std::wstring& text) {
+                return QFontMetrics(FontOf(style::kMessageFont))
+                    .boundingRect(QRect(box.left, box.top, box.right - box.left, 10000),
+                                  Qt::AlignHCenter | Qt::TextWordWrap, QString::fromStdWString(text))
+                    .height();
+            };
+            const std::vector<style::Step> steps = style::PaintSteps(w, h, wrapped(texts.message),
+                                                                     wrapped(texts.arabicMessage), texts, 10);
+            std::vector<QRectF> boxes;
+            for (const style::Step& s : steps) {
+                boxes.push_back(QRectF(s.box.left, s.box.top, s.box.right - s.box.left, s.box.bottom - s.box.top));
+                EXPECT_LE(s.box.bottom, h) << "cut off at the bottom";
+            }
+            // Every text whole inside the window and clear of every other element
+            // (but the disc or box it sits in).
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                if (steps[i].kind != style::Step::Kind::text) continue;
+                const QRectF ink = InkOf(steps[i], QSize(w, h), ratio_ * fit);
+                const std::string text = QString::fromStdWString(steps[i].text).toStdString();
+                EXPECT_TRUE(QRectF(0, 0, w, h).contains(ink)) << text;
+                for (std::size_t j = 1; j < steps.size(); ++j) {  // step 0 is the background
+                    if (j == i || boxes[j].contains(boxes[i])) continue;
+                    EXPECT_FALSE(ink.intersects(boxes[j]))
+                        << text << " (ink " << ink.top() << ".." << ink.bottom() << ") reaches step " << j << " ("
+                        << boxes[j].top() << ".." << boxes[j].bottom() << ")";
+                }
+            }
+            Shot(notice, "countdown-notice");
+            notice->close();
+        },
+        [&] { RunCountdownNotice(texts.title, texts.message, texts.arabicMessage, texts.code, 30); });
 }
 
 QFont FontOf(d::FontSpec spec) {

@@ -32,5 +32,5 @@ int main(int argc, char** argv) {
     // As the connection-failure notice does: from a thread of its own.
     std::thread([=] { ShowDiagnosticDialogAndExit(title, message, arabic, code); }).detach();
     app.exec();
-    return 3;   // never reached: the dialog ends the process
+    return 3;  // never reached: the dialog ends the process
 }

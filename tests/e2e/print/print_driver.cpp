@@ -24,9 +24,7 @@ using namespace pellaro::print;
 
 namespace {
 
-void Line(const std::string& text) {
-    std::cout << text << std::endl;
-}
+void Line(const std::string& text) { std::cout << text << std::endl; }
 
 int ListPrinters() {
     for (const auto& p : ListPhysicalPrinters()) {
@@ -53,8 +51,8 @@ int Sample(bool empty) {
 // The page shows and keeps every message it receives, as a player page does.
 void DeliverToPage(QWebEnginePage* page, const std::string& json) {
     const QString script = QStringLiteral(
-        "window.dispatchEvent(new MessageEvent('message', {data: JSON.parse(%1)})); true;")
-        .arg(QString::fromStdString("'" + json + "'"));
+                               "window.dispatchEvent(new MessageEvent('message', {data: JSON.parse(%1)})); true;")
+                               .arg(QString::fromStdString("'" + json + "'"));
     page->runJavaScript(script);
 }
 
@@ -81,11 +79,11 @@ int Print(const QString& url, int requests) {
         // No content link here: a page is a PDF document by its address alone.
         PrintPageToPhysicalPrinter(view->page(), view->url().toString().toStdWString(), view, ContentDescriptor{},
                                    [view, again](const std::string& json) {
-            DeliverToPage(view->page(), json);
-            QTimer::singleShot(0, [again] {
-                if (const auto step = again.lock()) (*step)();
-            });
-        });
+                                       DeliverToPage(view->page(), json);
+                                       QTimer::singleShot(0, [again] {
+                                           if (const auto step = again.lock()) (*step)();
+                                       });
+                                   });
     };
     QObject::connect(view, &QWebEngineView::loadFinished, view, [next](bool ok) {
         Line(ok ? "page loaded" : "page failed to load");

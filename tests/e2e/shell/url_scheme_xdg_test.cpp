@@ -160,7 +160,8 @@ TEST_F(XdgSchemeTest, UnreadableMimeappsListIsLeftAlone) {
 // desktop's opener. xdg-open hands scheme links to GLib's launcher on GNOME;
 // its generic fallback splits an Exec path at spaces, whatever the quoting.
 TEST_F(XdgSchemeTest, OpenedLinkArrivesAsOneArgument) {
-    ASSERT_FALSE(CommandOutput("command -v gio").empty()) << "gio is missing (libglib2.0-bin): run scripts/install-deps.sh";
+    ASSERT_FALSE(CommandOutput("command -v gio").empty())
+        << "gio is missing (libglib2.0-bin): run scripts/install-deps.sh";
     const fs::path folder = root_ / "stand in";
     const fs::path program = folder / "pellaro stand-in";
     const fs::path result = folder / "arguments.txt";

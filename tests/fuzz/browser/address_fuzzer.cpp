@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (trusted && scheme != L"http" && scheme != L"https") __builtin_trap();
     const auto answer = pellaro::DecidePermission(pellaro::PermissionKind::Camera, target, content);
     if (answer == pellaro::PermissionAnswer::Allow && scheme != L"http" && scheme != L"https") __builtin_trap();
-    if (pellaro::DecidePermission(pellaro::PermissionKind::Geolocation, target, content) != pellaro::PermissionAnswer::Deny)
+    if (pellaro::DecidePermission(pellaro::PermissionKind::Geolocation, target, content) !=
+        pellaro::PermissionAnswer::Deny)
         __builtin_trap();
 
     pellaro::FilterServices services;

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pellaro::DiagnosticRecord fields;
     if (pellaro::ParseDiagnosticRecord(input, fields)) {
         pellaro::DiagnosticRecord rebuilt;
-        if (!pellaro::ParseDiagnosticRecord(
-                pellaro::BuildDiagnosticRecord(fields.time, fields.deviceId, fields.reason), rebuilt) ||
+        if (!pellaro::ParseDiagnosticRecord(pellaro::BuildDiagnosticRecord(fields.time, fields.deviceId, fields.reason),
+                                            rebuilt) ||
             rebuilt.time != fields.time || rebuilt.deviceId != fields.deviceId || rebuilt.reason != fields.reason)
             std::abort();
     }

@@ -17,7 +17,8 @@ bool IsKnownFailure(const std::string& text) {
                                          "BCryptDecrypt (size query) failed", "BCryptDecrypt failed"};
     for (const char* known : kTexts)
         if (text == known) return true;
-    return text.rfind("[json.exception.type_error.302]", 0) == 0 || text.rfind("[json.exception.type_error.305]", 0) == 0;
+    return text.rfind("[json.exception.type_error.302]", 0) == 0 ||
+           text.rfind("[json.exception.type_error.305]", 0) == 0;
 }
 
 }  // namespace
@@ -25,7 +26,8 @@ bool IsKnownFailure(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     static const std::string key = pellaro::fuzz::FuzzKey();
     try {
-        const std::string plain = pellaro::DecryptLinkField(std::string_view(reinterpret_cast<const char*>(data), size), key);
+        const std::string plain = pellaro::DecryptLinkField(std::string_view(reinterpret_cast<const char*>(data), size),
+                                                            key);
         if (plain.size() > size) std::abort();
     } catch (const std::exception& e) {
         if (!IsKnownFailure(e.what())) std::abort();

@@ -15,9 +15,9 @@ namespace {
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool IsLinkErrorCode(const std::string& code) {
-    return code == "decrypt_failed_empty_strings" || code == "api_content_data_failed" ||
-           code == "unknown_exception" || code == "split_failed_parts_0" || code == "split_failed_parts_1" ||
-           code == "split_failed_parts_2" || StartsWith(code, "server:") || StartsWith(code, "exception_");
+    return code == "decrypt_failed_empty_strings" || code == "api_content_data_failed" || code == "unknown_exception" ||
+           code == "split_failed_parts_0" || code == "split_failed_parts_1" || code == "split_failed_parts_2" ||
+           StartsWith(code, "server:") || StartsWith(code, "exception_");
 }
 
 pellaro::LinkServices FakeServices() {
@@ -25,8 +25,7 @@ pellaro::LinkServices FakeServices() {
     services.payloadKey = pellaro::fuzz::FuzzKey;
     // The opened fields steer the fake backend, so fuzzing reaches every branch.
     services.getContentData = [](const std::wstring&, const std::string& contentLinkId, const std::string& linkKey,
-                                 std::string* errorText,
-                                 pellaro::HttpFailure*) -> std::optional<pellaro::ContentData> {
+                                 std::string* errorText, pellaro::HttpFailure*) -> std::optional<pellaro::ContentData> {
         if (contentLinkId == "refuse") {
             *errorText = linkKey;
             return std::nullopt;

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)pellaro::print::IsPhysicalDeviceUri(text);
     const auto split = text.find('\n');
     const std::wstring port = pellaro::FromUtf8(text.substr(0, split));
-    const std::wstring monitor = split == std::string_view::npos ? std::wstring() : pellaro::FromUtf8(text.substr(split + 1));
+    const std::wstring monitor = split == std::string_view::npos ? std::wstring()
+                                                                 : pellaro::FromUtf8(text.substr(split + 1));
     (void)pellaro::print::IsPhysicalPort(port, monitor);
     (void)pellaro::print::IsDefaultPrinterName(port, monitor);
     return 0;

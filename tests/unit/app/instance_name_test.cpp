@@ -13,11 +13,11 @@ struct NameCase {
 TEST(InstanceName, HashesTheKeyUnitByUnit) {
     const NameCase cases[] = {
         {L"abc", L"e16801510db89efd"},
-        {L"ABC", L"e16801510db89efd"},              // case-insensitive
-        {L"", L"14650fb0739d0383"},                 // the start value itself
+        {L"ABC", L"e16801510db89efd"},  // case-insensitive
+        {L"", L"14650fb0739d0383"},     // the start value itself
         {L"Tovrel Academy|init", L"a6d765550882317d"},
         {L"TOVREL ACADEMY|PLAYER", L"3e8ab9318aca5b12"},
-        {L"a\U0001F600", L"b4ff08500dceb973"},      // counted as the pair D83D DE00
+        {L"a\U0001F600", L"b4ff08500dceb973"},  // counted as the pair D83D DE00
     };
     for (const auto& c : cases) {
         EXPECT_EQ(InstanceLockName(c.key), L"Local\\PellaroPlayer.WebView2." + c.hash) << c.hash;

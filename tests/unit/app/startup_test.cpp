@@ -51,76 +51,137 @@ struct FakeSystem {
         auto call = [this](const char* name) { return [this, name] { calls.push_back(name); }; };
         auto undo = [this](const char* name) { return ScopeGuard([this, name] { calls.push_back(name); }); };
         return StartupSteps{
-            .platformStartup = [call, undo] { call("initCom")(); return undo("uninitCom"); },
-            .installPreExitHook = [call, undo] { call("installPreExitHook")(); return undo("clearPreExitHook"); },
+            .platformStartup =
+                [call, undo] {
+                    call("initCom")();
+                    return undo("uninitCom");
+                },
+            .installPreExitHook =
+                [call, undo] {
+                    call("installPreExitHook")();
+                    return undo("clearPreExitHook");
+                },
             .graphicsStartup = [this, undo]() -> std::optional<ScopeGuard> {
                 calls.push_back("startGraphics");
                 if (!graphics) return std::nullopt;
                 return undo("shutdownGraphics");
             },
-            .takeInstanceLock = [this](const std::wstring& key) { calls.push_back("takeInstanceLock"); lockKey = key; return lock; },
+            .takeInstanceLock =
+                [this](const std::wstring& key) {
+                    calls.push_back("takeInstanceLock");
+                    lockKey = key;
+                    return lock;
+                },
             .releaseInstanceLock = call("releaseInstanceLock"),
             .showSplash = call("showSplash"),
             .closeSplash = call("closeSplash"),
-            .platformSupported = [this] { calls.push_back("osVersionNumber"); return osVersion >= 10; },
-            .deviceIdentifier = [this] { calls.push_back("deviceIdentifier"); return deviceId; },
-            .runtimeGate = [this] { calls.push_back("runtimeGate"); return runtime; },
-            .warmBrowser = [call, undo] { call("warmBrowser")(); return undo("disposeWarmBrowser"); },
-            .runInBackground = [this](const std::function<void()>& work) {
-                const size_t before = calls.size();
-                work();
-                backgroundCalls.insert(backgroundCalls.end(), calls.begin() + static_cast<long>(before), calls.end());
-            },
+            .platformSupported =
+                [this] {
+                    calls.push_back("osVersionNumber");
+                    return osVersion >= 10;
+                },
+            .deviceIdentifier =
+                [this] {
+                    calls.push_back("deviceIdentifier");
+                    return deviceId;
+                },
+            .runtimeGate =
+                [this] {
+                    calls.push_back("runtimeGate");
+                    return runtime;
+                },
+            .warmBrowser =
+                [call, undo] {
+                    call("warmBrowser")();
+                    return undo("disposeWarmBrowser");
+                },
+            .runInBackground =
+                [this](const std::function<void()>& work) {
+                    const size_t before = calls.size();
+                    work();
+                    backgroundCalls.insert(backgroundCalls.end(), calls.begin() + static_cast<long>(before),
+                                           calls.end());
+                },
             .installDefaultPins = call("installDefaultPins"),
-            .loadDynamicPins = [this] {
-                calls.push_back("loadDynamicPins");
-                if (dynamicPinsThrow) throw std::runtime_error("pins");
-                return dynamicPins;
-            },
-            .checkVersion = [this](double v, const std::wstring& base) {
-                calls.push_back("checkVersion");
-                versionChecks.emplace_back(v, base);
-                return versionChecks.size() == 1 ? firstOffer : secondOffer;
-            },
-            .openAddress = [this](const std::wstring& a) { calls.push_back("openAddress"); opened.push_back(a); },
-            .registerScheme = [this] { calls.push_back("registerScheme"); return false; },
-            .createInitScreen = [this] { calls.push_back("createInitScreen"); return initScreen; },
+            .loadDynamicPins =
+                [this] {
+                    calls.push_back("loadDynamicPins");
+                    if (dynamicPinsThrow) throw std::runtime_error("pins");
+                    return dynamicPins;
+                },
+            .checkVersion =
+                [this](double v, const std::wstring& base) {
+                    calls.push_back("checkVersion");
+                    versionChecks.emplace_back(v, base);
+                    return versionChecks.size() == 1 ? firstOffer : secondOffer;
+                },
+            .openAddress =
+                [this](const std::wstring& a) {
+                    calls.push_back("openAddress");
+                    opened.push_back(a);
+                },
+            .registerScheme =
+                [this] {
+                    calls.push_back("registerScheme");
+                    return false;
+                },
+            .createInitScreen =
+                [this] {
+                    calls.push_back("createInitScreen");
+                    return initScreen;
+                },
             .homeHostExists = [this] { return homeHost; },
-            .createPlayerFrame = [this] { calls.push_back("createPlayerFrame"); return true; },
-            .resolveLink = [this](const std::wstring& link) {
-                calls.push_back("parseSchemeArgs");
-                parsedLink = link;
-                LinkResult result;
-                if (parseOk) {
-                    result.content.baseAddress = linkBaseAddress;
-                } else if (parseError.starts_with("server:")) {
-                    result.error = LinkError{LinkErrorKind::ServerMessage, parseError.substr(7)};
-                } else if (parseError.starts_with("unreachable_")) {
-                    result.error = LinkError{LinkErrorKind::Unreachable, parseError};
-                } else {
-                    result.error = LinkError{LinkErrorKind::Diagnostic, parseError};
-                }
-                return result;
-            },
-            .createPlayerWindow = [this](const ContentDescriptor& content) {
-                calls.push_back("createPlayerWindow");
-                playerContent = content;
-                return playerWindow;
-            },
-            .buildDiagnosticCode = [this](const std::string& reason) { calls.push_back("buildDiagnosticCode"); return "code(" + reason + ")"; },
-            .showDiagnosticDialogAndExit = [this](const std::wstring& t, const std::wstring& m, const std::wstring& a, const std::string& c) {
-                calls.push_back("showDiagnosticDialogAndExit");
-                dialogTitle = t, dialogText = m, dialogArabic = a, dialogCode = c;
-            },
-            .messageBox = [this](const MessageBoxSpec& spec) {
-                calls.push_back("messageBox");
-                boxes.push_back(spec);
-                if (answers.empty()) return MessageAnswer::Ok;
-                const MessageAnswer a = answers.front();
-                answers.pop_front();
-                return a;
-            },
-            .runMessageLoop = [this] { calls.push_back("runMessageLoop"); return quitCode; },
+            .createPlayerFrame =
+                [this] {
+                    calls.push_back("createPlayerFrame");
+                    return true;
+                },
+            .resolveLink =
+                [this](const std::wstring& link) {
+                    calls.push_back("parseSchemeArgs");
+                    parsedLink = link;
+                    LinkResult result;
+                    if (parseOk) {
+                        result.content.baseAddress = linkBaseAddress;
+                    } else if (parseError.starts_with("server:")) {
+                        result.error = LinkError{LinkErrorKind::ServerMessage, parseError.substr(7)};
+                    } else if (parseError.starts_with("unreachable_")) {
+                        result.error = LinkError{LinkErrorKind::Unreachable, parseError};
+                    } else {
+                        result.error = LinkError{LinkErrorKind::Diagnostic, parseError};
+                    }
+                    return result;
+                },
+            .createPlayerWindow =
+                [this](const ContentDescriptor& content) {
+                    calls.push_back("createPlayerWindow");
+                    playerContent = content;
+                    return playerWindow;
+                },
+            .buildDiagnosticCode =
+                [this](const std::string& reason) {
+                    calls.push_back("buildDiagnosticCode");
+                    return "code(" + reason + ")";
+                },
+            .showDiagnosticDialogAndExit =
+                [this](const std::wstring& t, const std::wstring& m, const std::wstring& a, const std::string& c) {
+                    calls.push_back("showDiagnosticDialogAndExit");
+                    dialogTitle = t, dialogText = m, dialogArabic = a, dialogCode = c;
+                },
+            .messageBox =
+                [this](const MessageBoxSpec& spec) {
+                    calls.push_back("messageBox");
+                    boxes.push_back(spec);
+                    if (answers.empty()) return MessageAnswer::Ok;
+                    const MessageAnswer a = answers.front();
+                    answers.pop_front();
+                    return a;
+                },
+            .runMessageLoop =
+                [this] {
+                    calls.push_back("runMessageLoop");
+                    return quitCode;
+                },
             .destroyBrowserHosts = call("destroyBrowserHosts"),
             .log = [this](const std::string& line) { log.push_back(line); },
         };
@@ -142,18 +203,37 @@ TEST(Startup, HomeRoadRunsEveryStepInOrder) {
     FakeSystem f;
     f.quitCode = 7;
     EXPECT_EQ(f.Run(L"", L""), 7);
-    EXPECT_EQ(f.calls, (Calls{"initCom", "installPreExitHook", "startGraphics", "takeInstanceLock", "showSplash",
-                              "osVersionNumber", "deviceIdentifier", "runtimeGate", "warmBrowser", "installDefaultPins",
-                              "loadDynamicPins", "checkVersion", "registerScheme", "createInitScreen",
-                              "runMessageLoop", "disposeWarmBrowser", "destroyBrowserHosts", "clearPreExitHook",
-                              "shutdownGraphics", "releaseInstanceLock", "uninitCom"}));
+    EXPECT_EQ(f.calls, (Calls{"initCom",
+                              "installPreExitHook",
+                              "startGraphics",
+                              "takeInstanceLock",
+                              "showSplash",
+                              "osVersionNumber",
+                              "deviceIdentifier",
+                              "runtimeGate",
+                              "warmBrowser",
+                              "installDefaultPins",
+                              "loadDynamicPins",
+                              "checkVersion",
+                              "registerScheme",
+                              "createInitScreen",
+                              "runMessageLoop",
+                              "disposeWarmBrowser",
+                              "destroyBrowserHosts",
+                              "clearPreExitHook",
+                              "shutdownGraphics",
+                              "releaseInstanceLock",
+                              "uninitCom"}));
     EXPECT_EQ(f.lockKey, L"Tovrel Academy|init");
     EXPECT_TRUE(f.Logged("Instance mutex: Local\\PellaroPlayer.WebView2.a6d765550882317d"));
-    const std::vector<std::string> progress = {
-        "Step 7: Initializing SSL pinning defaults", "Step 7: Loading dynamic pins synchronously",
-        "Step 7: Dynamic pins loaded OK",            "Step 7B: Checking app version...",
-        "Step 7B: Version check done. hasUpdate=0",  "Step 8: Registering URL protocol...",
-        "Step 9: Parsing command line...",           "Step 9: hasSchemeArgs=0"};
+    const std::vector<std::string> progress = {"Step 7: Initializing SSL pinning defaults",
+                                               "Step 7: Loading dynamic pins synchronously",
+                                               "Step 7: Dynamic pins loaded OK",
+                                               "Step 7B: Checking app version...",
+                                               "Step 7B: Version check done. hasUpdate=0",
+                                               "Step 8: Registering URL protocol...",
+                                               "Step 9: Parsing command line...",
+                                               "Step 9: hasSchemeArgs=0"};
     auto it = f.log.begin();
     for (const auto& line : progress) {
         it = std::find(it, f.log.end(), line);
@@ -203,7 +283,7 @@ TEST(Startup, CommandLineDecidesRoadAndKey) {
         {L"", L"", L"|init", false, L""},
         {kLink, kLink, L"|player", true, kLink},
         {L"tovrelapp:x", L"tovrelapp:x", L"|player", true, L"tovrelapp:x"},
-        {L"notes.pdf", L"notes.pdf", L"|player", false, L""},                 // not a link: home window
+        {L"notes.pdf", L"notes.pdf", L"|player", false, L""},                   // not a link: home window
         {L"\"\" Tovrelapp:a b", L"", L"|player", true, L"\"\" Tovrelapp:a b"},  // raw line taken
         {L"\"\" tovrelapp:a", L"", L"|player", false, L""},                     // raw fallback is case-exact
         {L"x", L"see https://x/?u=TovRelApp:1", L"|player", true, L"see https://x/?u=TovRelApp:1"},
@@ -234,27 +314,57 @@ struct FailureCase {
 TEST(Startup, FailedGatesEndWithTheirMessageAndCode) {
     const std::wstring name = L"Tovrel Academy";
     const FailureCase cases[] = {
-        {"lock failed", [](FakeSystem& f) { f.lock = InstanceLock::Failed; }, 1, L"", L"", MessageIcon::None,
+        {"lock failed",
+         [](FakeSystem& f) { f.lock = InstanceLock::Failed; },
+         1,
+         L"",
+         L"",
+         MessageIcon::None,
          {"takeInstanceLock", "uninitCom"}},
-        {"already running", [](FakeSystem& f) { f.lock = InstanceLock::AlreadyRunning; }, 0,
-         L"The application is already running.\n\nالبرنامج يعمل بالفعل.", name, MessageIcon::Information,
+        {"already running",
+         [](FakeSystem& f) { f.lock = InstanceLock::AlreadyRunning; },
+         0,
+         L"The application is already running.\n\nالبرنامج يعمل بالفعل.",
+         name,
+         MessageIcon::Information,
          {"takeInstanceLock", "messageBox", "releaseInstanceLock", "uninitCom"}},
-        {"old windows", [](FakeSystem& f) { f.osVersion = 8; }, 1,
-         L"This application requires Windows 10 or later.\nهذا التطبيق يتطلب ويندوز 10 أو أحدث.", L"Unsupported OS",
-         MessageIcon::Error, {"osVersionNumber", "messageBox"}},
-        {"unreadable version", [](FakeSystem& f) { f.osVersion = -1; }, 1,
-         L"This application requires Windows 10 or later.\nهذا التطبيق يتطلب ويندوز 10 أو أحدث.", L"Unsupported OS",
-         MessageIcon::Error, {"osVersionNumber", "messageBox"}},
-        {"no device id", [](FakeSystem& f) { f.deviceId.clear(); }, 1,
+        {"old windows",
+         [](FakeSystem& f) { f.osVersion = 8; },
+         1,
+         L"This application requires Windows 10 or later.\nهذا التطبيق يتطلب ويندوز 10 أو أحدث.",
+         L"Unsupported OS",
+         MessageIcon::Error,
+         {"osVersionNumber", "messageBox"}},
+        {"unreadable version",
+         [](FakeSystem& f) { f.osVersion = -1; },
+         1,
+         L"This application requires Windows 10 or later.\nهذا التطبيق يتطلب ويندوز 10 أو أحدث.",
+         L"Unsupported OS",
+         MessageIcon::Error,
+         {"osVersionNumber", "messageBox"}},
+        {"no device id",
+         [](FakeSystem& f) { f.deviceId.clear(); },
+         1,
          L"Unable to read device information. The application will close. Please contact support.\n"
          L"تعذر قراءة بيانات الجهاز. سيتم إغلاق البرنامج. يرجى التواصل مع الدعم.",
-         name, MessageIcon::Error, {"deviceIdentifier", "closeSplash", "messageBox", "shutdownGraphics", "uninitCom"}},
+         name,
+         MessageIcon::Error,
+         {"deviceIdentifier", "closeSplash", "messageBox", "shutdownGraphics", "uninitCom"}},
         {"no runtime", [](FakeSystem& f) { f.runtime = false; }, 1, L"", L"", MessageIcon::None, {"runtimeGate"}},
-        {"home window failed", [](FakeSystem& f) { f.initScreen = false; }, 1,
-         L"Failed to create the application window.", L"Tovrel Academy - Startup Error", MessageIcon::Error,
+        {"home window failed",
+         [](FakeSystem& f) { f.initScreen = false; },
+         1,
+         L"Failed to create the application window.",
+         L"Tovrel Academy - Startup Error",
+         MessageIcon::Error,
          {"createInitScreen", "messageBox", "disposeWarmBrowser"}},
-        {"home browser failed", [](FakeSystem& f) { f.initScreen = false, f.homeHost = true; }, 1, L"", L"",
-         MessageIcon::None, {"registerScheme", "createInitScreen", "disposeWarmBrowser"}},
+        {"home browser failed",
+         [](FakeSystem& f) { f.initScreen = false, f.homeHost = true; },
+         1,
+         L"",
+         L"",
+         MessageIcon::None,
+         {"registerScheme", "createInitScreen", "disposeWarmBrowser"}},
     };
     for (const auto& c : cases) {
         FakeSystem f;
@@ -306,10 +416,12 @@ TEST(Startup, NetworkFailuresAtStartAreLoggedAsSuchAndStartGoesOn) {
 
 TEST(Startup, UpdatePromptAnswers) {
     const std::wstring installer = WideConstant(ConstantKey::installerDownloadUrl);
-    const std::wstring required = L"A mandatory update is available. You must download the new version to continue.\n"
-                                  L"تحديث إجباري متاح. يجب عليك تحميل الإصدار الجديد للمتابعة.";
-    const std::wstring available = L"A new version of the app is available. Would you like to update now?\n"
-                                   L"يوجد تحديث جديد للتطبيق. هل ترغب في التحديث الآن؟";
+    const std::wstring required =
+        L"A mandatory update is available. You must download the new version to continue.\n"
+        L"تحديث إجباري متاح. يجب عليك تحميل الإصدار الجديد للمتابعة.";
+    const std::wstring available =
+        L"A new version of the app is available. Would you like to update now?\n"
+        L"يوجد تحديث جديد للتطبيق. هل ترغب في التحديث الآن؟";
     struct Case {
         const char* name;
         UpdateOffer offer;
@@ -319,12 +431,27 @@ TEST(Startup, UpdatePromptAnswers) {
         bool continues;
     };
     const Case cases[] = {
-        {"required ok", {true, true, L"https://dl.example/new.exe", ""}, MessageAnswer::Ok, 0, {L"https://dl.example/new.exe"}, false},
+        {"required ok",
+         {true, true, L"https://dl.example/new.exe", ""},
+         MessageAnswer::Ok,
+         0,
+         {L"https://dl.example/new.exe"},
+         false},
         {"required cancel", {true, true, L"https://dl.example/new.exe", ""}, MessageAnswer::Cancel, 0, {}, false},
-        {"optional yes", {true, false, L"http://dl.example/x", ""}, MessageAnswer::Yes, 0, {L"http://dl.example/x"}, false},
+        {"optional yes",
+         {true, false, L"http://dl.example/x", ""},
+         MessageAnswer::Yes,
+         0,
+         {L"http://dl.example/x"},
+         false},
         {"optional no", {true, false, L"https://dl.example/x", ""}, MessageAnswer::No, 0, {}, true},
         {"no link", {true, true, L"", ""}, MessageAnswer::Ok, 0, {installer}, false},
-        {"unsafe link", {true, false, L"file:///c:/windows/system32/calc.exe", ""}, MessageAnswer::Yes, 0, {installer}, false},
+        {"unsafe link",
+         {true, false, L"file:///c:/windows/system32/calc.exe", ""},
+         MessageAnswer::Yes,
+         0,
+         {installer},
+         false},
         {"script link", {true, true, L"javascript:alert(1)", ""}, MessageAnswer::Ok, 0, {installer}, false},
         {"no update", {false, true, L"https://dl.example/x", ""}, MessageAnswer::Ok, 0, {}, true},
     };
@@ -341,7 +468,8 @@ TEST(Startup, UpdatePromptAnswers) {
             EXPECT_EQ(f.calls.back(), "disposeWarmBrowser") << c.name;
         }
         EXPECT_TRUE(f.Logged(c.offer.hasUpdate ? "Step 7B: Version check done. hasUpdate=1"
-                                               : "Step 7B: Version check done. hasUpdate=0")) << c.name;
+                                               : "Step 7B: Version check done. hasUpdate=0"))
+            << c.name;
         if (!c.offer.hasUpdate) {
             EXPECT_TRUE(f.boxes.empty());
             continue;
@@ -400,20 +528,24 @@ TEST(Startup, FailedLinks) {
             // Not the link's fault, and not an interception: the academy could not be reached.
             EXPECT_TRUE(f.boxes.empty()) << c.error;
             EXPECT_EQ(f.dialogTitle, L"Connection Failed - تعذر الاتصال");
-            EXPECT_EQ(f.dialogText, L"The academy's server could not be reached.\nPlease check your internet "
-                                    L"connection (and any firewall or proxy in between) and try again. If the "
-                                    L"problem persists, send the diagnostic code below to support.");
-            EXPECT_EQ(f.dialogArabic, L"تعذر الوصول إلى خادم الأكاديمية.\nيرجى التحقق من اتصالك بالإنترنت (وأي جدار "
-                                      L"حماية أو خادم وكيل) والمحاولة مرة أخرى. إذا استمرت المشكلة، يرجى إرسال الكود "
-                                      L"التشخيصي أدناه للدعم الفني.");
+            EXPECT_EQ(f.dialogText,
+                      L"The academy's server could not be reached.\nPlease check your internet "
+                      L"connection (and any firewall or proxy in between) and try again. If the "
+                      L"problem persists, send the diagnostic code below to support.");
+            EXPECT_EQ(f.dialogArabic,
+                      L"تعذر الوصول إلى خادم الأكاديمية.\nيرجى التحقق من اتصالك بالإنترنت (وأي جدار "
+                      L"حماية أو خادم وكيل) والمحاولة مرة أخرى. إذا استمرت المشكلة، يرجى إرسال الكود "
+                      L"التشخيصي أدناه للدعم الفني.");
             EXPECT_EQ(f.dialogCode, "code(" + c.error + ")");
         } else if (c.dialog) {
             EXPECT_TRUE(f.boxes.empty()) << c.error;
             EXPECT_EQ(f.dialogTitle, L"Link Error - خطأ في الرابط");
-            EXPECT_EQ(f.dialogText, L"Failed to process the content link.\nIf the problem persists, send the "
-                                    L"diagnostic code below to support.");
-            EXPECT_EQ(f.dialogArabic, L"فشل في معالجة رابط المحتوى.\nإذا استمرت المشكلة، يرجى إرسال الكود التشخيصي "
-                                      L"أدناه للدعم الفني.");
+            EXPECT_EQ(f.dialogText,
+                      L"Failed to process the content link.\nIf the problem persists, send the "
+                      L"diagnostic code below to support.");
+            EXPECT_EQ(f.dialogArabic,
+                      L"فشل في معالجة رابط المحتوى.\nإذا استمرت المشكلة، يرجى إرسال الكود التشخيصي "
+                      L"أدناه للدعم الفني.");
             EXPECT_EQ(f.dialogCode, "code(" + c.error + ")");
         } else {
             EXPECT_EQ(std::count(f.calls.begin(), f.calls.end(), "showDiagnosticDialogAndExit"), 0);
@@ -442,7 +574,10 @@ static_assert(!std::is_constructible_v<Required<void()>, std::nullptr_t>);
 TEST(Startup, RequiredStepsRefuseAnEmptyFunction) {
     EXPECT_THROW(Required<void()>(std::function<void()>()), std::invalid_argument);
     int calls = 0;
-    const Required<int(int)> step = [&calls](int x) { ++calls; return x + 1; };
+    const Required<int(int)> step = [&calls](int x) {
+        ++calls;
+        return x + 1;
+    };
     EXPECT_EQ(step(1), 2);
     EXPECT_EQ(calls, 1);
 }
@@ -467,9 +602,8 @@ TEST(Startup, VersionNumberTakesTheLeadingNumber) {
         double number;
     };
     const Case cases[] = {
-        {L"4.12.0", 4.12}, {L"5", 5.0},   {L" 4.5beta", 4.5}, {L"10.0.1", 10.0},
-        {L"v4.12", 3.0},   {L"", 3.0},    {L"abc", 3.0},      {L".5", 0.5},
-        {L"-1.5", -1.5},   {L"+2.25", 2.25},
+        {L"4.12.0", 4.12}, {L"5", 5.0},   {L" 4.5beta", 4.5}, {L"10.0.1", 10.0}, {L"v4.12", 3.0},
+        {L"", 3.0},        {L"abc", 3.0}, {L".5", 0.5},       {L"-1.5", -1.5},   {L"+2.25", 2.25},
     };
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(VersionNumber(c.text), c.number) << ToUtf8(c.text);
 

@@ -94,8 +94,8 @@ TEST(HostStart, AttemptsFoldersBookkeepingAndTexts) {
          L"Browser engine started: Qt WebEngine (Chromium 120.0); data folder: " + kSecond +
              L"\nتم تشغيل محرك المتصفح: Qt WebEngine (Chromium 120.0)؛ مجلد البيانات: " + kSecond,
          {L"attach", L"prepare /d/Data", L"folder " + kBase, L"write " + kBase + L" .pellaro_write_test",
-          L"view " + kBase + L" #0", L"close", L"folder " + kSecond,
-          L"write " + kSecond + L" .pellaro_write_test", L"view " + kSecond + L" #1", L"connect", L"show"}},
+          L"view " + kBase + L" #0", L"close", L"folder " + kSecond, L"write " + kSecond + L" .pellaro_write_test",
+          L"view " + kSecond + L" #1", L"connect", L"show"}},
         {"a folder that cannot be written is skipped without starting the engine",
          {},
          {{kBase, kDenied}},
@@ -106,8 +106,8 @@ TEST(HostStart, AttemptsFoldersBookkeepingAndTexts) {
          L"Browser engine started: Qt WebEngine (Chromium 120.0); data folder: " + kSecond +
              L"\nتم تشغيل محرك المتصفح: Qt WebEngine (Chromium 120.0)؛ مجلد البيانات: " + kSecond,
          {L"attach", L"prepare /d/Data", L"folder " + kBase, L"write " + kBase + L" .pellaro_write_test",
-          L"folder " + kSecond, L"write " + kSecond + L" .pellaro_write_test", L"view " + kSecond + L" #1",
-          L"connect", L"show"}},
+          L"folder " + kSecond, L"write " + kSecond + L" .pellaro_write_test", L"view " + kSecond + L" #1", L"connect",
+          L"show"}},
         {"every attempt fails: the first code is the result, both steps are named",
          {{kSecond, kNotFound}},
          {{kBase, kDenied}},
@@ -158,8 +158,8 @@ TEST(HostStart, NoParentOrNoFolderIsRefusedBeforeTheEngineIsTouched) {
         FakeEngine engine;
         engine.parentUsable = parentUsable;
         int parent = 0;
-        const StartOutcome outcome =
-            StartHost(engine, QtWebEngineWording(), &parent, parentUsable ? L"" : L"/d/Data", 2);
+        const StartOutcome outcome = StartHost(engine, QtWebEngineWording(), &parent, parentUsable ? L"" : L"/d/Data",
+                                               2);
         EXPECT_FALSE(outcome.ok);
         EXPECT_EQ(outcome.result, static_cast<std::int32_t>(0x80070057));
         EXPECT_EQ(outcome.statusText, L"Invalid parent window or user-data folder.");

@@ -26,7 +26,8 @@ TEST(HostStatus, WithoutAnyRecordedFailureTheStagesAreUnknown) {
 }
 
 TEST(HostStatus, SuccessTextAndAttemptFolders) {
-    EXPECT_EQ(WebView2Wording().Success({false, L"1.2"}, L"/d"), L"WebView2 initialized with Evergreen 1.2; userData=/d");
+    EXPECT_EQ(WebView2Wording().Success({false, L"1.2"}, L"/d"),
+              L"WebView2 initialized with Evergreen 1.2; userData=/d");
     EXPECT_EQ(WebView2Wording().Success({false, L""}, L"/d"), L"WebView2 initialized with Evergreen; userData=/d");
     EXPECT_EQ(AttemptFolder(L"/b", L"42_7", 0), L"/b");
     EXPECT_EQ(AttemptFolder(L"/b", L"42_7", 2), L"/b_Recovery_42_7_2");

@@ -17,12 +17,14 @@ const std::vector<std::wstring> kPairTwo = WideConstantList(ConstantKey::identit
 std::vector<std::wstring> StrayOn(const std::wstring& address) {
     std::set<std::wstring> carried;
     for (const auto& name : IdentityHeaderNames()) carried.insert(LowerUnits(name));
-    return StrayIdentityHeaders(address, [&carried](const std::wstring& name) { return carried.count(LowerUnits(name)) > 0; });
+    return StrayIdentityHeaders(address,
+                                [&carried](const std::wstring& name) { return carried.count(LowerUnits(name)) > 0; });
 }
 
 TEST(IdentityHeaders, OnlyWhatTheAddressIsEntitledToStays) {
     const std::wstring backend = L"https://api." + WideConstant(ConstantKey::backendDomain) + L"/x";
-    const std::wstring pattern = L"https://cdn.example.net/" + WideConstant(ConstantKey::identityPatternMarker).substr(1) + L"a.ts";
+    const std::wstring pattern = L"https://cdn.example.net/" +
+                                 WideConstant(ConstantKey::identityPatternMarker).substr(1) + L"a.ts";
     std::vector<std::wstring> all = kPairOne;
     all.insert(all.end(), kPairTwo.begin(), kPairTwo.end());
     struct Case {

@@ -19,24 +19,25 @@ TEST(MessageBridge, DetectsPrintRequestsInEveryForm) {
 }
 
 TEST(MessageBridge, HomeWordTable) {
-    const struct { const wchar_t* message; HomeAction action; } cases[] = {
-        {L"requestPrint", HomeAction::Print},
-        {L"{\"type\":\"requestPrint\"}", HomeAction::Print},
-        {L"btn_home", HomeAction::GoHome},
-        {L"btn_back", HomeAction::GoBack},
-        {L"btn_reload", HomeAction::Reload},
-        {L"btn_fullscreen", HomeAction::ToggleFullscreen},
-        {L"\"btn_home\"", HomeAction::None},      // only the player accepts quoted words
-        {L"BTN_HOME", HomeAction::None},
-        {L"toggleFullscreen", HomeAction::None},
-        {L"pageLoaded", HomeAction::None},
-        {L"", HomeAction::None},
+    const struct {
+        const wchar_t* message;
+        HomeAction action;
+    } cases[] = {
+        {L"requestPrint", HomeAction::Print}, {L"{\"type\":\"requestPrint\"}", HomeAction::Print},
+        {L"btn_home", HomeAction::GoHome},    {L"btn_back", HomeAction::GoBack},
+        {L"btn_reload", HomeAction::Reload},  {L"btn_fullscreen", HomeAction::ToggleFullscreen},
+        {L"\"btn_home\"", HomeAction::None},  // only the player accepts quoted words
+        {L"BTN_HOME", HomeAction::None},      {L"toggleFullscreen", HomeAction::None},
+        {L"pageLoaded", HomeAction::None},    {L"", HomeAction::None},
     };
     for (const auto& c : cases) EXPECT_EQ(HomeMessageAction(c.message), c.action) << c.message;
 }
 
 TEST(MessageBridge, PlayerWordTable) {
-    const struct { const wchar_t* message; PlayerAction action; } cases[] = {
+    const struct {
+        const wchar_t* message;
+        PlayerAction action;
+    } cases[] = {
         {L"requestPrint", PlayerAction::Print},
         {L"\"requestPrint\"", PlayerAction::Print},
         {L"toggleFullscreen", PlayerAction::ToggleFullscreen},
@@ -57,12 +58,16 @@ TEST(MessageBridge, AcceptsOnlyTrustedCommittedTopDocuments) {
     ContentDescriptor content;
     content.contentUrl = L"https://lessons.item-host.test/course/7";
     content.baseAddress = L"https://school.base-host.test";
-    const struct { std::wstring address; bool programPage; bool accepted; } cases[] = {
+    const struct {
+        std::wstring address;
+        bool programPage;
+        bool accepted;
+    } cases[] = {
         {L"data:text/html,player", true, true},  // the page the program wrote
         {L"data:text/html,player", false, false},
         {L"https://www." + academy + L"/home", false, true},
-        {L"https://cdn.item-host.test/p", false, true},   // the item's own site
-        {L"https://a." + listed + L"/x", false, false},    // navigation there stays allowed, trust does not
+        {L"https://cdn.item-host.test/p", false, true},     // the item's own site
+        {L"https://a." + listed + L"/x", false, false},     // navigation there stays allowed, trust does not
         {L"https://school.base-host.test/", false, false},  // the last site of the home window
         {L"https://127.0.0.1/p/" + academy + L"/x", false, false},
         {L"https://www." + academy + L":x@127.0.0.1/", false, false},

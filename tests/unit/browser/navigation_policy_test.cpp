@@ -8,7 +8,10 @@ namespace pellaro {
 namespace {
 
 TEST(ExtractHost, TakesTheLowerCaseHostWithoutPortOrBlobPrefix) {
-    const struct { const wchar_t* address; const wchar_t* host; } cases[] = {
+    const struct {
+        const wchar_t* address;
+        const wchar_t* host;
+    } cases[] = {
         {L"https://WWW.Example.COM/path?q=1", L"www.example.com"},
         {L"http://example.com:8443/x", L"example.com"},
         {L"https://example.com", L"example.com"},
@@ -23,14 +26,18 @@ TEST(ExtractHost, TakesTheLowerCaseHostWithoutPortOrBlobPrefix) {
 }
 
 TEST(IsSameSite, ComparesSubdomainsAndTheLastTwoLabels) {
-    const struct { const wchar_t* a; const wchar_t* b; bool same; } cases[] = {
+    const struct {
+        const wchar_t* a;
+        const wchar_t* b;
+        bool same;
+    } cases[] = {
         {L"a.example.com", L"a.example.com", true},
         {L"www.example.com", L"example.com", true},
         {L"example.com", L"deep.www.example.com", true},
         {L"one.example.com", L"two.example.com", true},
-        {L"shop.co.uk", L"bank.co.uk", true},        // only two labels are compared
+        {L"shop.co.uk", L"bank.co.uk", true},  // only two labels are compared
         {L"example.com", L"example.org", false},
-        {L"badexample.com", L"example.com", false},   // no dot boundary
+        {L"badexample.com", L"example.com", false},  // no dot boundary
         {L"", L"example.com", false},
         {L"example.com", L"", false},
         {L"localhost", L"localhost", true},
@@ -61,8 +68,8 @@ TEST(IsAllowedHost, MatchesOnlyAtADotBoundary) {
 // The player's rule chain, one rule at a time.
 class PlayerNavigation : public ::testing::Test {
 protected:
-    ContentDescriptor content{L"https://school.example.org", L"https://lessons.example.net/course/7?t=1",
-                              L"video", L"", L"", 1};
+    ContentDescriptor content{
+        L"https://school.example.org", L"https://lessons.example.net/course/7?t=1", L"video", L"", L"", 1};
     bool Allowed(const std::wstring& target) const { return PlayerNavigationAllowed(target, content); }
 };
 
@@ -102,10 +109,10 @@ TEST_F(PlayerNavigation, MarkersAndUserInfoDoNotDisguiseAnotherHost) {
     content.contentUrl = L"https://www." + video + L"/embed/1";
     content.baseAddress = L"https://www." + academy;
     const std::wstring targets[] = {
-        L"https://127.0.0.1/p/" + shortVideo + L"/land",        // marker in the path
-        L"https://127.0.0.1/p?u=" + video,                      // marker in the query
-        L"https://evil.test//" + meeting + L"/x",                // meeting marker in the path
-        L"https://www." + academy + L":x@127.0.0.1/land",        // user info names the academy
+        L"https://127.0.0.1/p/" + shortVideo + L"/land",   // marker in the path
+        L"https://127.0.0.1/p?u=" + video,                 // marker in the query
+        L"https://evil.test//" + meeting + L"/x",          // meeting marker in the path
+        L"https://www." + academy + L":x@127.0.0.1/land",  // user info names the academy
         L"https://" + video + L"@127.0.0.1/land",
         L"https://" + video + L".evil.test/land",
     };
@@ -227,7 +234,8 @@ TEST(Permissions, MediaAndNotificationsOnlyForTheAcademyTheMeetingAndTheItem) {
         {PermissionKind::Other, L"https://lessons.school.test", PermissionAnswer::Deny},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DecidePermission(c.kind, c.origin, item), c.answer) << c.origin << " kind " << static_cast<int>(c.kind);
+        EXPECT_EQ(DecidePermission(c.kind, c.origin, item), c.answer)
+            << c.origin << " kind " << static_cast<int>(c.kind);
     // The home window has no item: its site is no reason.
     EXPECT_EQ(DecidePermission(PermissionKind::Camera, L"https://lessons.school.test", ContentDescriptor{}),
               PermissionAnswer::Deny);

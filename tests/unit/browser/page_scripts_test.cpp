@@ -8,7 +8,11 @@ namespace {
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 TEST(PageScripts, EachScriptIsGuardedByItsOwnFlagAndUsesItsIds) {
-    const struct { std::wstring script; const wchar_t* flag; const wchar_t* id; } cases[] = {
+    const struct {
+        std::wstring script;
+        const wchar_t* flag;
+        const wchar_t* id;
+    } cases[] = {
         {LoaderScript(), L"_pellaroLoaderAdded", L"pellaro-full-loader"},
         {PrintBlockScript(), L"_pellaroPrintBlockAdded", L"requestPrint"},
         {WatermarkScript(L"x"), L"_pellaroWatermarkAdded", L"pellaro-watermark"},
@@ -45,7 +49,8 @@ TEST(PlayerContent, ChoosesScriptsAndNavigationByContentType) {
     PlayerContentPlan plan = PlanPlayerContent(content, L"student");
     EXPECT_FALSE(plan.localPage);
     EXPECT_EQ(plan.address, content.contentUrl);
-    EXPECT_EQ(plan.scripts, (std::vector<std::wstring>{LoaderScript(), PrintBlockScript()}));  // empty pageScript adds nothing
+    EXPECT_EQ(plan.scripts,
+              (std::vector<std::wstring>{LoaderScript(), PrintBlockScript()}));  // empty pageScript adds nothing
 
     content.pageScript = L"hideAds();";
     plan = PlanPlayerContent(content, L"student");
@@ -57,7 +62,7 @@ TEST(PlayerContent, ChoosesScriptsAndNavigationByContentType) {
         plan = PlanPlayerContent(content, L"student");
         EXPECT_FALSE(plan.localPage) << type;
         EXPECT_EQ(plan.scripts, (std::vector<std::wstring>{LoaderScript(), PrintBlockScript(),
-                                                            WatermarkScript(L"student"), PrintButtonScript()}))
+                                                           WatermarkScript(L"student"), PrintButtonScript()}))
             << type;
     }
 

@@ -15,7 +15,10 @@ protected:
     std::wstring blockedHost = L"intercept.example.net";
     std::wstring device = L"DEV-1", hardware = L"HW-2";
     FilterServices services{
-        [this](const std::wstring& host) { checked.push_back(host); return host != blockedHost; },
+        [this](const std::wstring& host) {
+            checked.push_back(host);
+            return host != blockedHost;
+        },
         [this](const std::wstring& host) { reported.push_back(host); },
         [this] { return device; },
         [this] { return hardware; },
@@ -72,14 +75,17 @@ TEST_F(ResourceFilter, FirstPairOnlyForBackendAddresses) {
 
 TEST_F(ResourceFilter, BackendIsDecidedByTheHostNotByTheAddressText) {
     const std::wstring video = WideConstant(ConstantKey::videoMainDomain);
-    const struct { std::wstring address; bool backend; } cases[] = {
+    const struct {
+        std::wstring address;
+        bool backend;
+    } cases[] = {
         {L"https://" + backend + L"/", true},
         {L"https://API." + backend + L".:443/x", true},
         {L"wss://live." + backend + L"/socket", true},
-        {L"https://127.0.0.1/p?u=" + backend, false},                                  // query
-        {L"https://www." + video + L"/p/www." + backend + L"/x", false},               // path
+        {L"https://127.0.0.1/p?u=" + backend, false},                                        // query
+        {L"https://www." + video + L"/p/www." + backend + L"/x", false},                     // path
         {L"https://www." + video + L"/embed/1?origin=https%3A%2F%2Fapi." + backend, false},  // origin=
-        {L"https://www." + backend + L":x@127.0.0.1/land", false},                     // user info
+        {L"https://www." + backend + L":x@127.0.0.1/land", false},                           // user info
         {L"https://" + backend + L".evil.net/", false},
         {L"https://evil" + backend + L"/", false},
     };
@@ -93,18 +99,20 @@ TEST_F(ResourceFilter, BackendIsDecidedByTheHostNotByTheAddressText) {
 
 TEST_F(ResourceFilter, RedirectsKeepIdentityOnlyWhereTheFilterWouldGiveIt) {
     const std::wstring media = L"https://cdn.example/v/secure-media/a";
-    const struct { std::wstring from, to; bool keeps; } cases[] = {
+    const struct {
+        std::wstring from, to;
+        bool keeps;
+    } cases[] = {
         {L"https://api." + backend + L"/r", L"https://www." + backend + L"/x", true},
         {L"https://api." + backend + L"/r", L"https://www.example.com/x", false},
         {L"https://api." + backend + L"/r", L"https://www.example.com/?u=" + backend, false},  // host decides
-        {L"https://www.example.com/r", L"https://api." + backend + L"/x", true},   // gains, loses nothing
+        {L"https://www.example.com/r", L"https://api." + backend + L"/x", true},               // gains, loses nothing
         {L"https://www.example.com/r", L"https://other.example/x", true},
         {media, L"https://cdn.example/v/secure-media/b", true},
-        {media, L"https://cdn.example/plain", false},                              // the second pair
+        {media, L"https://cdn.example/plain", false},  // the second pair
         {L"https://api." + backend + L"/secure-media/x", L"https://www." + backend + L"/plain", false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(RedirectKeepsIdentity(c.from, c.to), c.keeps) << c.from << L" -> " << c.to;
+    for (const auto& c : cases) EXPECT_EQ(RedirectKeepsIdentity(c.from, c.to), c.keeps) << c.from << L" -> " << c.to;
 }
 
 TEST_F(ResourceFilter, PinCheckCoversSecureSocketsAndTrailingDots) {
@@ -123,7 +131,10 @@ TEST_F(ResourceFilter, PinCheckCoversSecureSocketsAndTrailingDots) {
 }
 
 TEST_F(ResourceFilter, SchemesTheProgramDoesNotUseAreRefusedSilently) {
-    const struct { std::wstring address; bool allowed; } cases[] = {
+    const struct {
+        std::wstring address;
+        bool allowed;
+    } cases[] = {
         {L"file:///etc/passwd", false},
         {L"FILE:///root/", false},
         {L"filesystem:https://x.example.com/temporary/a", false},
@@ -159,13 +170,13 @@ TEST_F(ResourceFilter, SecondPairByAddressPattern) {
     ASSERT_EQ(s6.size(), 6u);
     ASSERT_EQ(s9.size(), 9u);
     ASSERT_EQ(s20.size(), 20u);
-    const struct { std::wstring address; bool wanted; } cases[] = {
-        {L"https://cdn.example.com/v/index" + s6, true},
-        {L"https://cdn.example.com/v" + s9, true},
-        {L"https://cdn.example.com/a" + marker + L"b.mp4", true},
-        {L"https://lic.example.com" + s20, true},
-        {L"https://cdn.example.com/v" + s9 + L"/", false},
-        {L"https://cdn.example.com/video.mp4", false},
+    const struct {
+        std::wstring address;
+        bool wanted;
+    } cases[] = {
+        {L"https://cdn.example.com/v/index" + s6, true},          {L"https://cdn.example.com/v" + s9, true},
+        {L"https://cdn.example.com/a" + marker + L"b.mp4", true}, {L"https://lic.example.com" + s20, true},
+        {L"https://cdn.example.com/v" + s9 + L"/", false},        {L"https://cdn.example.com/video.mp4", false},
     };
     for (const auto& c : cases) {
         const WebRequest r = Run(c.address);

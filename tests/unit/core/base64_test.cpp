@@ -6,8 +6,8 @@ namespace pellaro {
 namespace {
 
 TEST(Base64, EncodesWithPadding) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"\xff\xfe", "//4="}};
+    const std::pair<std::string, std::string> cases[] = {{"", ""},        {"f", "Zg=="},        {"fo", "Zm8="},
+                                                         {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"\xff\xfe", "//4="}};
     for (const auto& [plain, encoded] : cases) {
         EXPECT_EQ(Base64Encode(plain), encoded) << plain;
         EXPECT_EQ(Base64Decode(encoded), plain) << encoded;
@@ -16,13 +16,13 @@ TEST(Base64, EncodesWithPadding) {
 
 TEST(Base64, DecodingStopsQuietlyAtTheFirstForeignCharacter) {
     const std::pair<std::string, std::string> cases[] = {
-        {"Zm9v YmFy", "foo"},     // a space ends the walk
-        {"Zm9v\nYmFy", "foo"},    // so does a line break
-        {"Zm8=Zm9v", "fo"},       // and the first "="
-        {"Zm9vY", "foo"},         // one character of a group gives no byte
-        {"Zm9vYm", "foob"},       // two give one
-        {"Zm9vYmF", "fooba"},     // three give two
-        {"-_", ""},               // the URL-safe alphabet is foreign here
+        {"Zm9v YmFy", "foo"},   // a space ends the walk
+        {"Zm9v\nYmFy", "foo"},  // so does a line break
+        {"Zm8=Zm9v", "fo"},     // and the first "="
+        {"Zm9vY", "foo"},       // one character of a group gives no byte
+        {"Zm9vYm", "foob"},     // two give one
+        {"Zm9vYmF", "fooba"},   // three give two
+        {"-_", ""},             // the URL-safe alphabet is foreign here
     };
     for (const auto& [encoded, plain] : cases) EXPECT_EQ(Base64Decode(encoded), plain) << encoded;
 }

@@ -38,7 +38,10 @@ TEST_F(ScopedHandleTest, NeverClosesAnInvalidValue) {
             owned.reset();
             owned.reset(invalid);
         }
-        { Owned defaulted; EXPECT_EQ(defaulted.get(), -1); }
+        {
+            Owned defaulted;
+            EXPECT_EQ(defaulted.get(), -1);
+        }
     }
     EXPECT_TRUE(g_closed.empty());
 }

@@ -11,9 +11,11 @@ TEST(Text, RoundTripsUtf8ThroughWide) {
 }
 
 TEST(Text, InvalidUtf8BecomesReplacementCharacters) {
-    EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\uFFFDb");
-    EXPECT_EQ(FromUtf8("\xE2\x82"), L"\uFFFD");          // truncated sequence
-    EXPECT_EQ(FromUtf8("\xC0\xAF"), L"\uFFFD");          // overlong encoding
+    EXPECT_EQ(FromUtf8("a\xFF"
+                       "b"),
+              L"a\uFFFDb");
+    EXPECT_EQ(FromUtf8("\xE2\x82"), L"\uFFFD");  // truncated sequence
+    EXPECT_EQ(FromUtf8("\xC0\xAF"), L"\uFFFD");  // overlong encoding
 }
 
 TEST(Text, CountsUtf16Units) {

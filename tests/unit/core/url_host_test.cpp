@@ -10,7 +10,10 @@ namespace pellaro {
 namespace {
 
 TEST(UrlHost, ReadsTheHostABrowserConnectsTo) {
-    const struct { const wchar_t* address; const wchar_t* host; } cases[] = {
+    const struct {
+        const wchar_t* address;
+        const wchar_t* host;
+    } cases[] = {
         {L"https://WWW.Example.COM/path?q=1", L"www.example.com"},
         {L"http://example.com:8443/x", L"example.com"},
         {L"https://example.com", L"example.com"},
@@ -44,15 +47,23 @@ TEST(UrlHost, ReadsTheHostABrowserConnectsTo) {
 }
 
 TEST(UrlScheme, IsTheLowerCaseSchemeOrNothing) {
-    const struct { const wchar_t* address; const wchar_t* scheme; } cases[] = {
-        {L"HTTPS://x", L"https"}, {L"file:///etc", L"file"}, {L"chrome-extension://id/", L"chrome-extension"},
-        {L"about:blank", L"about"}, {L"//host/x", L""}, {L"1http://x", L""}, {L"no scheme", L""},
+    const struct {
+        const wchar_t* address;
+        const wchar_t* scheme;
+    } cases[] = {
+        {L"HTTPS://x", L"https"},   {L"file:///etc", L"file"}, {L"chrome-extension://id/", L"chrome-extension"},
+        {L"about:blank", L"about"}, {L"//host/x", L""},        {L"1http://x", L""},
+        {L"no scheme", L""},
     };
     for (const auto& c : cases) EXPECT_EQ(UrlScheme(c.address), c.scheme) << c.address;
 }
 
 TEST(HostIsOrUnder, MatchesTheDomainOrASubdomainOnly) {
-    const struct { const wchar_t* host; const wchar_t* domain; bool match; } cases[] = {
+    const struct {
+        const wchar_t* host;
+        const wchar_t* domain;
+        bool match;
+    } cases[] = {
         {L"example.com", L"example.com", true},
         {L"www.example.com", L"example.com", true},
         {L"A.B.Example.Com.", L"example.com", true},

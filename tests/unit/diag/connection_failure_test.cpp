@@ -24,12 +24,12 @@ struct Shown {
 class ConnectionFailure : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetConnectionFailureNotice([this](const std::wstring& t, const std::wstring& m, const std::wstring& a,
-                                          const std::string& c) {
-            std::lock_guard lock(mutex_);
-            shown_ = Shown{t, m, a, c, std::this_thread::get_id(), std::chrono::steady_clock::now()};
-            cv_.notify_all();
-        });
+        SetConnectionFailureNotice(
+            [this](const std::wstring& t, const std::wstring& m, const std::wstring& a, const std::string& c) {
+                std::lock_guard lock(mutex_);
+                shown_ = Shown{t, m, a, c, std::this_thread::get_id(), std::chrono::steady_clock::now()};
+                cv_.notify_all();
+            });
     }
     void TearDown() override { SetConnectionFailureNotice({}); }
 
@@ -63,7 +63,9 @@ TEST_F(ConnectionFailure, PinFailureShowsTheNoticeOnTheCallingThread) {
 TEST(ConnectionFailureCodes, PinFailureKeepsTheWholeHost) {
     const std::wstring longHost(300, L'a');
     EXPECT_EQ(PinFailureCode(longHost).size(), 304u);
-    EXPECT_EQ(PinFailureCode(L"b\u00fccher.example"), "SSL_b\xc3\xbc" "cher.example");
+    EXPECT_EQ(PinFailureCode(L"b\u00fccher.example"),
+              "SSL_b\xc3\xbc"
+              "cher.example");
 }
 
 TEST(ConnectionFailureCodes, BlockedHostIsCutTo100Bytes) {
@@ -73,7 +75,7 @@ TEST(ConnectionFailureCodes, BlockedHostIsCutTo100Bytes) {
     };
     const Case cases[] = {
         {L"cdn.example.com", 24},
-        {std::wstring(91, L'h'), 100},    // exactly the limit
+        {std::wstring(91, L'h'), 100},  // exactly the limit
         {std::wstring(92, L'h'), 100},
         {std::wstring(500, L'h'), 100},
     };
@@ -90,7 +92,7 @@ TEST_F(ConnectionFailure, BlockedHostWaitsHalfASecondOnItsOwnThread) {
     {
         std::wstring host = L"video.cdn.example";
         ReportBlockedHost(host);
-        host.assign(L"overwritten");   // the thread owns its own copy
+        host.assign(L"overwritten");  // the thread owns its own copy
     }
     {
         std::lock_guard lock(mutex_);

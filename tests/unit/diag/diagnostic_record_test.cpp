@@ -19,7 +19,7 @@ TEST(DiagnosticRecord, JoinsTheFieldsWithoutEscaping) {
 }
 
 TEST(DiagnosticRecord, ScrambleCyclesTheKeyAndUndoesItself) {
-    const std::string bytes = "ABCDEFGHIJKLMNOPQRST";   // 20 bytes: the key wraps at 16
+    const std::string bytes = "ABCDEFGHIJKLMNOPQRST";  // 20 bytes: the key wraps at 16
     const std::string scrambled = ScrambleDiagnosticBytes(bytes, kKey);
     ASSERT_EQ(scrambled.size(), bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -48,9 +48,9 @@ TEST(DiagnosticCode, DecodesBackToItsFields) {
     };
     const Case cases[] = {
         {1700000000, "0f1e2d3c", "ParseSchemeArgs failed: less than 3 parts after split"},
-        {1, "dev", "a|b|END"},                                    // "|" kept, even "|END"
-        {2, "dev", "x|reason=y"},                                 // a second "|reason=" belongs to the reason
-        {3, "dev", "\xd9\x81\xd8\xb4\xd9\x84 \xc3\xbc"},          // UTF-8 bytes travel unchanged
+        {1, "dev", "a|b|END"},                            // "|" kept, even "|END"
+        {2, "dev", "x|reason=y"},                         // a second "|reason=" belongs to the reason
+        {3, "dev", "\xd9\x81\xd8\xb4\xd9\x84 \xc3\xbc"},  // UTF-8 bytes travel unchanged
         {-7, "", ""},
     };
     for (const Case& c : cases) {
@@ -79,13 +79,13 @@ TEST(DiagnosticCode, RefusesWhatIsNotACode) {
     const Case cases[] = {
         {"", kKey, "not Base64"},
         {"SSL_api.example.com", kKey, "not Base64"},
-        {"QUJD", kKey, "ERRDIAG"},                  // Base64, but not a record
+        {"QUJD", kKey, "ERRDIAG"},  // Base64, but not a record
         {good.substr(0, good.size() - 4), kKey, "ERRDIAG"},
         {good + "=", kKey, "not Base64"},
         {notRecord, kKey, "ERRDIAG"},
         {badTime, kKey, "ERRDIAG"},
         {noEnd, kKey, "ERRDIAG"},
-        {good, "fedcba9876543210", "ERRDIAG"},      // another key
+        {good, "fedcba9876543210", "ERRDIAG"},  // another key
     };
     for (const Case& c : cases) {
         const DecodedDiagnosticCode decoded = DecodeDiagnosticCode(c.code, c.key);

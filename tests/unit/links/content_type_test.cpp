@@ -6,10 +6,13 @@ namespace pellaro {
 namespace {
 
 TEST(ContentType, KindIsParsedOnceFromTheExactText) {
-    const struct { const wchar_t* text; ContentKind kind; } cases[] = {
-        {L"url_direct", ContentKind::Page}, {L"video", ContentKind::Video},   {L"pdf", ContentKind::Pdf},
-        {L"pdf_url", ContentKind::Pdf},     {L"", ContentKind::Framed},       {L"html", ContentKind::Framed},
-        {L"PDF", ContentKind::Framed},      {L"Video", ContentKind::Framed},  {L"url_direct ", ContentKind::Framed},
+    const struct {
+        const wchar_t* text;
+        ContentKind kind;
+    } cases[] = {
+        {L"url_direct", ContentKind::Page}, {L"video", ContentKind::Video},  {L"pdf", ContentKind::Pdf},
+        {L"pdf_url", ContentKind::Pdf},     {L"", ContentKind::Framed},      {L"html", ContentKind::Framed},
+        {L"PDF", ContentKind::Framed},      {L"Video", ContentKind::Framed}, {L"url_direct ", ContentKind::Framed},
     };
     for (const auto& c : cases) {
         const ContentType type(c.text);

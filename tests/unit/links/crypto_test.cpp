@@ -58,12 +58,12 @@ TEST(Crypto, AesCbcFailuresCarryTheStepTexts) {
         {"short key", good, std::string(31, 'k'), iv, "BCryptGenerateSymmetricKey failed"},
         {"short iv", good, key, std::string(15, 'i'), "BCryptDecrypt (size query) failed"},
         {"long iv", good, key, std::string(17, 'i'), "BCryptDecrypt (size query) failed"},
-        {"partial block", AesCbcEncrypt(std::string(20, 'x'), key, iv).substr(0, 17), key, iv, "BCryptDecrypt (size query) failed"},
+        {"partial block", AesCbcEncrypt(std::string(20, 'x'), key, iv).substr(0, 17), key, iv,
+         "BCryptDecrypt (size query) failed"},
         {"bad padding", badPadding, key, iv, "BCryptDecrypt failed"},
         {"no block at all", "", key, iv, "BCryptDecrypt failed"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ErrorOf([&] { AesCbcDecrypt(c.ciphertext, c.key, c.iv); }), c.text) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(ErrorOf([&] { AesCbcDecrypt(c.ciphertext, c.key, c.iv); }), c.text) << c.name;
     EXPECT_EQ(ErrorOf([&] { AesCbcEncrypt("x", key, "short"); }), "BCryptEncrypt (size query) failed");
 }
 

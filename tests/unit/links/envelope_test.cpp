@@ -30,9 +30,7 @@ TEST(Envelope, SealedFieldsOpenWithAndWithoutMac) {
     }
 }
 
-TEST(Envelope, EmptyPlaintextOpensToEmptyText) {
-    EXPECT_EQ(DecryptLinkField(SealedWithMac(""), TestKey()), "");
-}
+TEST(Envelope, EmptyPlaintextOpensToEmptyText) { EXPECT_EQ(DecryptLinkField(SealedWithMac(""), TestKey()), ""); }
 
 TEST(Envelope, MissingOrEmptyMacSkipsTheCheck) {
     const EnvelopeParts parts = Encrypt("item");
@@ -92,7 +90,8 @@ TEST(Envelope, MacCoversTheBase64TextsAsTheyStand) {
 TEST(Envelope, EveryFailureHasItsText) {
     const EnvelopeParts parts = Encrypt("item");
     const std::string sealed = SealedWithMac("item");
-    const std::string badPadding = Base64Encode(AesCbcEncrypt(std::string(16, '\x42'), TestKey(), std::string(16, '\x5a')).substr(0, 16));
+    const std::string badPadding = Base64Encode(
+        AesCbcEncrypt(std::string(16, '\x42'), TestKey(), std::string(16, '\x5a')).substr(0, 16));
     const struct {
         const char* name;
         std::string sealed;
@@ -101,11 +100,15 @@ TEST(Envelope, EveryFailureHasItsText) {
         {"empty field", "", "Failed to parse AES envelope JSON"},
         {"not JSON", Base64Encode("iv=1&value=2"), "Failed to parse AES envelope JSON"},
         {"cut at a space", sealed.substr(0, 20) + " " + sealed.substr(20), "Failed to parse AES envelope JSON"},
-        {"array", Base64Encode("[]"), "[json.exception.type_error.305] cannot use operator[] with a string argument with array"},
-        {"number", Base64Encode("5"), "[json.exception.type_error.305] cannot use operator[] with a string argument with number"},
+        {"array", Base64Encode("[]"),
+         "[json.exception.type_error.305] cannot use operator[] with a string argument with array"},
+        {"number", Base64Encode("5"),
+         "[json.exception.type_error.305] cannot use operator[] with a string argument with number"},
         {"empty object", Base64Encode("{}"), "[json.exception.type_error.302] type must be string, but is null"},
-        {"iv a number", Sealed({{"iv", 1}, {"value", parts.value}}), "[json.exception.type_error.302] type must be string, but is number"},
-        {"value missing", Sealed({{"iv", parts.iv}}), "[json.exception.type_error.302] type must be string, but is null"},
+        {"iv a number", Sealed({{"iv", 1}, {"value", parts.value}}),
+         "[json.exception.type_error.302] type must be string, but is number"},
+        {"value missing", Sealed({{"iv", parts.iv}}),
+         "[json.exception.type_error.302] type must be string, but is null"},
         {"mac not text", Sealed({{"iv", parts.iv}, {"value", parts.value}, {"mac", json::array()}}),
          "[json.exception.type_error.302] type must be string, but is array"},
         {"wrong mac", Sealed({{"iv", parts.iv}, {"value", parts.value}, {"mac", std::string(64, '0')}}), kMacFailed},

@@ -52,7 +52,8 @@ protected:
     void TearDown() override { SetDebugSink(nullptr); }
 
     std::string Link(const std::string& linkKey, const std::string& contentLinkId, const std::string& baseAddress) {
-        return "Tovrelapp:" + SealedWithMac(linkKey) + ":" + SealedWithMac(contentLinkId) + ":" + SealedWithMac(baseAddress);
+        return "Tovrelapp:" + SealedWithMac(linkKey) + ":" + SealedWithMac(contentLinkId) + ":" +
+               SealedWithMac(baseAddress);
     }
     bool Resolve(const std::string& link) {
         const LinkResult result = ResolveContentLink(W(link), services);
@@ -85,7 +86,8 @@ TEST_F(LinkResolution, EveryWrittenFormGivesTheSameFields) {
     // Three "~" in a row put a "+" into the Base64 of the JSON text.
     const std::string linkKey = "lk";
     const EnvelopeParts parts = Encrypt(linkKey);
-    const std::string first = Sealed({{"iv", parts.iv}, {"value", parts.value}, {"mac", MacOf(parts.iv, parts.value)}, {"tag", "~~~"}});
+    const std::string first = Sealed(
+        {{"iv", parts.iv}, {"value", parts.value}, {"mac", MacOf(parts.iv, parts.value)}, {"tag", "~~~"}});
     const std::string payload = first + ":" + SealedWithMac("item-9") + ":" + SealedWithMac("https://api.x/");
     auto plusAs = [](std::string text, const std::string& replacement) {
         for (std::size_t at = 0; (at = text.find('+', at)) != std::string::npos; at += replacement.size())
@@ -120,8 +122,12 @@ TEST_F(LinkResolution, SplitCountsFields) {
         std::string link;
         std::size_t count;
     } cases[] = {
-        {"Tovrelapp:", 0}, {"", 0}, {"Tovrelapp:///", 0}, {"Tovrelapp:A", 1}, {"Tovrelapp:A:B", 2},
-        {"Tovrelapp:A:B:", 2}, {"Tovrelapp::", 1}, {"Tovrelapp:A::C", 3}, {"Tovrelapp::B:C", 3}, {"A:B:C:D", 4}, {"Tovrelapp:A:B:C/", 3},
+        {"Tovrelapp:", 0},       {"", 0},
+        {"Tovrelapp:///", 0},    {"Tovrelapp:A", 1},
+        {"Tovrelapp:A:B", 2},    {"Tovrelapp:A:B:", 2},
+        {"Tovrelapp::", 1},      {"Tovrelapp:A::C", 3},
+        {"Tovrelapp::B:C", 3},   {"A:B:C:D", 4},
+        {"Tovrelapp:A:B:C/", 3},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SplitLink(W(c.link)).size(), c.count) << c.link;
@@ -139,23 +145,20 @@ TEST_F(LinkResolution, UrlDecodeReadsHexLikeAStream) {
     const struct {
         std::wstring in, out;
     } cases[] = {
-        {L"%41%42c", L"ABc"},
-        {L"a+b", L"a+b"},              // "+" is not a space here
-        {L"%2B%2b", L"++"},
-        {L"%C3%A9", L"\u00e9"},        // bytes are UTF-8
-        {L"%4", L"%4"},                // fewer than two bytes after "%"
-        {L"%41%", L"A%"},
-        {L"%zz%41", L"%zzA"},
-        {L"% 9x", L"\tx"},             // leading white space is skipped
-        {L"%a%41", L"\n41"},           // one digit read, two bytes skipped
-        {L"%+f", L"\x0f"},             // a sign is part of a stream number
+        {L"%41%42c", L"ABc"}, {L"a+b", L"a+b"},                           // "+" is not a space here
+        {L"%2B%2b", L"++"},   {L"%C3%A9", L"\u00e9"},                     // bytes are UTF-8
+        {L"%4", L"%4"},                                                   // fewer than two bytes after "%"
+        {L"%41%", L"A%"},     {L"%zz%41", L"%zzA"},   {L"% 9x", L"\tx"},  // leading white space is skipped
+        {L"%a%41", L"\n41"},                                              // one digit read, two bytes skipped
+        {L"%+f", L"\x0f"},                                                // a sign is part of a stream number
         {L"%20", L" "},
     };
     for (const auto& c : cases) EXPECT_EQ(UrlDecode(c.in), c.out) << ToUtf8(c.in);
 }
 
 TEST_F(LinkResolution, DirectAddressIsShownWithoutTheBackend) {
-    ASSERT_TRUE(Resolve(Link("lk", "https://lessons.example/watch?id=1", "https://api.tovrel.localhost//\\"))) << errorCode;
+    ASSERT_TRUE(Resolve(Link("lk", "https://lessons.example/watch?id=1", "https://api.tovrel.localhost//\\")))
+        << errorCode;
     EXPECT_EQ(content.baseAddress, L"https://api.tovrel.localhost");
     EXPECT_EQ(content.contentUrl, L"https://lessons.example/watch?id=1");
     EXPECT_EQ(content.contentType, L"url_direct");
@@ -188,7 +191,7 @@ TEST_F(LinkResolution, BackendItemsFillTheDescriptor) {
         backendCalls.clear();
         backendAnswer = c.data;
         ASSERT_TRUE(Resolve(Link("lk-1", "item-9", "api.tovrel.localhost/"))) << c.name << ": " << errorCode;
-            EXPECT_EQ(content.contentType, c.contentType) << c.name;
+        EXPECT_EQ(content.contentType, c.contentType) << c.name;
         EXPECT_EQ(content.contentUrl, FromUtf8(c.data.url)) << c.name;
         EXPECT_EQ(content.watermarkText, FromUtf8(c.data.text)) << c.name;
         EXPECT_EQ(content.itemNumber, c.data.number) << c.name;
@@ -223,8 +226,12 @@ TEST_F(LinkResolution, AFailedPageScriptNeverFailsTheLink) {
     const std::wstring mainDomain = WideConstant(ConstantKey::videoMainDomain);
     backendAnswer = ContentData{"video", "", "https://www." + ToUtf8(mainDomain) + "/watch?v=Q1&list=L", "w", -5};
     const std::function<HttpResponse(const std::wstring&)> failures[] = {
-        [](const std::wstring&) { return HttpResponse{404, "missing", false, ""}; },
-        [](const std::wstring&) { return HttpResponse{0, "", false, "curl: could not connect"}; },
+        [](const std::wstring&) {
+            return HttpResponse{404, "missing", false, ""};
+        },
+        [](const std::wstring&) {
+            return HttpResponse{0, "", false, "curl: could not connect"};
+        },
         [](const std::wstring&) -> HttpResponse { throw std::runtime_error("session could not be opened"); },
     };
     for (const auto& failure : failures) {
@@ -258,8 +265,8 @@ TEST_F(LinkResolution, EveryErrorCodeOfTheTable) {
          "ParseSchemeArgs failed: less than 3 parts after split"},
         {"empty field text", Link("lk", "", "https://api.x"), nullptr, "decrypt_failed_empty_strings",
          "ParseSchemeArgs failed: one of the parts decrypted to empty string"},
-        {"empty middle field", "Tovrelapp:" + good + "::" + good, nullptr, "exception_Failed to parse AES envelope JSON",
-         "ParseSchemeArgs exception: Failed to parse AES envelope JSON"},
+        {"empty middle field", "Tovrelapp:" + good + "::" + good, nullptr,
+         "exception_Failed to parse AES envelope JSON", "ParseSchemeArgs exception: Failed to parse AES envelope JSON"},
         {"tampered", "Tovrelapp:" + good + ":" + tampered + ":" + good, nullptr, std::string("exception_") + kMacFailed,
          std::string("ParseSchemeArgs exception: ") + kMacFailed},
         {"server message", Link("lk", "item", "https://api.x"), [this] { backendError = "Link expired"; },

@@ -17,7 +17,8 @@ std::wstring Expand(std::wstring text) {
                                                           {L"{meet}", ConstantKey::meetingDomain},
                                                           {L"{embed}", ConstantKey::videoEmbedPrefix}};
     for (const auto& [name, key] : names)
-        for (std::size_t at; (at = text.find(name)) != std::wstring::npos;) text.replace(at, name.size(), WideConstant(key));
+        for (std::size_t at; (at = text.find(name)) != std::wstring::npos;)
+            text.replace(at, name.size(), WideConstant(key));
     return text;
 }
 
@@ -44,17 +45,20 @@ TEST_F(MediaUrl, NormalizeVideoUrlRules) {
         {L"https://www.{main}/embed/E1", L"https://www.{main}/embed/E1" + std::wstring(kOrigin)},
         {L"https://www.{main}/embed/E1?rel=0",
          L"https://www.{main}/embed/E1?rel=0&origin=https%3a%2f%2fwww.tovrel.localhost"},
-        {L"https://www.{main}/EMBED/E1?ORIGIN=x", L"https://www.{main}/EMBED/E1?ORIGIN=x&origin=https%3a%2f%2fwww.tovrel.localhost"},
+        {L"https://www.{main}/EMBED/E1?ORIGIN=x",
+         L"https://www.{main}/EMBED/E1?ORIGIN=x&origin=https%3a%2f%2fwww.tovrel.localhost"},
         {L"https://www.{main}/watch?v=", L"https://www.{main}/watch?v="},
         {L"https://www.{main}/channel/abc", L"https://www.{main}/channel/abc"},
         {L"https://{short}/?t=1", L"https://{short}/?t=1"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NormalizeVideoUrl(Expand(c.in), baseAddress), Expand(c.out)) << ToUtf8(Expand(c.in));
+    for (const auto& c : cases)
+        EXPECT_EQ(NormalizeVideoUrl(Expand(c.in), baseAddress), Expand(c.out)) << ToUtf8(Expand(c.in));
 }
 
 TEST_F(MediaUrl, OriginIsTheEncodedBaseAddress) {
     baseAddress = L"academy.example";
-    EXPECT_EQ(NormalizeVideoUrl(Expand(L"https://{short}/id"), baseAddress), Expand(L"{embed}id?origin=academy.example"));
+    EXPECT_EQ(NormalizeVideoUrl(Expand(L"https://{short}/id"), baseAddress),
+              Expand(L"{embed}id?origin=academy.example"));
 }
 
 TEST_F(MediaUrl, AddressTests) {
@@ -70,7 +74,7 @@ TEST_F(MediaUrl, AddressTests) {
         {L"HTTPS://US02WEB.{MEET}/J/1", false, true},
         {L"https://not{meet}/j/1", false, false},
         {L"https://cdn.example/v.mp4", false, false},
-        {L"https://127.0.0.1/p/www.{main}/x", false, false},   // the markers name hosts only
+        {L"https://127.0.0.1/p/www.{main}/x", false, false},  // the markers name hosts only
         {L"https://127.0.0.1/?u={short}", false, false},
         {L"https://evil.example//{meet}/j/1", false, false},
         {L"https://{main}@127.0.0.1/", false, false},

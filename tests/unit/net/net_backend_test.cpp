@@ -24,7 +24,8 @@ protected:
     void SetUp() override {
         ASSERT_GT(BackendPort(), 0) << "reference backend not running";
 #ifndef _WIN32
-        setenv("PELLARO_TEST_CA_FILE", (std::string(PELLARO_SOURCE_DIR) + "/tests/backend/certs/test-root.pem").c_str(), 1);
+        setenv("PELLARO_TEST_CA_FILE", (std::string(PELLARO_SOURCE_DIR) + "/tests/backend/certs/test-root.pem").c_str(),
+               1);
 #endif
         // The demo domain plus the loopback names the tests use.
         ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}, {L"127.0.0.1", TestPins()}});
@@ -63,8 +64,8 @@ TEST_F(BackendTest, RedirectIsReturnedUnchangedWithoutASecondRequest) {
     const std::string marker = Marker();
     for (int code : {301, 302}) {
         const std::string target = "https://www.tovrel.localhost/target-" + marker;
-        const HttpResponse r = client.Get(Url(L"api.tovrel.localhost", L"/redirect/" + std::to_wstring(code) +
-                                                                                L"?to=" + FromUtf8(target)));
+        const HttpResponse r = client.Get(
+            Url(L"api.tovrel.localhost", L"/redirect/" + std::to_wstring(code) + L"?to=" + FromUtf8(target)));
         EXPECT_EQ(r.status, code);
         EXPECT_FALSE(r.ok);
         EXPECT_TRUE(r.error.empty()) << r.error;
@@ -188,11 +189,14 @@ TEST_F(BackendTest, ChainChangedAfterThePreflightFailsThePostResponseCheck) {
     HttpClient client;
     client.SetHeader(L"Connection", L"close");  // every request on a new connection
     ASSERT_TRUE(client.Get(Url(host, L"/echo")).ok);
-    ASSERT_TRUE(control.Post(Url(L"127.0.0.1", L"/__control/chains"), R"({"switch.tovrel.localhost": "interceptor"})",
-                             L"application/json").ok);
+    ASSERT_TRUE(control
+                    .Post(Url(L"127.0.0.1", L"/__control/chains"), R"({"switch.tovrel.localhost": "interceptor"})",
+                          L"application/json")
+                    .ok);
     const std::string marker = Marker();
     const HttpResponse r = client.Get(Url(host, L"/echo?m=" + FromUtf8(marker)));
-    control.Post(Url(L"127.0.0.1", L"/__control/chains"), R"({"switch.tovrel.localhost": "test"})", L"application/json");
+    control.Post(Url(L"127.0.0.1", L"/__control/chains"), R"({"switch.tovrel.localhost": "test"})",
+                 L"application/json");
     EXPECT_EQ(r.error, PinError(host));
 #ifdef _WIN32
     // Wine's WinHTTP sends the request whatever the handshake check decided;
@@ -254,10 +258,8 @@ TEST_F(BackendTest, PreflightThatCannotConnectEndsWithTheTransportError) {
     const std::string noConnection = "curl connect failed: 7";
 #endif
     for (const bool pinned : {false, true}) {
-        if (pinned)
-            ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
-        else
-            ReplacePinStore({});
+        if (pinned) ReplacePinStore({DefaultPinEntry(), {L"localhost", TestPins()}});
+        else ReplacePinStore({});
         HttpClient client;
         const HttpResponse r = client.Get(closed);
         EXPECT_EQ(r.error, noConnection) << pinned;
@@ -312,10 +314,13 @@ TEST_F(BackendTest, ContentDataAnswersAndErrors) {
     EXPECT_EQ(wrapped->number, 7);
     EXPECT_EQ(wrapped->text, "student@example.com");
 
-    struct Case { const char* id; const char* error; };
+    struct Case {
+        const char* id;
+        const char* error;
+    };
     for (const Case& c : {Case{"not-found", "Content not found"}, Case{"forbidden", "Your subscription has ended"},
-                          Case{"server-error", "Internal server error"}, Case{"plain-error", ""},
-                          Case{"not-json", ""}, Case{"wrong-type", ""},
+                          Case{"server-error", "Internal server error"}, Case{"plain-error", ""}, Case{"not-json", ""},
+                          Case{"wrong-type", ""},
                           // Invalid UTF-8 in every text member: no item, and no message either.
                           Case{"bad-utf8", ""}, Case{"bad-utf8-message", ""}}) {
         std::string text;
@@ -401,7 +406,7 @@ protected:
 TEST_F(ProbeTest, ProbeWithoutAnAnswerIsAskedAgainNextTime) {
     ASSERT_TRUE(PinsDecideTrust(host));
     Serve("interceptor");
-    EXPECT_TRUE(CheckHostPinsOnPort(host, 1));  // nothing listens there: no verdict, allowed
+    EXPECT_TRUE(CheckHostPinsOnPort(host, 1));               // nothing listens there: no verdict, allowed
     EXPECT_FALSE(CheckHostPinsOnPort(host, BackendPort()));  // then reachable: probed, and refused
     Serve("drop");
     EXPECT_TRUE(CheckHostPinsOnPort(host, BackendPort()));  // no chain: no verdict, allowed
@@ -475,7 +480,8 @@ TEST_F(NamelessChainTest, RefusedChainGetsOnlyTheBarePreflightUnderWine) {
     const auto log = BackendLog();
     std::vector<nlohmann::json> arrived;
     for (std::size_t i = before; i < log.size(); ++i)
-        if (log[i].value("event", "") == "request" && log[i].value("host", "") == "127.0.0.1") arrived.push_back(log[i]);
+        if (log[i].value("event", "") == "request" && log[i].value("host", "") == "127.0.0.1")
+            arrived.push_back(log[i]);
     ASSERT_EQ(arrived.size(), 1u);
     EXPECT_EQ(arrived[0].value("method", ""), "HEAD");
     EXPECT_EQ(arrived[0].value("path", ""), "/");
@@ -557,8 +563,7 @@ TEST_F(BackendTest, HostileAnswersEndWithTheirErrorInTime) {
         ASSERT_TRUE(client.Get(Url(L"api.tovrel.localhost", L"/echo")).ok);  // pre-flight done
         const auto start = steady_clock::now();
         // The server gives up dripping after 15 s, long after the client has left.
-        const HttpResponse r =
-            client.Get(Url(L"api.tovrel.localhost", L"/fault/" + FromUtf8(c.fault) + L"?limit=15"));
+        const HttpResponse r = client.Get(Url(L"api.tovrel.localhost", L"/fault/" + FromUtf8(c.fault) + L"?limit=15"));
         const auto took = duration_cast<milliseconds>(steady_clock::now() - start);
         EXPECT_EQ(r.error, c.error) << c.fault;
         EXPECT_LT(took, kHostileDeadline + kMargin) << c.fault;
@@ -617,13 +622,12 @@ class StallingHandshakeTest : public BackendTest {
 protected:
 #ifdef _WIN32
     const std::wstring host = L"127.0.0.1";
-    void Stall(const char* chain) {
-        Switch(std::string(R"({"": ")") + chain + R"(", "127.0.0.1": ")" + chain + "\"}");
-    }
+    void Stall(const char* chain) { Switch(std::string(R"({"": ")") + chain + R"(", "127.0.0.1": ")" + chain + "\"}"); }
 #else
     // A name of this test's own: tests running beside it keep their handshakes.
-    const std::wstring host = L"stall-" + FromUtf8(LowerAscii(
-        ::testing::UnitTest::GetInstance()->current_test_info()->name())) + L".tovrel.localhost";
+    const std::wstring host = L"stall-" +
+                              FromUtf8(LowerAscii(::testing::UnitTest::GetInstance()->current_test_info()->name())) +
+                              L".tovrel.localhost";
     void Stall(const char* chain) { Switch(R"({")" + ToUtf8(host) + R"(": ")" + chain + "\"}"); }
 #endif
     void Switch(const std::string& body) {
@@ -641,7 +645,7 @@ TEST_F(StallingHandshakeTest, EndsAtTheDeadline) {
     constexpr milliseconds kDeadline{3000};
     HttpClient fresh;  // meets the stall in its pre-flight
     fresh.SetDeadline(kDeadline);
-    HttpClient warm;   // has done its pre-flight; its next connection stalls
+    HttpClient warm;  // has done its pre-flight; its next connection stalls
     warm.SetDeadline(kDeadline);
     warm.SetHeader(L"Connection", L"close");
     ASSERT_TRUE(warm.Get(Url(host, L"/echo")).ok);
@@ -687,8 +691,8 @@ TEST(TestRoot, TrustsOnlyItsOwnChainsForHostsWithoutPins) {
     EXPECT_TRUE(ChainTrustedByTestRoot(test, L"www.vidshare.localhost"));
     EXPECT_TRUE(ChainTrustedByTestRoot({test[0], test[1]}, L"meet.localhost"));  // the root from the file
     EXPECT_TRUE(ChainTrustedByTestRoot(test, L"127.0.0.1"));
-    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"api.tovrel.localhost"));  // pinned: the pins decide alone
-    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"other.example"));         // the leaf does not name it
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"api.tovrel.localhost"));         // pinned: the pins decide alone
+    EXPECT_FALSE(ChainTrustedByTestRoot(test, L"other.example"));                // the leaf does not name it
     EXPECT_FALSE(ChainTrustedByTestRoot({test[0]}, L"www.vidshare.localhost"));  // no way to the root
     EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("interceptor-chain.pem"), L"www.vidshare.localhost"));
     EXPECT_FALSE(ChainTrustedByTestRoot(ChainDer("wronghost-chain.pem"), L"www.vidshare.localhost"));

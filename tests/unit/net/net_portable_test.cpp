@@ -25,18 +25,18 @@ TEST_F(PinStoreTest, FindPinEntryPrefersExactThenLongestDotSuffix) {
                      {L"deep.media.example.com", {"d"}},
                      {L"other.com", {"e"}},
                      {L"api.example.com", {"late"}}});
-    struct Case { const wchar_t* host; const char* pin; };
+    struct Case {
+        const wchar_t* host;
+        const char* pin;
+    };
     const Case cases[] = {
-        {L"api.example.com", "b"},           // exact beats the suffix "example.com"; first exact wins
-        {L"API.EXAMPLE.COM", "b"},           // case-insensitive
-        {L"x.api.example.com", "b"},         // longer suffix wins
-        {L"cdn.example.com", "a"},
-        {L"a.media.example.com", "c"},       // scope given in mixed case
-        {L"x.deep.media.example.com", "d"},
-        {L"example.com", "a"},
-        {L"badexample.com", nullptr},        // a letter, not a dot, before the scope
-        {L"example.com.evil", nullptr},
-        {L"", nullptr},
+        {L"api.example.com", "b"},    // exact beats the suffix "example.com"; first exact wins
+        {L"API.EXAMPLE.COM", "b"},    // case-insensitive
+        {L"x.api.example.com", "b"},  // longer suffix wins
+        {L"cdn.example.com", "a"},          {L"a.media.example.com", "c"},  // scope given in mixed case
+        {L"x.deep.media.example.com", "d"}, {L"example.com", "a"},
+        {L"badexample.com", nullptr},  // a letter, not a dot, before the scope
+        {L"example.com.evil", nullptr},     {L"", nullptr},
     };
     for (const Case& c : cases) {
         const auto entry = FindPinEntry(c.host);
@@ -97,8 +97,7 @@ TEST(PinMatching, AnyElementOfTheChainMayMatch) {
 }
 
 TEST(PinMatching, ExemptionFollowsTheFirstMatchingIssuerAndRow) {
-    const std::vector<SecurityProduct> table{{L"Shield CA", {L"shield.exe"}, L"shield"},
-                                             {L"", {L"any.exe"}, L"any"}};
+    const std::vector<SecurityProduct> table{{L"Shield CA", {L"shield.exe"}, L"shield"}, {L"", {L"any.exe"}, L"any"}};
     std::vector<std::wstring> asked;
     const auto check = [&](const SecurityProduct& p) {
         asked.push_back(p.processNames.front());
@@ -145,18 +144,25 @@ TEST_F(PinStoreTest, FailureReportOnlyForReadableBackendDomainChains) {
 TEST(CertificateNames, WildcardCoversOneLabelAndAddressesMatchExactly) {
     const std::vector<std::wstring> dns{L"localhost", L"*.Tovrel.localhost", L"*.x"};
     const std::vector<std::wstring> ips{L"127.0.0.1"};
-    struct Case { const wchar_t* host; bool named; };
-    for (const Case& c : {Case{L"localhost", true}, Case{L"api.tovrel.localhost", true}, Case{L"API.TOVREL.LOCALHOST", true},
-                          Case{L"a.b.tovrel.localhost", false}, Case{L"tovrel.localhost", false},
-                          Case{L".tovrel.localhost", false}, Case{L"127.0.0.1", true}, Case{L"127.0.0.2", false},
-                          Case{L"a.x", false}, Case{L"", false}})
+    struct Case {
+        const wchar_t* host;
+        bool named;
+    };
+    for (const Case& c :
+         {Case{L"localhost", true}, Case{L"api.tovrel.localhost", true}, Case{L"API.TOVREL.LOCALHOST", true},
+          Case{L"a.b.tovrel.localhost", false}, Case{L"tovrel.localhost", false}, Case{L".tovrel.localhost", false},
+          Case{L"127.0.0.1", true}, Case{L"127.0.0.2", false}, Case{L"a.x", false}, Case{L"", false}})
         EXPECT_EQ(CertificateNamesHost(dns, ips, c.host), c.named) << ToUtf8(c.host);
 }
 
 TEST(VersionNumber, ReadsLikeTheLibraryStringToDouble) {
-    struct Case { const char* text; std::optional<double> value; };
-    const Case cases[] = {{"4.12.0", 4.12}, {"  3.5.1", 3.5}, {"4.9", 4.9}, {"7", 7.0}, {"+2.5x", 2.5},
-                          {"-1", -1.0}, {"1e2", 100.0}, {"abc", std::nullopt}, {"", std::nullopt},
+    struct Case {
+        const char* text;
+        std::optional<double> value;
+    };
+    const Case cases[] = {{"4.12.0", 4.12},    {"  3.5.1", 3.5},        {"4.9", 4.9},
+                          {"7", 7.0},          {"+2.5x", 2.5},          {"-1", -1.0},
+                          {"1e2", 100.0},      {"abc", std::nullopt},   {"", std::nullopt},
                           {".", std::nullopt}, {"1e999", std::nullopt}, {"--1", std::nullopt}};
     for (const Case& c : cases) EXPECT_EQ(ParseVersionNumber(c.text), c.value) << c.text;
     EXPECT_EQ(CurrentVersionNumber(L"x.y"), 3.0);
@@ -164,9 +170,15 @@ TEST(VersionNumber, ReadsLikeTheLibraryStringToDouble) {
 }
 
 TEST(VersionAnswer, ComparesAsNumbersAndReadsRequiredAndLink) {
-    struct Case { double current; const char* body; bool update; bool required; const wchar_t* link; };
+    struct Case {
+        double current;
+        const char* body;
+        bool update;
+        bool required;
+        const wchar_t* link;
+    };
     const Case cases[] = {
-        {4.12, R"({"version": "4.9"})", true, false, L""},                 // 4.9 > 4.12 as numbers
+        {4.12, R"({"version": "4.9"})", true, false, L""},  // 4.9 > 4.12 as numbers
         {4.9, R"({"version": "4.12"})", false, false, L""},
         {3.0, R"({"version": 3, "is_required": 1})", false, false, L""},  // not strictly greater
         {1.0, R"({"version": "abc", "is_required": 1})", false, false, L""},
@@ -179,7 +191,8 @@ TEST(VersionAnswer, ComparesAsNumbersAndReadsRequiredAndLink) {
         {1.0, R"({"version": 2, "is_required": "01"})", true, false, L""},
         {1.0, R"({"version": 2, "is_required": 4294967297})", true, false, L""},
         {1.0, R"({"version": 2, "link": 42})", true, false, L""},
-        {1.0, R"({"version": 2, "link": "https://x.example/s\u00e9tup"})", true, false, L"https://x.example/s\u00e9tup"},
+        {1.0, R"({"version": 2, "link": "https://x.example/s\u00e9tup"})", true, false,
+         L"https://x.example/s\u00e9tup"},
         {1.0, R"({"version": true})", false, false, L""},
         {1.0, R"({"latest": 9})", false, false, L""},
         {1.0, R"(["9"])", false, false, L""},
@@ -230,9 +243,8 @@ TEST(ContentRequest, BaseAddressAndFormAreNormalised) {
     EXPECT_EQ(NormalizeBaseUrl(L"http://api.example.com/"), L"http://api.example.com");
     EXPECT_EQ(NormalizeBaseUrl(L"/\\"), L"");
     EXPECT_EQ(NormalizeBaseUrl(L"ab"), L"https://ab");
-    EXPECT_EQ(BuildContentForm("k&y=1", "id 2/é"),
-              Constant(ConstantKey::contentFormPrefix) + "k%26y%3D1" + Constant(ConstantKey::contentFormSeparator) +
-                  "id%202%2F%C3%A9");
+    EXPECT_EQ(BuildContentForm("k&y=1", "id 2/é"), Constant(ConstantKey::contentFormPrefix) + "k%26y%3D1" +
+                                                       Constant(ConstantKey::contentFormSeparator) + "id%202%2F%C3%A9");
 }
 
 TEST(RequestHeaders, SortedByNameWithDeviceHeadersForBackendHosts) {

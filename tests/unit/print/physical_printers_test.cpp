@@ -22,8 +22,8 @@ TEST(IsPhysicalPortTest, FollowsPortThenMonitorRules) {
         {L"WSD-6f1c2b7e-0001", L"", true},
         {L"IP_10.0.0.7", L"", true},
         {L"192.168.1.20", L"", true},
-        {L"10_0_0_7", L"", false},             // digit first but no dot
-        {L".5", L"", false},                   // dot but not digit first
+        {L"10_0_0_7", L"", false},  // digit first but no dot
+        {L".5", L"", false},        // dot but not digit first
         {L"FILE:", L"Local Port", false},
         {L"PORTPROMPT:", L"Local Port", false},
         {L"XPSPort:", L"Local Port", false},
@@ -34,9 +34,9 @@ TEST(IsPhysicalPortTest, FollowsPortThenMonitorRules) {
         {L"Upstairs", L"Dynamic USB Monitor", true},
         {L"Studio", L"hewlett-packard network port", true},
         {L"Studio", L"HP Standard Port", true},
-        {L"Studio", L"HPX Monitor", false},    // "HP" needs its trailing blank
+        {L"Studio", L"HPX Monitor", false},  // "HP" needs its trailing blank
         {L"", L"", false},
-        {L"XUSB", L"", false},                 // prefix only at the start
+        {L"XUSB", L"", false},  // prefix only at the start
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsPhysicalPort(c.port, c.monitor), c.physical)
@@ -56,9 +56,9 @@ TEST(IsPhysicalDeviceUriTest, KeepsDevicesAndDropsVirtualBackends) {
         {"lpd://10.0.0.5/queue", true},
         {"dnssd://Office%20Laser._ipp._tcp.local/?uuid=1", true},
         {"hp:/usb/Model?serial=1", true},
-        {"ipp://localhost/printers/PDF", false},          // another local queue
+        {"ipp://localhost/printers/PDF", false},  // another local queue
         {"ipp://127.0.0.1:631/classes/all", false},
-        {"ipp://localhost:631/ipp/print", true},          // a device on this machine
+        {"ipp://localhost:631/ipp/print", true},  // a device on this machine
         {"file:/dev/null", false},
         {"file:///tmp/out.prn", false},
         {"cups-pdf:/", false},
@@ -86,12 +86,9 @@ std::vector<std::wstring> Names(const std::vector<PrinterEntry>& printers) {
 
 TEST(SelectPhysicalByPortTest, FiltersMarksDefaultAndSorts) {
     const std::vector<InstalledPrinter> installed = {
-        {L"b", L"USB001", L"Driver B"},
-        {L"Zebra", L"Custom", L"Driver Z"},          // physical through its monitor
-        {L"A", L"LPT1:", L"Driver A"},
-        {L"Microsoft Print to PDF", L"PORTPROMPT:", L"PDF"},
-        {L"Fax", L"SHRFAX:", L"Fax"},
-        {L"Unlisted port", L"Nowhere", L"X"},      // no monitor known: not physical
+        {L"b", L"USB001", L"Driver B"}, {L"Zebra", L"Custom", L"Driver Z"},  // physical through its monitor
+        {L"A", L"LPT1:", L"Driver A"},  {L"Microsoft Print to PDF", L"PORTPROMPT:", L"PDF"},
+        {L"Fax", L"SHRFAX:", L"Fax"},   {L"Unlisted port", L"Nowhere", L"X"},  // no monitor known: not physical
     };
     const PortMap ports = {{L"Custom", L"Standard TCP/IP Port"},
                            {L"PORTPROMPT:", L"Local Port"},

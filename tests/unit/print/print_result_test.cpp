@@ -40,15 +40,13 @@ TEST(OutcomeOfCompletionTest, FailureCodeWinsThenStatus) {
         int status;
         PrintOutcome outcome;
     } cases[] = {
-        {0, 0, PrintOutcome::Succeeded},
-        {0, 1, PrintOutcome::PrinterUnavailable},
-        {0, 2, PrintOutcome::UnknownStatus},
-        {0, -1, PrintOutcome::UnknownStatus},
+        {0, 0, PrintOutcome::Succeeded},         {0, 1, PrintOutcome::PrinterUnavailable},
+        {0, 2, PrintOutcome::UnknownStatus},     {0, -1, PrintOutcome::UnknownStatus},
         {1, 0, PrintOutcome::Succeeded},  // S_FALSE is not a failure
-        {-2147467259L, 0, PrintOutcome::Failed},
-        {-2147467259L, 1, PrintOutcome::Failed},
+        {-2147467259L, 0, PrintOutcome::Failed}, {-2147467259L, 1, PrintOutcome::Failed},
     };
-    for (const auto& c : cases) EXPECT_EQ(OutcomeOfCompletion(c.error, c.status), c.outcome) << c.error << "/" << c.status;
+    for (const auto& c : cases)
+        EXPECT_EQ(OutcomeOfCompletion(c.error, c.status), c.outcome) << c.error << "/" << c.status;
 }
 
 struct RequestRecorder {

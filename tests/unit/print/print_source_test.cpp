@@ -16,10 +16,10 @@ TEST(PrintSource, PdfPagesAreRecognisedByPathOrAsTheOpenedPdfItem) {
         bool pdf;
     } cases[] = {
         {L"https://www.tovrel.localhost/content/sample.pdf", none, true},
-        {L"https://host/Doc.PDF?download=1#page=2", none, true},    // case and query do not matter
+        {L"https://host/Doc.PDF?download=1#page=2", none, true},  // case and query do not matter
         {L"https://host/sample.pdf.html", none, false},
-        {L"https://host/report?file=a.pdf", none, false},          // only the path counts
-        {L"https://cdn.example/get?id=7", pdfItem, true},           // the PDF item itself
+        {L"https://host/report?file=a.pdf", none, false},  // only the path counts
+        {L"https://cdn.example/get?id=7", pdfItem, true},  // the PDF item itself
         {L"https://cdn.example/other", pdfItem, false},
         {L"", pdfItem, false},
     };

@@ -67,9 +67,15 @@ TEST(PrinterDialogTemplateTest, HeaderAndItemsReadBackExactly) {
 
     const ExpectedItem expected[] = {
         {1004, kStaticClass, L"Select a physical printer:", {12, 10, 256, 16}, kChild | kVisible},
-        {1001, kListBoxClass, L"", {12, 30, 256, 135},
+        {1001,
+         kListBoxClass,
+         L"",
+         {12, 30, 256, 135},
          kChild | kVisible | kVScroll | kTabStop | kLbsNotify | kLbsOwnerDrawFixed | kLbsHasStrings},
-        {1005, kStaticClass, L"No physical printers found.\nPlease connect a printer.", {12, 60, 256, 40},
+        {1005,
+         kStaticClass,
+         L"No physical printers found.\nPlease connect a printer.",
+         {12, 60, 256, 40},
          kChild | kSsCenter},
         {1002, kButtonClass, L"Print", {124, 174, 70, 24}, kChild | kVisible | kTabStop | kBsOwnerDraw},
         {1003, kButtonClass, L"Cancel", {198, 174, 70, 24}, kChild | kVisible | kTabStop | kBsOwnerDraw},

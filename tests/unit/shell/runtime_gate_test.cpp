@@ -92,34 +92,63 @@ const std::string kInstalling = "box Installing...";
 const std::string kDownload = "download https://vendor.example/bootstrapper > C:\\Temp\\WebView2Installer.exe";
 const std::string kRun = "run C:\\Temp\\WebView2Installer.exe";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RuntimeGateTest,
-    ::testing::Values(
-        GateCase{"FixedRuntimeBesideTheProgram",
-                 With([](Machine& m) { m.executablePresent = true; m.fixedVersion = L"120.0.2210.91"; }), true,
-                 {kIsFile, kFixed}},
-        GateCase{"FolderWithoutExecutableIsIgnored",
-                 With([](Machine& m) { m.fixedVersion = L"120.0.2210.91"; m.installedVersion = L"119.0.1"; }),
-                 true, {kIsFile, kInstalled}},
-        GateCase{"UnreadableFixedVersionFallsThrough",
-                 With([](Machine& m) { m.executablePresent = true; m.installedVersion = L"119.0.1"; }), true,
-                 {kIsFile, kFixed, kInstalled}},
-        GateCase{"EmptyFixedVersionFallsThrough",
-                 With([](Machine& m) { m.executablePresent = true; m.fixedVersion = L""; m.installedVersion = L"1.0"; }),
-                 true, {kIsFile, kFixed, kInstalled}},
-        GateCase{"UnknownProgramFolderSkipsTheFixedRuntime",
-                 With([](Machine& m) { m.programFolder.clear(); m.installedVersion = L"119.0.1"; }), true,
-                 {kInstalled}},
-        GateCase{"DecliningShowsNothingMore", With([](Machine& m) { m.answer = MessageAnswer::No; }), false,
-                 {kIsFile, kInstalled, kQuestion}},
-        GateCase{"DownloadFailure", With([](Machine& m) { m.downloadWorks = false; }), false,
-                 {kIsFile, kInstalled, kQuestion, kInstalling, kDownload, "box Download Error"}},
-        GateCase{"InstallerDoesNotInstall", With([](Machine& m) { m.installerInstalls = false; }), false,
-                 {kIsFile, kInstalled, kQuestion, kInstalling, kDownload, kRun, kInstalled, "box Installation"}},
-        GateCase{"InstalledThenInstallerDeleted", Machine{}, true,
-                 {kIsFile, kInstalled, kQuestion, kInstalling, kDownload, kRun, kInstalled,
-                  "delete C:\\Temp\\WebView2Installer.exe"}}),
-    [](const ::testing::TestParamInfo<GateCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, RuntimeGateTest,
+                         ::testing::Values(GateCase{"FixedRuntimeBesideTheProgram",
+                                                    With([](Machine& m) {
+                                                        m.executablePresent = true;
+                                                        m.fixedVersion = L"120.0.2210.91";
+                                                    }),
+                                                    true,
+                                                    {kIsFile, kFixed}},
+                                           GateCase{"FolderWithoutExecutableIsIgnored",
+                                                    With([](Machine& m) {
+                                                        m.fixedVersion = L"120.0.2210.91";
+                                                        m.installedVersion = L"119.0.1";
+                                                    }),
+                                                    true,
+                                                    {kIsFile, kInstalled}},
+                                           GateCase{"UnreadableFixedVersionFallsThrough",
+                                                    With([](Machine& m) {
+                                                        m.executablePresent = true;
+                                                        m.installedVersion = L"119.0.1";
+                                                    }),
+                                                    true,
+                                                    {kIsFile, kFixed, kInstalled}},
+                                           GateCase{"EmptyFixedVersionFallsThrough",
+                                                    With([](Machine& m) {
+                                                        m.executablePresent = true;
+                                                        m.fixedVersion = L"";
+                                                        m.installedVersion = L"1.0";
+                                                    }),
+                                                    true,
+                                                    {kIsFile, kFixed, kInstalled}},
+                                           GateCase{"UnknownProgramFolderSkipsTheFixedRuntime",
+                                                    With([](Machine& m) {
+                                                        m.programFolder.clear();
+                                                        m.installedVersion = L"119.0.1";
+                                                    }),
+                                                    true,
+                                                    {kInstalled}},
+                                           GateCase{"DecliningShowsNothingMore",
+                                                    With([](Machine& m) { m.answer = MessageAnswer::No; }),
+                                                    false,
+                                                    {kIsFile, kInstalled, kQuestion}},
+                                           GateCase{"DownloadFailure",
+                                                    With([](Machine& m) { m.downloadWorks = false; }),
+                                                    false,
+                                                    {kIsFile, kInstalled, kQuestion, kInstalling, kDownload,
+                                                     "box Download Error"}},
+                                           GateCase{"InstallerDoesNotInstall",
+                                                    With([](Machine& m) { m.installerInstalls = false; }),
+                                                    false,
+                                                    {kIsFile, kInstalled, kQuestion, kInstalling, kDownload, kRun,
+                                                     kInstalled, "box Installation"}},
+                                           GateCase{"InstalledThenInstallerDeleted",
+                                                    Machine{},
+                                                    true,
+                                                    {kIsFile, kInstalled, kQuestion, kInstalling, kDownload, kRun,
+                                                     kInstalled, "delete C:\\Temp\\WebView2Installer.exe"}}),
+                         [](const ::testing::TestParamInfo<GateCase>& info) { return std::string(info.param.name); });
 
 TEST(RuntimeGateMessagesTest, QuestionAndNotices) {
     const MessageBoxSpec question = RuntimeQuestionMessage();

@@ -33,18 +33,17 @@ TEST_P(DesktopExecArgumentTest, QuotesAndEscapes) {
     EXPECT_EQ(DesktopExecArgument(GetParam().argument), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DesktopExecArgumentTest,
-    ::testing::Values(ExecCase{"Plain", "/opt/pellaro/pellaro", "/opt/pellaro/pellaro"},
-                      ExecCase{"Space", "/opt/my apps/pellaro", "\"/opt/my apps/pellaro\""},
-                      ExecCase{"Dollar", "/opt/a$b/p", "\"/opt/a\\\\$b/p\""},
-                      ExecCase{"QuoteAndBacktick", "/opt/a\"b`c/p", "\"/opt/a\\\\\"b\\\\`c/p\""},
-                      // One backslash: "\\" after quoting, each doubled as a string value.
-                      ExecCase{"Backslash", "/opt/a\\b/p", "\"/opt/a\\\\\\\\b/p\""},
-                      ExecCase{"ReservedWithoutEscape", "/opt/a;b(c)", "\"/opt/a;b(c)\""},
-                      ExecCase{"PercentDoubled", "/opt/100%/p", "/opt/100%%/p"},
-                      ExecCase{"Empty", "", "\"\""}),
-    [](const ::testing::TestParamInfo<ExecCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, DesktopExecArgumentTest,
+                         ::testing::Values(ExecCase{"Plain", "/opt/pellaro/pellaro", "/opt/pellaro/pellaro"},
+                                           ExecCase{"Space", "/opt/my apps/pellaro", "\"/opt/my apps/pellaro\""},
+                                           ExecCase{"Dollar", "/opt/a$b/p", "\"/opt/a\\\\$b/p\""},
+                                           ExecCase{"QuoteAndBacktick", "/opt/a\"b`c/p", "\"/opt/a\\\\\"b\\\\`c/p\""},
+                                           // One backslash: "\\" after quoting, each doubled as a string value.
+                                           ExecCase{"Backslash", "/opt/a\\b/p", "\"/opt/a\\\\\\\\b/p\""},
+                                           ExecCase{"ReservedWithoutEscape", "/opt/a;b(c)", "\"/opt/a;b(c)\""},
+                                           ExecCase{"PercentDoubled", "/opt/100%/p", "/opt/100%%/p"},
+                                           ExecCase{"Empty", "", "\"\""}),
+                         [](const ::testing::TestParamInfo<ExecCase>& info) { return std::string(info.param.name); });
 
 TEST(SchemeDesktopEntryTest, HandlesTheSchemeWithoutShowingInMenus) {
     EXPECT_EQ(SchemeMimeType("Tovrelapp"), "x-scheme-handler/tovrelapp");
@@ -92,8 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "[Added Associations]\nx-scheme-handler/tovrelapp=x.desktop;\n[Default Applications]\n",
                      "[Added Associations]\nx-scheme-handler/tovrelapp=x.desktop;\n[Default Applications]\n"
                      "x-scheme-handler/tovrelapp=tovrelapp.desktop;\n"},
-        MimeappsCase{"LongerKeyUntouched",
-                     "[Default Applications]\nx-scheme-handler/tovrelappx=y.desktop;\n",
+        MimeappsCase{"LongerKeyUntouched", "[Default Applications]\nx-scheme-handler/tovrelappx=y.desktop;\n",
                      "[Default Applications]\nx-scheme-handler/tovrelappx=y.desktop;\n"
                      "x-scheme-handler/tovrelapp=tovrelapp.desktop;\n"},
         MimeappsCase{"NoFinalLineBreak", "[Default Applications]\ntext/html=f.desktop",

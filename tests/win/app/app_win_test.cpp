@@ -32,8 +32,8 @@ TEST(WinInstanceLock, NamedMutexRefusesASecondHolder) {
     CloseHandle(second);
 
     // Upper case names the same mutex; the other kind of instance does not.
-    HANDLE upper = CreateMutexW(nullptr, FALSE, InstanceLockName(L"TOVREL ACADEMY|TEST-" +
-                                                                 std::to_wstring(GetCurrentProcessId())).c_str());
+    HANDLE upper = CreateMutexW(
+        nullptr, FALSE, InstanceLockName(L"TOVREL ACADEMY|TEST-" + std::to_wstring(GetCurrentProcessId())).c_str());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     CloseHandle(upper);
     HANDLE other = CreateMutexW(nullptr, FALSE, InstanceLockName(key + L"-other").c_str());

@@ -61,8 +61,8 @@ protected:
     static void CleanRegistry() { RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\EdgeUpdate"); }
     static void SetInstalledPv(const wchar_t* pv) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, RuntimeClientKey(false).c_str(), 0, nullptr, 0, KEY_WRITE,
-                                  nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, RuntimeClientKey(false).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                  &key, nullptr),
                   ERROR_SUCCESS);
         RegSetValueExW(key, L"pv", 0, REG_SZ, reinterpret_cast<const BYTE*>(pv),
                        static_cast<DWORD>((wcslen(pv) + 1) * sizeof(wchar_t)));
@@ -146,8 +146,8 @@ TEST_F(RuntimeGateWinTest, FailedDownloadIsReported) {
     seam.installerPath = [&] { return installer; };
     seam.downloadAddress = L"http://127.0.0.1:9/bootstrapper.exe";  // nothing listens there
     EXPECT_FALSE(RunRuntimeGate(seam));
-    EXPECT_EQ(captions_, (std::vector<std::wstring>{L"Pellaro \u2014 Component Required", L"Installing...",
-                                                    L"Download Error"}));
+    EXPECT_EQ(captions_,
+              (std::vector<std::wstring>{L"Pellaro \u2014 Component Required", L"Installing...", L"Download Error"}));
     DeleteFileW(installer.c_str());
     RemoveDirectoryW(folder.c_str());
 }
@@ -190,7 +190,8 @@ TEST_F(RuntimeGateWinTest, RealGateAsksAndDecliningEndsIt) {
                 wchar_t buffer[512] = {};
                 GetDlgItemTextW(box, 0xFFFF, buffer, 512);  // the static text of a message box
                 text = buffer;
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
                 answered = true;
                 return;
             }
@@ -203,7 +204,8 @@ TEST_F(RuntimeGateWinTest, RealGateAsksAndDecliningEndsIt) {
     EXPECT_TRUE(answered);
     EXPECT_FALSE(result);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].rfind("MessageBox: Pellaro \xE2\x80\x94 Component Required | WebView2 Runtime is required", 0), 0u)
+    EXPECT_EQ(boxes[0].rfind("MessageBox: Pellaro \xE2\x80\x94 Component Required | WebView2 Runtime is required", 0),
+              0u)
         << boxes[0];
     EXPECT_EQ(text.rfind(L"WebView2 Runtime is required to run this application.", 0), 0u);
 }

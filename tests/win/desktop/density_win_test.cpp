@@ -67,7 +67,9 @@ SIZE Measure(HDC dc, HFONT font, const std::wstring& text, UINT format, int widt
 }
 
 // Lets this thread handle its messages for a while.
-void Pump(ULONGLONG ms) { testing::WaitFor([] { return false; }, ms); }
+void Pump(ULONGLONG ms) {
+    testing::WaitFor([] { return false; }, ms);
+}
 
 using Step = std::function<void(HWND window)>;
 
@@ -213,8 +215,8 @@ TEST_F(Density, SplashIsScaledAndDrawnFromTheSharpImage) {
     ASSERT_NE(splash, nullptr);
     RECT frame{};
     GetWindowRect(splash, &frame);
-    const SplashGeometry expected =
-        SplashPlacement(300, 90, 700, 450, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), dpi_);
+    const SplashGeometry expected = SplashPlacement(300, 90, 700, 450, GetSystemMetrics(SM_CXSCREEN),
+                                                    GetSystemMetrics(SM_CYSCREEN), dpi_);
     EXPECT_EQ(Size(frame).cx, expected.width);
     EXPECT_EQ(Size(frame).cy, expected.height);
     EXPECT_EQ(Size(frame).cx, ScaleToDpi(300, dpi_));
@@ -222,8 +224,8 @@ TEST_F(Density, SplashIsScaledAndDrawnFromTheSharpImage) {
     // The inner part: the window's rounded corners let the desktop through.
     HDC screen = GetDC(nullptr);
     const int margin = ScaleToDpi(14, dpi_);
-    const Pixels shown = testing::Capture(screen, RECT{frame.left + margin, frame.top + margin,
-                                                       frame.right - margin, frame.bottom - margin});
+    const Pixels shown = testing::Capture(
+        screen, RECT{frame.left + margin, frame.top + margin, frame.right - margin, frame.bottom - margin});
     ReleaseDC(nullptr, screen);
     testing::SaveScreenshot(testing::CaptureWindow(splash), Named("splash"));
     CloseSplash();
@@ -275,31 +277,31 @@ void ExpectNoticeLaidOut(HWND notice, int dpi, const style::Texts& texts) {
 }
 
 TEST_F(Density, CountdownNoticeFitsItsTextsAndTheScreen) {
-    const style::Texts texts{L"Link Error - \u062e\u0637\u0623 \u0641\u064a \u0627\u0644\u0631\u0627\u0628\u0637",
-                             L"Failed to process the content link.",
-                             L"\u0641\u0634\u0644 \u0641\u064a \u0645\u0639\u0627\u0644\u062c\u0629 \u0627\u0644\u0631\u0627\u0628\u0637",
-                             L"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo="};
+    const style::Texts texts{
+        L"Link Error - \u062e\u0637\u0623 \u0641\u064a \u0627\u0644\u0631\u0627\u0628\u0637",
+        L"Failed to process the content link.",
+        L"\u0641\u0634\u0644 \u0641\u064a \u0645\u0639\u0627\u0644\u062c\u0629 \u0627\u0644\u0631\u0627\u0628\u0637",
+        L"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo="};
     const RECT work = WorkArea();
     const int fitted = CountdownDpi(dpi_, true, Size(work).cx, Size(work).cy);
-    RunSteps([] { return FindWindowW(kCountdownWindowId, kCountdownWindowTitle); },
-             {[&](HWND notice) {
-                   RECT frame{};
-                   GetWindowRect(notice, &frame);
-                   EXPECT_EQ(Size(frame).cx, ScaleToDpi(kCountdownWidth, fitted));
-                   EXPECT_EQ(Size(frame).cy, ScaleToDpi(kCountdownHeightWithCode, fitted));
-                   EXPECT_LE(Size(frame).cy, Size(work).cy);
-                   ExpectNoticeLaidOut(notice, fitted, texts);
-                   testing::SaveScreenshot(testing::CaptureWindow(notice), Named("countdown-notice"));
+    RunSteps([] { return FindWindowW(kCountdownWindowId, kCountdownWindowTitle); }, {[&](HWND notice) {
+                 RECT frame{};
+                 GetWindowRect(notice, &frame);
+                 EXPECT_EQ(Size(frame).cx, ScaleToDpi(kCountdownWidth, fitted));
+                 EXPECT_EQ(Size(frame).cy, ScaleToDpi(kCountdownHeightWithCode, fitted));
+                 EXPECT_LE(Size(frame).cy, Size(work).cy);
+                 ExpectNoticeLaidOut(notice, fitted, texts);
+                 testing::SaveScreenshot(testing::CaptureWindow(notice), Named("countdown-notice"));
 
-                   const int other = OtherDpi(dpi_);
-                   SendDpiChange(notice, other);
-                   const int there = CountdownDpi(other, true, Size(work).cx, Size(work).cy);
-                   GetWindowRect(notice, &frame);
-                   EXPECT_EQ(Size(frame).cx, ScaleToDpi(kCountdownWidth, there));
-                   EXPECT_EQ(Size(frame).cy, ScaleToDpi(kCountdownHeightWithCode, there));
-                   ExpectNoticeLaidOut(notice, there, texts);
-                   PostMessageW(notice, WM_CLOSE, 0, 0);
-               }},
+                 const int other = OtherDpi(dpi_);
+                 SendDpiChange(notice, other);
+                 const int there = CountdownDpi(other, true, Size(work).cx, Size(work).cy);
+                 GetWindowRect(notice, &frame);
+                 EXPECT_EQ(Size(frame).cx, ScaleToDpi(kCountdownWidth, there));
+                 EXPECT_EQ(Size(frame).cy, ScaleToDpi(kCountdownHeightWithCode, there));
+                 ExpectNoticeLaidOut(notice, there, texts);
+                 PostMessageW(notice, WM_CLOSE, 0, 0);
+             }},
              [&] { RunCountdownNotice(texts.title, texts.message, texts.arabicMessage, texts.code, 30); });
 }
 
@@ -418,7 +420,7 @@ TEST_F(Density, FramesOpenScaledAndTheirClientAreaFollowsADensityChange) {
     std::vector<SIZE> sized;
     AppWindows windows;
     windows.Hooks().messages = [&sized](NativeWindow, unsigned message, std::uintptr_t, std::intptr_t lParam,
-                                     std::intptr_t& result) {
+                                        std::intptr_t& result) {
         if (message != WM_SIZE) return false;
         sized.push_back({LOWORD(lParam), HIWORD(lParam)});
         result = 0;
@@ -432,7 +434,8 @@ TEST_F(Density, FramesOpenScaledAndTheirClientAreaFollowsADensityChange) {
         HWND window;
         int width, height;
         const char* name;
-    } frames[] = {{home, kHomeWidth, kHomeHeight, "home-window"}, {player, kPlayerWidth, kPlayerHeight, "player-window"}};
+    } frames[] = {{home, kHomeWidth, kHomeHeight, "home-window"},
+                  {player, kPlayerWidth, kPlayerHeight, "player-window"}};
     for (const auto& f : frames) {
         SCOPED_TRACE(f.name);
         RECT frame{}, client{};

@@ -42,8 +42,7 @@ class CountdownNoticeWindow : public ::testing::TestWithParam<bool> {};
 TEST_P(CountdownNoticeWindow, IsATopMostBorderedPopupOfTheRightSize) {
     const bool withCode = GetParam();
     auto shown = std::async(std::launch::async, [withCode] {
-        return RunCountdownNotice(L"Title", L"Message", L"\u0631\u0633\u0627\u0644\u0629",
-                                  withCode ? L"QUJD" : L"", 2);
+        return RunCountdownNotice(L"Title", L"Message", L"\u0631\u0633\u0627\u0644\u0629", withCode ? L"QUJD" : L"", 2);
     });
     const Seen seen = WaitForNotice();
     EXPECT_EQ(seen.rect.right - seen.rect.left, 700);

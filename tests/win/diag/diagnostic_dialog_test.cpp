@@ -56,8 +56,9 @@ TEST(DiagnosticDialogChild, DISABLED_ShowsTheDialog) {
 TEST(ShowDiagnosticDialogAndExit, CopiesTheCodeAndEndsWithExitCode1) {
     wchar_t self[MAX_PATH];
     ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    std::wstring commandLine = L"\"" + std::wstring(self) +
-                               L"\" --gtest_also_run_disabled_tests --gtest_filter=DiagnosticDialogChild.DISABLED_ShowsTheDialog";
+    std::wstring commandLine =
+        L"\"" + std::wstring(self) +
+        L"\" --gtest_also_run_disabled_tests --gtest_filter=DiagnosticDialogChild.DISABLED_ShowsTheDialog";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child{};

@@ -26,16 +26,16 @@ void Later(std::function<void()> task);
 void LaterAfter(int delayMs, std::function<void()> task);
 
 // Reference counting for one object; the last Release is recorded when named.
-#define FAKE_REFCOUNT(recordName)                                                  \
-    ULONG refs_ = 1;                                                               \
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }                  \
-    ULONG STDMETHODCALLTYPE Release() override {                                   \
-        const ULONG left = --refs_;                                                \
-        if (left == 0) {                                                           \
+#define FAKE_REFCOUNT(recordName)                                                             \
+    ULONG refs_ = 1;                                                                          \
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }                             \
+    ULONG STDMETHODCALLTYPE Release() override {                                              \
+        const ULONG left = --refs_;                                                           \
+        if (left == 0) {                                                                      \
             if (*(recordName)) fake::Record({{"call", "Destroyed"}, {"object", recordName}}); \
-            delete this;                                                           \
-        }                                                                          \
-        return left;                                                               \
+            delete this;                                                                      \
+        }                                                                                     \
+        return left;                                                                          \
     }
 
 }  // namespace fake

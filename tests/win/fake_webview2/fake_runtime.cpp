@@ -159,10 +159,22 @@ struct Request final : ICoreWebView2WebResourceRequest {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { *value = CoCopy(uri); return S_OK; }
-    HRESULT STDMETHODCALLTYPE put_Uri(LPCWSTR value) override { uri = value; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* value) override { *value = CoCopy(method); return S_OK; }
-    HRESULT STDMETHODCALLTYPE put_Method(LPCWSTR value) override { method = value; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override {
+        *value = CoCopy(uri);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Uri(LPCWSTR value) override {
+        uri = value;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Method(LPWSTR* value) override {
+        *value = CoCopy(method);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Method(LPCWSTR value) override {
+        method = value;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpRequestHeaders** value) override {
         *value = headers.Get();
         headers->AddRef();
@@ -183,8 +195,14 @@ struct Response final : ICoreWebView2WebResourceResponse {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    HRESULT STDMETHODCALLTYPE get_StatusCode(int* value) override { *value = status; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* value) override { *value = CoCopy(reason); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_StatusCode(int* value) override {
+        *value = status;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* value) override {
+        *value = CoCopy(reason);
+        return S_OK;
+    }
 };
 
 // ---- Printing -------------------------------------------------------------------
@@ -199,7 +217,9 @@ struct PrintSettings final : ICoreWebView2PrintSettings2 {
         const bool second = riid == IID_ICoreWebView2PrintSettings2;
         const bool yes = riid == IID_IUnknown || riid == IID_ICoreWebView2PrintSettings ||
                          (second && !Omitted("ICoreWebView2PrintSettings2"));
-        if (second) Record({{"call", "PrintSettings.QueryInterface"}, {"iid", "ICoreWebView2PrintSettings2"}, {"answered", yes}});
+        if (second)
+            Record(
+                {{"call", "PrintSettings.QueryInterface"}, {"iid", "ICoreWebView2PrintSettings2"}, {"answered", yes}});
         if (yes) {
             *out = static_cast<ICoreWebView2PrintSettings2*>(this);
             AddRef();
@@ -208,7 +228,10 @@ struct PrintSettings final : ICoreWebView2PrintSettings2 {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    HRESULT STDMETHODCALLTYPE get_PrinterName(LPWSTR* value) override { *value = CoCopy(printerName); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_PrinterName(LPWSTR* value) override {
+        *value = CoCopy(printerName);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE put_PrinterName(LPCWSTR value) override {
         printerName = value ? value : L"";
         Record({{"call", "PrintSettings.put_PrinterName"}, {"name", Narrow(value)}});
@@ -218,15 +241,15 @@ struct PrintSettings final : ICoreWebView2PrintSettings2 {
 
 // ---- Event arguments ------------------------------------------------------------
 
-#define FAKE_QI(Interface)                                                   \
+#define FAKE_QI(Interface)                                                       \
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override { \
-        if (riid == IID_IUnknown || riid == IID_##Interface) {               \
-            *out = static_cast<Interface*>(this);                            \
-            AddRef();                                                        \
-            return S_OK;                                                     \
-        }                                                                    \
-        *out = nullptr;                                                      \
-        return E_NOINTERFACE;                                                \
+        if (riid == IID_IUnknown || riid == IID_##Interface) {                   \
+            *out = static_cast<Interface*>(this);                                \
+            AddRef();                                                            \
+            return S_OK;                                                         \
+        }                                                                        \
+        *out = nullptr;                                                          \
+        return E_NOINTERFACE;                                                    \
     }
 
 struct NavigationStartingArgs final : ICoreWebView2NavigationStartingEventArgs {
@@ -236,18 +259,36 @@ struct NavigationStartingArgs final : ICoreWebView2NavigationStartingEventArgs {
     BOOL cancel = FALSE, userInitiated = FALSE, redirected = FALSE;
     UINT64 id = 0;
     ComPtr<Headers> headers;
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { *value = CoCopy(uri); return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { *value = userInitiated; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL* value) override { *value = redirected; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override {
+        *value = CoCopy(uri);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override {
+        *value = userInitiated;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL* value) override {
+        *value = redirected;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_RequestHeaders(ICoreWebView2HttpRequestHeaders** value) override {
         if (!headers) headers = Adopt(new Headers);
         *value = headers.Get();
         headers->AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override { *value = cancel; return S_OK; }
-    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override { cancel = value; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { *value = id; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override {
+        *value = cancel;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override {
+        cancel = value;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
+        *value = id;
+        return S_OK;
+    }
 };
 
 struct NavigationCompletedArgs final : ICoreWebView2NavigationCompletedEventArgs {
@@ -256,12 +297,18 @@ struct NavigationCompletedArgs final : ICoreWebView2NavigationCompletedEventArgs
     BOOL success = TRUE;
     int status = 0;
     UINT64 id = 0;
-    HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override { *value = success; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override {
+        *value = success;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override {
         *value = static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(status);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { *value = id; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
+        *value = id;
+        return S_OK;
+    }
 };
 
 struct NewWindowArgs final : ICoreWebView2NewWindowRequestedEventArgs {
@@ -270,16 +317,31 @@ struct NewWindowArgs final : ICoreWebView2NewWindowRequestedEventArgs {
     std::wstring uri;
     BOOL handled = FALSE, userInitiated = TRUE;
     ComPtr<ICoreWebView2> newWindow;
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { *value = CoCopy(uri); return S_OK; }
-    HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2* value) override { newWindow = value; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override {
+        *value = CoCopy(uri);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2* value) override {
+        newWindow = value;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** value) override {
         *value = newWindow.Get();
         if (*value) (*value)->AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override { handled = value; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override { *value = handled; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { *value = userInitiated; return S_OK; }
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override {
+        handled = value;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override {
+        *value = handled;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override {
+        *value = userInitiated;
+        return S_OK;
+    }
 };
 
 struct PermissionArgs final : ICoreWebView2PermissionRequestedEventArgs {
@@ -288,17 +350,26 @@ struct PermissionArgs final : ICoreWebView2PermissionRequestedEventArgs {
     std::wstring uri;
     int kind = 0;
     int state = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { *value = CoCopy(uri); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override {
+        *value = CoCopy(uri);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* value) override {
         *value = static_cast<COREWEBVIEW2_PERMISSION_KIND>(kind);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { *value = TRUE; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override {
+        *value = TRUE;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_PERMISSION_STATE* value) override {
         *value = static_cast<COREWEBVIEW2_PERMISSION_STATE>(state);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE value) override { state = value; return S_OK; }
+    HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE value) override {
+        state = value;
+        return S_OK;
+    }
 };
 
 struct LaunchArgs final : ICoreWebView2LaunchingExternalUriSchemeEventArgs {
@@ -306,11 +377,26 @@ struct LaunchArgs final : ICoreWebView2LaunchingExternalUriSchemeEventArgs {
     FAKE_QI(ICoreWebView2LaunchingExternalUriSchemeEventArgs)
     std::wstring uri, origin;
     BOOL cancel = FALSE;
-    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { *value = CoCopy(uri); return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_InitiatingOrigin(LPWSTR* value) override { *value = CoCopy(origin); return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { *value = TRUE; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override { *value = cancel; return S_OK; }
-    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override { cancel = value; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override {
+        *value = CoCopy(uri);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_InitiatingOrigin(LPWSTR* value) override {
+        *value = CoCopy(origin);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override {
+        *value = TRUE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override {
+        *value = cancel;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override {
+        cancel = value;
+        return S_OK;
+    }
 };
 
 struct KeyArgs final : ICoreWebView2AcceleratorKeyPressedEventArgs {
@@ -323,14 +409,26 @@ struct KeyArgs final : ICoreWebView2AcceleratorKeyPressedEventArgs {
         *value = static_cast<COREWEBVIEW2_KEY_EVENT_KIND>(kind);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_VirtualKey(UINT* value) override { *value = key; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_KeyEventLParam(INT* value) override { *value = 1; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_VirtualKey(UINT* value) override {
+        *value = key;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_KeyEventLParam(INT* value) override {
+        *value = 1;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_PhysicalKeyStatus(COREWEBVIEW2_PHYSICAL_KEY_STATUS* value) override {
         *value = {1, 0, FALSE, FALSE, wasDown, kind == COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP};
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override { *value = handled; return S_OK; }
-    HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override { handled = value; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override {
+        *value = handled;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override {
+        handled = value;
+        return S_OK;
+    }
 };
 
 struct WebMessageArgs final : ICoreWebView2WebMessageReceivedEventArgs {
@@ -339,8 +437,14 @@ struct WebMessageArgs final : ICoreWebView2WebMessageReceivedEventArgs {
     std::wstring source, json;
     bool isString = false;
     std::wstring text;
-    HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* value) override { *value = CoCopy(source); return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_WebMessageAsJson(LPWSTR* value) override { *value = CoCopy(json); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* value) override {
+        *value = CoCopy(source);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_WebMessageAsJson(LPWSTR* value) override {
+        *value = CoCopy(json);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE TryGetWebMessageAsString(LPWSTR* value) override {
         if (!isString) {
             *value = nullptr;
@@ -387,7 +491,10 @@ struct ExitArgs final : ICoreWebView2BrowserProcessExitedEventArgs {
         *value = static_cast<COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND>(kind);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override { *value = pid; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override {
+        *value = pid;
+        return S_OK;
+    }
 };
 
 // ---- The browser process: a real child so the host has something to wait for --
@@ -468,9 +575,13 @@ struct Settings final : ICoreWebView2Settings7 {
         return Put("put_AreDefaultContextMenusEnabled", 5, v);
     }
     HRESULT STDMETHODCALLTYPE get_AreHostObjectsAllowed(BOOL* v) override { return Get(6, v); }
-    HRESULT STDMETHODCALLTYPE put_AreHostObjectsAllowed(BOOL v) override { return Put("put_AreHostObjectsAllowed", 6, v); }
+    HRESULT STDMETHODCALLTYPE put_AreHostObjectsAllowed(BOOL v) override {
+        return Put("put_AreHostObjectsAllowed", 6, v);
+    }
     HRESULT STDMETHODCALLTYPE get_IsZoomControlEnabled(BOOL* v) override { return Get(7, v); }
-    HRESULT STDMETHODCALLTYPE put_IsZoomControlEnabled(BOOL v) override { return Put("put_IsZoomControlEnabled", 7, v); }
+    HRESULT STDMETHODCALLTYPE put_IsZoomControlEnabled(BOOL v) override {
+        return Put("put_IsZoomControlEnabled", 7, v);
+    }
     HRESULT STDMETHODCALLTYPE get_IsBuiltInErrorPageEnabled(BOOL* v) override { return Get(8, v); }
     HRESULT STDMETHODCALLTYPE put_IsBuiltInErrorPageEnabled(BOOL v) override {
         return Put("put_IsBuiltInErrorPageEnabled", 8, v);
@@ -731,8 +842,10 @@ struct WebView final : ICoreWebView2_22 {
     }
     HRESULT STDMETHODCALLTYPE NavigateWithWebResourceRequest(ICoreWebView2WebResourceRequest* request) override {
         auto* ours = static_cast<Request*>(request);
-        Record({{"call", "WebView.NavigateWithWebResourceRequest"}, {"uri", Narrow(ours->uri.c_str())},
-                {"method", Narrow(ours->method.c_str())}, {"headers", ours->headers->ToJson()}});
+        Record({{"call", "WebView.NavigateWithWebResourceRequest"},
+                {"uri", Narrow(ours->uri.c_str())},
+                {"method", Narrow(ours->method.c_str())},
+                {"headers", ours->headers->ToJson()}});
         StartNavigation(ours->uri);
         return S_OK;
     }
@@ -743,11 +856,13 @@ struct WebView final : ICoreWebView2_22 {
         if (const HRESULT refused = FailureAt("Print"); FAILED(refused)) return refused;
         if (!handler) return E_POINTER;
         ComPtr<ICoreWebView2PrintCompletedHandler> keep(handler);
-        const auto errorCode =
-            static_cast<HRESULT>(std::stoul(Script().value("printErrorCode", std::string("0x0")), nullptr, 16));
+        const auto errorCode = static_cast<HRESULT>(
+            std::stoul(Script().value("printErrorCode", std::string("0x0")), nullptr, 16));
         const int status = Script().value("printStatus", 0);
         LaterAfter(Script().value("printDelayMs", 0), [keep, errorCode, status] {
-            Record({{"event", "PrintCompleted"}, {"errorCode", static_cast<unsigned long>(errorCode)}, {"status", status}});
+            Record({{"event", "PrintCompleted"},
+                    {"errorCode", static_cast<unsigned long>(errorCode)},
+                    {"status", status}});
             keep->Invoke(errorCode, static_cast<COREWEBVIEW2_PRINT_STATUS>(status));
         });
         return S_OK;
@@ -769,7 +884,8 @@ Json EngineVariables() {
         for (const wchar_t* entry = block; *entry; entry += lstrlenW(entry) + 1) {
             const std::wstring text(entry);
             const auto equals = text.find(L'=', 1);
-            if (equals != std::wstring::npos && CompareStringOrdinal(text.c_str(), 9, L"WEBVIEW2_", 9, TRUE) == CSTR_EQUAL)
+            if (equals != std::wstring::npos &&
+                CompareStringOrdinal(text.c_str(), 9, L"WEBVIEW2_", 9, TRUE) == CSTR_EQUAL)
                 found[Narrow(text.substr(0, equals).c_str())] = Narrow(text.substr(equals + 1).c_str());
         }
         FreeEnvironmentStringsW(block);
@@ -794,7 +910,9 @@ void WebView::RaiseScripted(const Json& event) {
         args = Adopt(new NewWindowArgs);
         args->uri = uri;
         newWindowRequested.Raise(this, args.Get());
-        Record({{"event", kind}, {"uri", Narrow(uri.c_str())}, {"handled", args->handled != FALSE},
+        Record({{"event", kind},
+                {"uri", Narrow(uri.c_str())},
+                {"handled", args->handled != FALSE},
                 {"newWindow", args->newWindow != nullptr}});
     } else if (kind == "PermissionRequested") {
         ComPtr<PermissionArgs> args;
@@ -844,7 +962,9 @@ void WebView::RaiseScripted(const Json& event) {
         args->uri = uri;
         args->origin = Wide(event.value("origin", ""));
         launchingExternalUriScheme.Raise(this, args.Get());
-        Record({{"event", kind}, {"uri", Narrow(uri.c_str())}, {"cancel", args->cancel != FALSE},
+        Record({{"event", kind},
+                {"uri", Narrow(uri.c_str())},
+                {"cancel", args->cancel != FALSE},
                 {"subscribed", !launchingExternalUriScheme.handlers.empty()}});
     } else if (kind == "AcceleratorKeyPressed") {
         RaiseAcceleratorKey(event);
@@ -901,7 +1021,8 @@ struct Controller final : ICoreWebView2Controller4 {
                          (riid == IID_ICoreWebView2Controller4 && !Omitted("ICoreWebView2Controller4"));
         if (riid == IID_ICoreWebView2Controller2 || riid == IID_ICoreWebView2Controller4)
             Record({{"call", "Controller.QueryInterface"},
-                    {"iid", riid == IID_ICoreWebView2Controller2 ? "ICoreWebView2Controller2" : "ICoreWebView2Controller4"},
+                    {"iid",
+                     riid == IID_ICoreWebView2Controller2 ? "ICoreWebView2Controller2" : "ICoreWebView2Controller4"},
                     {"answered", yes}});
         if (!yes) {
             *out = nullptr;
@@ -911,7 +1032,10 @@ struct Controller final : ICoreWebView2Controller4 {
         AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_IsVisible(BOOL* value) override { *value = visible; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_IsVisible(BOOL* value) override {
+        *value = visible;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE put_IsVisible(BOOL value) override {
         visible = value;
         Record({{"call", "Controller.put_IsVisible"}, {"value", value != FALSE}});
@@ -969,7 +1093,10 @@ struct Controller final : ICoreWebView2Controller4 {
         }
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_AllowExternalDrop(BOOL* value) override { *value = TRUE; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_AllowExternalDrop(BOOL* value) override {
+        *value = TRUE;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE put_AllowExternalDrop(BOOL value) override {
         Record({{"call", "Controller.put_AllowExternalDrop"}, {"value", value != FALSE}});
         return S_OK;
@@ -1007,7 +1134,8 @@ struct Environment final : ICoreWebView2Environment6 {
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
         HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override {
         const HRESULT fail = FailureAt("CreateControllerCall");
-        Record({{"call", "Environment.CreateCoreWebView2Controller"}, {"parentIsWindow", IsWindow(parent) != FALSE},
+        Record({{"call", "Environment.CreateCoreWebView2Controller"},
+                {"parentIsWindow", IsWindow(parent) != FALSE},
                 {"result", Hex(fail)}});
         if (FAILED(fail)) return fail;
         if (!handler) return E_POINTER;
@@ -1032,8 +1160,8 @@ struct Environment final : ICoreWebView2Environment6 {
             wc.lpszClassName = L"PellaroFakeBrowserView";
             wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
             RegisterClassW(&wc);
-            controller->view = CreateWindowExW(0, wc.lpszClassName, L"recording runtime", WS_CHILD | WS_VISIBLE, 0,
-                                               0, 0, 0, parent, nullptr, wc.hInstance, nullptr);
+            controller->view = CreateWindowExW(0, wc.lpszClassName, L"recording runtime", WS_CHILD | WS_VISIBLE, 0, 0,
+                                               0, 0, parent, nullptr, wc.hInstance, nullptr);
             SetWindowLongPtrW(controller->view, GWLP_USERDATA, RGB(255, 255, 255));
             controller->webView->view = controller->view;
             ++self->liveControllers;
@@ -1044,7 +1172,9 @@ struct Environment final : ICoreWebView2Environment6 {
     }
     HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream*, int status, LPCWSTR reason, LPCWSTR headers,
                                                         ICoreWebView2WebResourceResponse** response) override {
-        Record({{"call", "Environment.CreateWebResourceResponse"}, {"status", status}, {"reason", Narrow(reason)},
+        Record({{"call", "Environment.CreateWebResourceResponse"},
+                {"status", status},
+                {"reason", Narrow(reason)},
                 {"headers", Narrow(headers)}});
         auto* created = new Response;
         created->status = status;
@@ -1058,7 +1188,9 @@ struct Environment final : ICoreWebView2Environment6 {
     }
     HRESULT STDMETHODCALLTYPE CreateWebResourceRequest(LPCWSTR uri, LPCWSTR method, IStream*, LPCWSTR headers,
                                                        ICoreWebView2WebResourceRequest** request) override {
-        Record({{"call", "Environment.CreateWebResourceRequest"}, {"uri", Narrow(uri)}, {"method", Narrow(method)},
+        Record({{"call", "Environment.CreateWebResourceRequest"},
+                {"uri", Narrow(uri)},
+                {"method", Narrow(method)},
                 {"headers", Narrow(headers)}});
         auto* created = new Request;
         created->uri = uri ? uri : L"";
@@ -1146,7 +1278,9 @@ void RaiseAcceleratorKey(const Json& event) {
     const bool subscribed = g_lastController && !g_lastController->acceleratorKeyPressed.handlers.empty();
     if (g_lastController) g_lastController->acceleratorKeyPressed.Raise(g_lastController, args.Get());
     SetKeyboardState(saved);
-    Record({{"event", "AcceleratorKeyPressed"}, {"key", args->key}, {"handled", args->handled != FALSE},
+    Record({{"event", "AcceleratorKeyPressed"},
+            {"key", args->key},
+            {"handled", args->handled != FALSE},
             {"subscribed", subscribed}});
 }
 
@@ -1190,9 +1324,10 @@ fake::Json Variable(const wchar_t* name) {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE CreateWebViewEnvironmentWithOptionsInternal(
-    bool checkRunningInstance, int runtimeType, PCWSTR userDataFolder, IUnknown* environmentOptions,
-    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
+extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE
+    CreateWebViewEnvironmentWithOptionsInternal(bool checkRunningInstance, int runtimeType, PCWSTR userDataFolder,
+                                                IUnknown* environmentOptions,
+                                                ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
     using namespace fake;
     LoadScript();
     Json line{{"call", "CreateWebViewEnvironmentWithOptionsInternal"},
@@ -1200,8 +1335,9 @@ extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE CreateWebViewEnvironm
               {"runtimeType", runtimeType},
               {"userDataFolder", Narrow(userDataFolder)}};
     ComPtr<ICoreWebView2EnvironmentOptions> options;
-    if (environmentOptions && SUCCEEDED(environmentOptions->QueryInterface(IID_ICoreWebView2EnvironmentOptions,
-                                                                           reinterpret_cast<void**>(options.GetAddressOf())))) {
+    if (environmentOptions &&
+        SUCCEEDED(environmentOptions->QueryInterface(IID_ICoreWebView2EnvironmentOptions,
+                                                     reinterpret_cast<void**>(options.GetAddressOf())))) {
         BOOL sso = FALSE;
         options->get_AllowSingleSignOnUsingOSPrimaryAccount(&sso);
         line["options"] = {

@@ -46,7 +46,8 @@ void LoadScript() {
 }
 
 void Record(Json line) {
-    std::ofstream out(std::filesystem::path(FileFor(L"PELLARO_FAKE_WEBVIEW2_LOG", L"fake_webview2.jsonl")), std::ios::app);
+    std::ofstream out(std::filesystem::path(FileFor(L"PELLARO_FAKE_WEBVIEW2_LOG", L"fake_webview2.jsonl")),
+                      std::ios::app);
     out << line.dump() << "\n";
 }
 

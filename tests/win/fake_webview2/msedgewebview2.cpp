@@ -13,7 +13,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     constexpr wchar_t kSwitch[] = L"--pellaro-fake-browser=";
     for (int i = 1; args && i < count; ++i) {
         if (std::wcsncmp(args[i], kSwitch, std::wcslen(kSwitch)) != 0) continue;
-        auto quit = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(std::wcstoull(args[i] + std::wcslen(kSwitch), nullptr, 10)));
+        auto quit = reinterpret_cast<HANDLE>(
+            static_cast<ULONG_PTR>(std::wcstoull(args[i] + std::wcslen(kSwitch), nullptr, 10)));
         WaitForSingleObject(quit, 120000);
     }
     if (args) LocalFree(args);

@@ -138,60 +138,62 @@ const std::vector<PrinterEntry> kNoPrinters;
 TEST(PrinterDialogWin, SelectPhysicalPrinterShowsTheSpoolersPhysicalPrinters) {
     const auto expected = ListPhysicalPrinters();
     const auto chosen = RunScripted(nullptr, {[&expected](HWND dialog) {
-        HWND list = GetDlgItem(dialog, d::kListId);
-        const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-        ASSERT_EQ(count, static_cast<LRESULT>(expected.size()));
-        for (int i = 0; i < count; ++i) EXPECT_EQ(ListText(list, i), expected[static_cast<std::size_t>(i)].name);
-        EXPECT_EQ(Visible(dialog, d::kEmptyMessageId), expected.empty());
-        EXPECT_EQ(Visible(dialog, d::kPrintId), !expected.empty());
-        PressKey(dialog, VK_ESCAPE);
-    }});
+                                        HWND list = GetDlgItem(dialog, d::kListId);
+                                        const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+                                        ASSERT_EQ(count, static_cast<LRESULT>(expected.size()));
+                                        for (int i = 0; i < count; ++i)
+                                            EXPECT_EQ(ListText(list, i), expected[static_cast<std::size_t>(i)].name);
+                                        EXPECT_EQ(Visible(dialog, d::kEmptyMessageId), expected.empty());
+                                        EXPECT_EQ(Visible(dialog, d::kPrintId), !expected.empty());
+                                        PressKey(dialog, VK_ESCAPE);
+                                    }});
     EXPECT_EQ(chosen, L"");
 }
 
 TEST(PrinterDialogWin, ListsPrintersInOrderAndEnterPrintsTheFirst) {
-    const auto chosen = RunScripted(&kPrinters, {
-        [](HWND dialog) {
-            HWND list = GetDlgItem(dialog, d::kListId);
-            ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
-            EXPECT_EQ(ListText(list, 0), L"Zeta Laser");
-            EXPECT_EQ(ListText(list, 1), L"A");
-            EXPECT_EQ(ListText(list, 2), L"b");
-            EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
-            EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), d::kItemHeight);
-            EXPECT_TRUE(Visible(dialog, d::kListId));
-            EXPECT_TRUE(Visible(dialog, d::kPrintId));
-            EXPECT_TRUE(Visible(dialog, d::kCancelId));
-            EXPECT_FALSE(Visible(dialog, d::kEmptyMessageId));
-            wchar_t heading[64] = {};
-            GetDlgItemTextW(dialog, d::kHeadingId, heading, 64);
-            EXPECT_STREQ(heading, d::kHeading);
-            // Centred on the primary screen.
-            RECT r{};
-            GetWindowRect(dialog, &r);
-            EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
-            EXPECT_NEAR((r.top + r.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
-            SaveScreenshot(dialog, "printer-dialog-wine");
-        },
-        [](HWND dialog) {
-            // The painting itself: backgrounds and the selected and normal cards.
-            RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-            HWND list = GetDlgItem(dialog, d::kListId);
-            RECT first{}, second{};
-            SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
-            SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
-            HDC listDc = GetDC(list);
-            const int x = first.left + d::kCardInsetX + 6;  // inside the card, left of the name
-            EXPECT_EQ(GetPixel(listDc, x, (first.top + first.bottom) / 2), RGB(0x25, 0x63, 0xEB));
-            EXPECT_EQ(GetPixel(listDc, x, (second.top + second.bottom) / 2), RGB(0x22, 0x25, 0x2D));
-            EXPECT_EQ(GetPixel(listDc, first.left + 1, first.top + 1), RGB(0x1C, 0x1E, 0x24));
-            ReleaseDC(list, listDc);
-            HDC dialogDc = GetDC(dialog);
-            EXPECT_EQ(GetPixel(dialogDc, 2, 2), RGB(0x14, 0x15, 0x19));
-            ReleaseDC(dialog, dialogDc);
-        },
-        [](HWND dialog) { PressKey(dialog, VK_RETURN); },
-    });
+    const auto chosen = RunScripted(
+        &kPrinters, {
+                        [](HWND dialog) {
+                            HWND list = GetDlgItem(dialog, d::kListId);
+                            ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+                            EXPECT_EQ(ListText(list, 0), L"Zeta Laser");
+                            EXPECT_EQ(ListText(list, 1), L"A");
+                            EXPECT_EQ(ListText(list, 2), L"b");
+                            EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+                            EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), d::kItemHeight);
+                            EXPECT_TRUE(Visible(dialog, d::kListId));
+                            EXPECT_TRUE(Visible(dialog, d::kPrintId));
+                            EXPECT_TRUE(Visible(dialog, d::kCancelId));
+                            EXPECT_FALSE(Visible(dialog, d::kEmptyMessageId));
+                            wchar_t heading[64] = {};
+                            GetDlgItemTextW(dialog, d::kHeadingId, heading, 64);
+                            EXPECT_STREQ(heading, d::kHeading);
+                            // Centred on the primary screen.
+                            RECT r{};
+                            GetWindowRect(dialog, &r);
+                            EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+                            EXPECT_NEAR((r.top + r.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+                            SaveScreenshot(dialog, "printer-dialog-wine");
+                        },
+                        [](HWND dialog) {
+                            // The painting itself: backgrounds and the selected and normal cards.
+                            RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                            HWND list = GetDlgItem(dialog, d::kListId);
+                            RECT first{}, second{};
+                            SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+                            SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+                            HDC listDc = GetDC(list);
+                            const int x = first.left + d::kCardInsetX + 6;  // inside the card, left of the name
+                            EXPECT_EQ(GetPixel(listDc, x, (first.top + first.bottom) / 2), RGB(0x25, 0x63, 0xEB));
+                            EXPECT_EQ(GetPixel(listDc, x, (second.top + second.bottom) / 2), RGB(0x22, 0x25, 0x2D));
+                            EXPECT_EQ(GetPixel(listDc, first.left + 1, first.top + 1), RGB(0x1C, 0x1E, 0x24));
+                            ReleaseDC(list, listDc);
+                            HDC dialogDc = GetDC(dialog);
+                            EXPECT_EQ(GetPixel(dialogDc, 2, 2), RGB(0x14, 0x15, 0x19));
+                            ReleaseDC(dialog, dialogDc);
+                        },
+                        [](HWND dialog) { PressKey(dialog, VK_RETURN); },
+                    });
     EXPECT_EQ(chosen, L"Zeta Laser");
 }
 
@@ -215,35 +217,37 @@ TEST(PrinterDialogWin, PrintAndDoubleClickTakeTheSelectedCard) {
 }
 
 TEST(PrinterDialogWin, PrintWithoutSelectionDoesNothing) {
-    const auto chosen = RunScripted(&kPrinters, {
-        [](HWND dialog) {
-            SendDlgItemMessageW(dialog, d::kListId, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(d::kPrintId, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, d::kPrintId)));
-        },
-        [](HWND dialog) {
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(d::kCancelId, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, d::kCancelId)));
-        },
-    });
+    const auto chosen = RunScripted(
+        &kPrinters, {
+                        [](HWND dialog) {
+                            SendDlgItemMessageW(dialog, d::kListId, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+                            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(d::kPrintId, BN_CLICKED),
+                                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, d::kPrintId)));
+                        },
+                        [](HWND dialog) {
+                            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(d::kCancelId, BN_CLICKED),
+                                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, d::kCancelId)));
+                        },
+                    });
     EXPECT_EQ(chosen, L"");
 }
 
 TEST(PrinterDialogWin, NoPrintersShowsTheMessageWithOnlyCancel) {
     const auto chosen = RunScripted(&kNoPrinters, {
-        [](HWND dialog) {
-            EXPECT_FALSE(Visible(dialog, d::kListId));
-            EXPECT_FALSE(Visible(dialog, d::kPrintId));
-            EXPECT_TRUE(Visible(dialog, d::kCancelId));
-            EXPECT_TRUE(Visible(dialog, d::kEmptyMessageId));
-            wchar_t text[128] = {};
-            GetDlgItemTextW(dialog, d::kEmptyMessageId, text, 128);
-            EXPECT_STREQ(text, d::kEmptyMessage);
-            SaveScreenshot(dialog, "printer-dialog-wine-empty");
-            PressKey(dialog, VK_RETURN);  // nothing to print: the dialog stays
-        },
-        [](HWND dialog) { PressKey(dialog, VK_ESCAPE); },
-    });
+                                                      [](HWND dialog) {
+                                                          EXPECT_FALSE(Visible(dialog, d::kListId));
+                                                          EXPECT_FALSE(Visible(dialog, d::kPrintId));
+                                                          EXPECT_TRUE(Visible(dialog, d::kCancelId));
+                                                          EXPECT_TRUE(Visible(dialog, d::kEmptyMessageId));
+                                                          wchar_t text[128] = {};
+                                                          GetDlgItemTextW(dialog, d::kEmptyMessageId, text, 128);
+                                                          EXPECT_STREQ(text, d::kEmptyMessage);
+                                                          SaveScreenshot(dialog, "printer-dialog-wine-empty");
+                                                          PressKey(dialog,
+                                                                   VK_RETURN);  // nothing to print: the dialog stays
+                                                      },
+                                                      [](HWND dialog) { PressKey(dialog, VK_ESCAPE); },
+                                                  });
     EXPECT_EQ(chosen, L"");
 }
 

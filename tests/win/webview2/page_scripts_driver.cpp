@@ -22,14 +22,13 @@ int main(int argc, char** argv) {
     const auto field = [&content](const char* name) { return pellaro::FromUtf8(content.value(name, "")); };
     const std::wstring url = field("contentUrl"), watermark = field("watermarkText"), type = field("contentType");
     const auto utf8 = [](const std::wstring& wide) { return pellaro::ToUtf8(wide); };
-    const nlohmann::json out{
-        {"loader", utf8(pellaro::LoaderScript())},
-        {"printBlock", utf8(pellaro::PrintBlockScript())},
-        {"navigationBar", utf8(pellaro::NavigationBarScript())},
-        {"printButton", utf8(pellaro::PrintButtonScript())},
-        {"watermark", utf8(pellaro::WatermarkScript(pellaro::JsEscape(watermark)))},
-        {"pageScript", utf8(pellaro::PageScriptWrapper(field("pageScript")))},
-        {"playerPage", utf8(pellaro::BuildPlayerPage(url, watermark, type))}};
+    const nlohmann::json out{{"loader", utf8(pellaro::LoaderScript())},
+                             {"printBlock", utf8(pellaro::PrintBlockScript())},
+                             {"navigationBar", utf8(pellaro::NavigationBarScript())},
+                             {"printButton", utf8(pellaro::PrintButtonScript())},
+                             {"watermark", utf8(pellaro::WatermarkScript(pellaro::JsEscape(watermark)))},
+                             {"pageScript", utf8(pellaro::PageScriptWrapper(field("pageScript")))},
+                             {"playerPage", utf8(pellaro::BuildPlayerPage(url, watermark, type))}};
     std::ofstream(argv[2], std::ios::binary) << out.dump();
     return 0;
 }

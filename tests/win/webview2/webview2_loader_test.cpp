@@ -18,8 +18,8 @@
 
 namespace {
 
-using pellaro::ComPtr;
 using nlohmann::json;
+using pellaro::ComPtr;
 
 std::wstring Widen(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 const std::wstring kRuntime = L"Z:" + Widen(PELLARO_FAKE_RUNTIME_DIR);
@@ -32,7 +32,8 @@ constexpr wchar_t kPlantedDependencyName[] = L"pellaro_planted_dependency.dll";
 std::wstring TempFolder(const std::wstring& name) {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    std::wstring folder = std::wstring(base) + L"pellaro_loader_" + name + L"_" + std::to_wstring(GetCurrentProcessId());
+    std::wstring folder = std::wstring(base) + L"pellaro_loader_" + name + L"_" +
+                          std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -42,7 +43,8 @@ void PutRuntime(const std::wstring& folder, bool exe, const std::wstring& librar
     CreateDirectoryW((folder + L"\\EBWebView").c_str(), nullptr);
     CreateDirectoryW((folder + L"\\EBWebView\\x64").c_str(), nullptr);
     if (exe) {
-        ASSERT_TRUE(CopyFileW((kRuntime + L"/msedgewebview2.exe").c_str(), (folder + L"\\msedgewebview2.exe").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW((kRuntime + L"/msedgewebview2.exe").c_str(), (folder + L"\\msedgewebview2.exe").c_str(), FALSE));
     }
     if (!library.empty()) {
         ASSERT_TRUE(CopyFileW(library.c_str(), pellaro::ClientLibraryPath(folder).c_str(), FALSE));
@@ -117,7 +119,8 @@ protected:
         auto options = pellaro::EnvironmentOptions::Create();
         options->put_AdditionalBrowserArguments(L"--one --two");
         const std::wstring data = folder_ + L"\\data";
-        const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(runtimeFolder, data.c_str(), options.Get(), handler.Get());
+        const HRESULT hr = CreateCoreWebView2EnvironmentWithOptions(runtimeFolder, data.c_str(), options.Get(),
+                                                                    handler.Get());
         if (SUCCEEDED(hr)) {
             EXPECT_TRUE(PumpUntil([&] { return done; }));
         }
@@ -201,7 +204,8 @@ TEST_F(LoaderTest, RefusesWithExactCodes) {
         const std::wstring runtime = folder_ + L"\\case" + std::to_wstring(index++);
         CreateDirectoryW(runtime.c_str(), nullptr);
         PutRuntime(runtime, c.exe, c.library == 2 ? kNoExportLibrary : L"");
-        if (c.library == 1) std::ofstream{std::filesystem::path(pellaro::ClientLibraryPath(runtime))} << "not a library";
+        if (c.library == 1)
+            std::ofstream{std::filesystem::path(pellaro::ClientLibraryPath(runtime))} << "not a library";
         HRESULT completed = E_PENDING;
         ComPtr<ICoreWebView2Environment> environment;
         EXPECT_EQ(Create(c.giveFolder ? runtime.c_str() : nullptr, completed, environment), c.expected) << c.name;
@@ -210,7 +214,8 @@ TEST_F(LoaderTest, RefusesWithExactCodes) {
     auto handler = ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>();
     EXPECT_EQ(CreateCoreWebView2EnvironmentWithOptions(nullptr, L"x", nullptr, handler.Get()), E_POINTER);
     LPWSTR version = nullptr;
-    EXPECT_EQ(GetAvailableCoreWebView2BrowserVersionString((folder_ + L"\\case1").c_str(), &version), pellaro::kNoRuntime);
+    EXPECT_EQ(GetAvailableCoreWebView2BrowserVersionString((folder_ + L"\\case1").c_str(), &version),
+              pellaro::kNoRuntime);
     EXPECT_EQ(version, nullptr);
 }
 

@@ -103,7 +103,8 @@ std::string WaitForClipboardText(DWORD timeoutMs) {
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wcscmp(argv[1], L"close") == 0) {
         const std::wstring className = argv[2];
-        HWND window = WaitFor([&] { return FindWindowW(className.c_str(), nullptr); }, std::wcstoul(argv[3], nullptr, 10));
+        HWND window = WaitFor([&] { return FindWindowW(className.c_str(), nullptr); },
+                              std::wcstoul(argv[3], nullptr, 10));
         if (!window) return 2;
         PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
@@ -152,7 +153,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc == 4 && std::wcscmp(argv[1], L"rect") == 0) {
         const std::wstring className = argv[2];
-        HWND window = WaitFor([&] { return FindWindowW(className.c_str(), nullptr); }, std::wcstoul(argv[3], nullptr, 10));
+        HWND window = WaitFor([&] { return FindWindowW(className.c_str(), nullptr); },
+                              std::wcstoul(argv[3], nullptr, 10));
         if (!window) return 2;
         RECT frame{}, client{}, work{};
         GetWindowRect(window, &frame);
@@ -162,6 +164,8 @@ int wmain(int argc, wchar_t** argv) {
                     client.right, client.bottom, work.right - work.left, work.bottom - work.top);
         return 0;
     }
-    std::fputs("usage: win_probe close <class> <ms> | box <caption> <button> <ms> | post ... | picker <enter|escape> <ms> | clipboard <ms> | rect <class> <ms>\n", stderr);
+    std::fputs(
+        "usage: win_probe close <class> <ms> | box <caption> <button> <ms> | post ... | picker <enter|escape> <ms> | clipboard <ms> | rect <class> <ms>\n",
+        stderr);
     return 1;
 }
