@@ -38,6 +38,8 @@ configure() {  # configure <preset>: warnings are errors here, as in CI
   step "configure $1" cmake --preset "$1" -DPELLARO_WERROR=ON
 }
 
+step "format" bash scripts/check-format.sh  # our sources stay as .clang-format has them
+
 if configure linux && step "build linux" cmake --build --preset linux -j "$jobs"; then
   run_ctest linux linux
 fi
