@@ -22,9 +22,8 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e", "browser"))
-from harness import Backend, Display, SOURCE_DIR  # noqa: E402
-from program_e2e import port_443_free  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+from program_run import SOURCE_DIR, Backend, Display, port_443_free  # noqa: E402
 
 SKIP = 77
 PACKAGE = "pellaro-desktop-player"
