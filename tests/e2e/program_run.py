@@ -30,8 +30,7 @@ SKIP = 77  # CTest's skip code
 Display = make_display
 
 
-def port_443_free():
-    """Whether this process may bind port 443 on loopback now."""
+def _port_443_bindable():
     probe = socket.socket()
     try:
         probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -41,6 +40,20 @@ def port_443_free():
         return False
     finally:
         probe.close()
+
+
+def port_443_free(patience=60):
+    """Whether this process may bind port 443 on loopback, waiting up to
+    `patience` seconds for a process that is still ending to let it go; when
+    the port stays taken, prints which process holds it."""
+    deadline = time.monotonic() + patience
+    while not _port_443_bindable():
+        if time.monotonic() >= deadline:
+            holder = subprocess.run(["ss", "-ltnpH", "sport = :443"], capture_output=True, text=True)
+            print("port 443 is taken by:", (holder.stdout or holder.stderr).strip() or "(ss names no process)")
+            return False
+        time.sleep(0.5)
+    return True
 
 
 def program_env(display, folder, home=None, env=None, base=None):
