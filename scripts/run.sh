@@ -80,6 +80,10 @@ backend_pid=$!
 cleanup() {
   kill "$backend_pid" 2>/dev/null || true
   end_run_processes
+  # Port 443 is free only once the backend has ended: the next run may want it.
+  for _ in $(seq 50); do kill -0 "$backend_pid" 2>/dev/null || break; sleep 0.2; done
+  kill -9 "$backend_pid" 2>/dev/null || true
+  wait "$backend_pid" 2>/dev/null || true
 }
 # Every process of the run carries PELLARO_DEMO_RUN (the player, the dialog it leaves, their helpers).
 end_run_processes() {
