@@ -6,6 +6,7 @@
 #include "core/app_record.h"
 #include "core/dpi_scale.h"
 #include "browser/app_windows.h"
+#include "platform/scoped_drawing_win.h"
 #include "platform/window_dpi_win.h"
 
 namespace pellaro {
@@ -17,19 +18,16 @@ constexpr int kIconResource = 101;
 std::wstring PlayerClass() { return App().displayName + L"Window"; }
 
 void PaintLoadingText(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    PaintDc paint(hwnd);
+    const HDC dc = paint.get();
     RECT client;
     GetClientRect(hwnd, &client);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(200, 200, 200));
-    HFONT font = CreateFontW(ScaleToDpi(24, WindowDpi(hwnd)), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                             CLEARTYPE_QUALITY, 0, L"Segoe UI");
-    HGDIOBJ previous = SelectObject(dc, font);
+    ScopedFont font(CreateFontW(ScaleToDpi(24, WindowDpi(hwnd)), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                CLEARTYPE_QUALITY, 0, L"Segoe UI"));
+    Selection selected(dc, font.get());
     DrawTextW(dc, LoadingText(), -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-    EndPaint(hwnd, &ps);
 }
 
 // Both windows answer the same messages; the browser's own handling (size,

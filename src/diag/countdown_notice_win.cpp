@@ -7,6 +7,7 @@
 #include "core/dpi_scale.h"
 #include "diag/countdown_notice_style.h"
 #include "diag/diagnostic_dialog_content.h"
+#include "platform/scoped_drawing_win.h"
 #include "platform/window_dpi_win.h"
 
 namespace pellaro {
@@ -42,22 +43,20 @@ UINT ToFormat(const style::TextFormat& f) {
 }
 
 int MeasureWrapped(HDC dc, const std::wstring& text, int width, const style::TextFormat& format, int dpi) {
-    HFONT font = MakeFont(style::AtDpi(style::kMessageFont, dpi));
-    HGDIOBJ old = SelectObject(dc, font);
+    ScopedFont font(MakeFont(style::AtDpi(style::kMessageFont, dpi)));
+    Selection selected(dc, font.get());
     const Box area = LayoutCountdown(width, 0, 0, dpi).message;
     RECT r{area.left, area.top, area.right, area.top};
     DrawTextW(dc, text.c_str(), -1, &r, ToFormat(format) | DT_CALCRECT);
-    SelectObject(dc, old);
-    DeleteObject(font);
     return r.bottom - r.top;
 }
 
 // Each step makes its own font, pen and brush and deletes them after it.
 void DrawShape(HDC dc, const style::Step& s) {
-    HPEN pen = CreatePen(PS_SOLID, s.pen, ToColour(s.colour));
-    HBRUSH brush = s.kind == style::Step::Kind::line ? nullptr : CreateSolidBrush(ToColour(s.fill));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = brush ? SelectObject(dc, brush) : nullptr;
+    ScopedPen pen(CreatePen(PS_SOLID, s.pen, ToColour(s.colour)));
+    ScopedBrush brush(s.kind == style::Step::Kind::line ? nullptr : CreateSolidBrush(ToColour(s.fill)));
+    Selection selectedPen(dc, pen.get());
+    Selection selectedBrush(dc, brush.get());
     if (s.kind == style::Step::Kind::line) {
         MoveToEx(dc, s.box.left, s.box.top, nullptr);
         LineTo(dc, s.box.right, s.box.top);
@@ -66,40 +65,29 @@ void DrawShape(HDC dc, const style::Step& s) {
     } else {
         Rectangle(dc, s.box.left, s.box.top, s.box.right, s.box.bottom);
     }
-    if (brush) {
-        SelectObject(dc, oldBrush);
-        DeleteObject(brush);
-    }
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
 }
 
 void DrawStep(HDC dc, const style::Step& s) {
     RECT r{s.box.left, s.box.top, s.box.right, s.box.bottom};
     switch (s.kind) {
         case style::Step::Kind::fill: {
-            HBRUSH brush = CreateSolidBrush(ToColour(s.colour));
-            FillRect(dc, &r, brush);
-            DeleteObject(brush);
+            const ScopedBrush brush(CreateSolidBrush(ToColour(s.colour)));
+            FillRect(dc, &r, brush.get());
             SetBkMode(dc, TRANSPARENT);
             return;
         }
         case style::Step::Kind::icon: {
             const int size = s.box.right - s.box.left;  // 64 at 96 DPI
-            if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), IMAGE_ICON,
-                                                           size, size, LR_DEFAULTCOLOR))) {
-                DrawIconEx(dc, s.box.left, s.box.top, icon, size, size, 0, nullptr, DI_NORMAL);
-                DestroyIcon(icon);
-            }
+            const ScopedIcon icon(static_cast<HICON>(
+                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+            if (icon) DrawIconEx(dc, s.box.left, s.box.top, icon.get(), size, size, 0, nullptr, DI_NORMAL);
             return;
         }
         case style::Step::Kind::text: {
-            HFONT font = MakeFont(s.font);
-            HGDIOBJ old = SelectObject(dc, font);
+            ScopedFont font(MakeFont(s.font));
+            Selection selected(dc, font.get());
             SetTextColor(dc, ToColour(s.colour));
             DrawTextW(dc, s.text.c_str(), -1, &r, ToFormat(s.format));
-            SelectObject(dc, old);
-            DeleteObject(font);
             return;
         }
         default: DrawShape(dc, s); return;
@@ -114,21 +102,18 @@ void Paint(HDC dc, int w, int h, const Notice& n) {
 
 // Paints into a memory bitmap first so the countdown does not flicker.
 void PaintBuffered(HWND hwnd, const Notice& n) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    PaintDc paint(hwnd);
+    const HDC dc = paint.get();
     RECT client;
     GetClientRect(hwnd, &client);
     const int w = client.right - client.left;
     const int h = client.bottom - client.top;
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    Paint(memory, w, h, n);
-    BitBlt(dc, 0, 0, w, h, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    EndPaint(hwnd, &ps);
+    ScopedMemoryDc memory(CreateCompatibleDC(dc));
+    ScopedBitmap bitmap(CreateCompatibleBitmap(dc, w, h));
+    if (!memory || !bitmap) return;
+    Selection selected(memory.get(), bitmap.get());
+    Paint(memory.get(), w, h, n);
+    BitBlt(dc, 0, 0, w, h, memory.get(), 0, 0, SRCCOPY);
 }
 
 LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -180,9 +165,11 @@ bool RunCountdownNotice(const std::wstring& title, const std::wstring& message, 
     wc.lpfnWndProc = NoticeProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(ToColour(style::kBackground));
+    ScopedBrush background(CreateSolidBrush(ToColour(style::kBackground)));
+    wc.hbrBackground = background.get();
     wc.lpszClassName = kCountdownWindowId;
-    if (!RegisterClassExW(&wc)) DeleteObject(wc.hbrBackground);  // already registered by an earlier call
+    // A registered class owns its brush; one an earlier call registered keeps its own.
+    if (RegisterClassExW(&wc)) static_cast<void>(background.release());
 
     // Centred on the primary screen, so drawn at its DPI.
     const RECT work = PrimaryWorkArea();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "diag/diagnostic_dialog_content.h"
+#include "platform/scoped_drawing_win.h"
 #include "platform/scoped_handles_win.h"
 
 namespace pellaro {
@@ -21,7 +22,8 @@ NoticeThreadMissing RunOnNoticeThread(const DiagnosticDialogTexts& texts, Diagno
 
 void CopyCodeToClipboard(const DiagnosticDialogTexts& texts) {
     const std::string& code = texts.code;
-    if (!OpenClipboard(nullptr)) return;
+    const ClipboardSession clipboard(nullptr);
+    if (!clipboard) return;
     EmptyClipboard();
     GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, code.size() + 1));
     if (void* bytes = memory ? GlobalLock(memory.get()) : nullptr) {
@@ -30,7 +32,6 @@ void CopyCodeToClipboard(const DiagnosticDialogTexts& texts) {
         // The clipboard owns the memory once it has taken it.
         if (SetClipboardData(CF_TEXT, memory.get())) static_cast<void>(memory.release());
     }
-    CloseClipboard();
 }
 
 // The system's own HTML application host, by its full path: a bare name is

@@ -1,6 +1,7 @@
 #include "platform/window_dpi_win.h"
 
 #include "core/dpi_scale.h"
+#include "platform/scoped_drawing_win.h"
 
 namespace pellaro {
 namespace {
@@ -14,10 +15,9 @@ Function Export(const wchar_t* module, const char* name) {
 }
 
 int DeviceDpi(HWND window) {
-    HDC dc = GetDC(window);
+    WindowDc dc(window);
     if (!dc) return kBaseDpi;
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(window, dc);
+    const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
     return dpi > 0 ? dpi : kBaseDpi;
 }
 

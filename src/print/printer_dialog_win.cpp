@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <dwmapi.h>
 
+#include <utility>
+
 #include "core/dpi_scale.h"
+#include "platform/scoped_drawing_win.h"
 #include "platform/window_dpi_win.h"
 #include "print/printer_dialog_style.h"
 #include "print/printer_dialog_template.h"
@@ -26,8 +29,9 @@ struct DialogState {
     std::vector<PrinterEntry> printers;
     std::wstring selected;
     int dpi = kBaseDpi;  // the dialog's: pixel metrics and fonts are scaled to it
-    HFONT titleFont = nullptr, normalFont = nullptr, semiboldFont = nullptr, badgeFont = nullptr;
-    HBRUSH dialogBrush = nullptr, listBrush = nullptr;
+    // Outlive the dialog (the state is the caller's), so they are deleted after its controls.
+    ScopedFont titleFont, normalFont, semiboldFont, badgeFont;
+    ScopedBrush dialogBrush, listBrush;
 
     int Px(int value) const { return ScaleToDpi(value, dpi); }
 };
@@ -41,43 +45,35 @@ HFONT MakeFont(d::FontSpec spec, int dpi) {
 }
 
 void RoundedBox(HDC dc, const RECT& r, int corner, std::uint32_t fill, const std::uint32_t* border, int penWidth) {
-    HBRUSH brush = CreateSolidBrush(Colour(fill));
-    HPEN pen = border ? CreatePen(PS_INSIDEFRAME, penWidth, Colour(*border)) : nullptr;
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(NULL_PEN));
+    const ScopedBrush brush(CreateSolidBrush(Colour(fill)));
+    const ScopedPen pen(border ? CreatePen(PS_INSIDEFRAME, penWidth, Colour(*border)) : nullptr);
+    Selection selectedBrush(dc, brush.get());
+    Selection selectedPen(dc, pen ? static_cast<HGDIOBJ>(pen.get()) : GetStockObject(NULL_PEN));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    if (pen) DeleteObject(pen);
-    DeleteObject(brush);
 }
 
 // The keyboard focus ring, unless the system hides focus cues until a key is used.
 void FocusRing(const DialogState& state, HDC dc, RECT r, UINT itemState) {
     if (!(itemState & ODS_FOCUS) || (itemState & ODS_NOFOCUSRECT)) return;
     InflateRect(&r, -state.Px(d::kFocusRingInset), -state.Px(d::kFocusRingInset));
-    HPEN pen = CreatePen(PS_INSIDEFRAME, state.Px(1), Colour(d::kFocusRingColour));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    const ScopedPen pen(CreatePen(PS_INSIDEFRAME, state.Px(1), Colour(d::kFocusRingColour)));
+    Selection selectedPen(dc, pen.get());
+    Selection selectedBrush(dc, GetStockObject(NULL_BRUSH));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, state.Px(d::kFocusRingCorner), state.Px(d::kFocusRingCorner));
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
 }
 
 void Text(HDC dc, const std::wstring& text, RECT r, HFONT font, std::uint32_t colour, UINT format) {
-    HGDIOBJ oldFont = SelectObject(dc, font);
+    Selection selected(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, Colour(colour));
     DrawTextW(dc, text.c_str(), -1, &r, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
 }
 
 void DrawPrinterCard(const DialogState& state, const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     const bool selected = item.itemState & ODS_SELECTED;
     const bool isDefault = item.itemID < state.printers.size() && state.printers[item.itemID].isDefault;
-    FillRect(dc, &item.rcItem, state.listBrush);
+    FillRect(dc, &item.rcItem, state.listBrush.get());
     RECT card = item.rcItem;
     InflateRect(&card, -state.Px(d::kCardInsetX), -state.Px(d::kCardInsetY));
     const std::uint32_t border = selected ? d::kSelectedCardBorder : d::kCardBorder;
@@ -94,7 +90,7 @@ void DrawPrinterCard(const DialogState& state, const DRAWITEMSTRUCT& item) {
     }
     RECT nameRect{card.left + state.Px(d::kNameLeft), card.top,
                   card.right - state.Px(isDefault ? d::kNameRightWithBadge : d::kNameRight), card.bottom};
-    Text(dc, name, nameRect, selected ? state.semiboldFont : state.normalFont,
+    Text(dc, name, nameRect, selected ? state.semiboldFont.get() : state.normalFont.get(),
          selected ? d::kSelectedCardText : d::kCardText, DT_LEFT | DT_END_ELLIPSIS);
 
     if (isDefault) {
@@ -103,14 +99,15 @@ void DrawPrinterCard(const DialogState& state, const DRAWITEMSTRUCT& item) {
         const int height = state.Px(d::kBadgeHeight);
         RECT badge{right - state.Px(d::kBadgeWidth), middle - height / 2, right, middle - height / 2 + height};
         RoundedBox(dc, badge, state.Px(d::kBadgeCorner), selected ? d::kSelectedBadgeFill : d::kBadgeFill, nullptr, 0);
-        Text(dc, d::kDefaultBadge, badge, state.badgeFont, selected ? d::kSelectedBadgeText : d::kBadgeText, DT_CENTER);
+        Text(dc, d::kDefaultBadge, badge, state.badgeFont.get(), selected ? d::kSelectedBadgeText : d::kBadgeText,
+             DT_CENTER);
     }
 }
 
 void DrawButton(const DialogState& state, const DRAWITEMSTRUCT& item) {
     const bool isPrint = item.CtlID == static_cast<UINT>(d::kPrintId);
     const bool pressed = item.itemState & ODS_SELECTED;
-    FillRect(item.hDC, &item.rcItem, state.dialogBrush);
+    FillRect(item.hDC, &item.rcItem, state.dialogBrush.get());
     const std::uint32_t fill = isPrint ? (pressed ? d::kPrintPressedFill : d::kPrintFill)
                                        : (pressed ? d::kCancelPressedFill : d::kCancelFill);
     const std::uint32_t border = isPrint ? (pressed ? d::kPrintPressedBorder : d::kPrintBorder)
@@ -119,26 +116,20 @@ void DrawButton(const DialogState& state, const DRAWITEMSTRUCT& item) {
     FocusRing(state, item.hDC, item.rcItem, item.itemState);
     wchar_t caption[65] = {};
     GetWindowTextW(item.hwndItem, caption, 65);
-    Text(item.hDC, caption, item.rcItem, state.semiboldFont, isPrint ? d::kPrintTextColour : d::kCancelTextColour,
+    Text(item.hDC, caption, item.rcItem, state.semiboldFont.get(), isPrint ? d::kPrintTextColour : d::kCancelTextColour,
          DT_CENTER);
-}
-
-void DeleteFonts(DialogState* state) {
-    for (HFONT* font : {&state->titleFont, &state->normalFont, &state->semiboldFont, &state->badgeFont}) {
-        if (*font) DeleteObject(*font);
-        *font = nullptr;
-    }
 }
 
 // The fonts at the dialog's DPI, handed to the two texts the system draws.
 void MakeFonts(HWND dialog, DialogState* state) {
-    DeleteFonts(state);
-    state->titleFont = MakeFont(d::kTitleFont, state->dpi);
-    state->normalFont = MakeFont(d::kNormalFont, state->dpi);
-    state->semiboldFont = MakeFont(d::kSemiboldFont, state->dpi);
-    state->badgeFont = MakeFont(d::kBadgeFont, state->dpi);
-    SendDlgItemMessageW(dialog, d::kHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(state->titleFont), TRUE);
-    SendDlgItemMessageW(dialog, d::kEmptyMessageId, WM_SETFONT, reinterpret_cast<WPARAM>(state->normalFont), TRUE);
+    // The texts take the new fonts before the old ones are deleted.
+    ScopedFont title(MakeFont(d::kTitleFont, state->dpi)), normal(MakeFont(d::kNormalFont, state->dpi));
+    SendDlgItemMessageW(dialog, d::kHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(title.get()), TRUE);
+    SendDlgItemMessageW(dialog, d::kEmptyMessageId, WM_SETFONT, reinterpret_cast<WPARAM>(normal.get()), TRUE);
+    state->titleFont = std::move(title);
+    state->normalFont = std::move(normal);
+    state->semiboldFont.reset(MakeFont(d::kSemiboldFont, state->dpi));
+    state->badgeFont.reset(MakeFont(d::kBadgeFont, state->dpi));
 }
 
 // Moved to a monitor of another DPI: the system lays the controls out again
@@ -168,8 +159,8 @@ void InitDialog(HWND dialog, DialogState* state) {
 
     state->dpi = WindowDpi(dialog);
     MakeFonts(dialog, state);
-    state->dialogBrush = CreateSolidBrush(Colour(d::kDialogBackground));
-    state->listBrush = CreateSolidBrush(Colour(d::kListBackground));
+    state->dialogBrush.reset(CreateSolidBrush(Colour(d::kDialogBackground)));
+    state->listBrush.reset(CreateSolidBrush(Colour(d::kListBackground)));
 
     HWND list = GetDlgItem(dialog, d::kListId);
     if (state->printers.empty()) {
@@ -190,14 +181,6 @@ void ChoosePrinter(HWND dialog, DialogState* state) {
     if (index == LB_ERR || static_cast<std::size_t>(index) >= state->printers.size()) return;
     state->selected = state->printers[static_cast<std::size_t>(index)].name;
     EndDialog(dialog, kPrintResult);
-}
-
-void DeleteGdiObjects(DialogState* state) {
-    DeleteFonts(state);
-    for (HBRUSH* brush : {&state->dialogBrush, &state->listBrush}) {
-        if (*brush) DeleteObject(*brush);
-        *brush = nullptr;
-    }
 }
 
 INT_PTR CALLBACK PrinterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -245,20 +228,17 @@ INT_PTR CALLBACK PrinterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             if (!state) return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
             SetTextColor(reinterpret_cast<HDC>(wParam), Colour(d::kListTextColour));
             SetBkColor(reinterpret_cast<HDC>(wParam), Colour(d::kListBackground));
-            return reinterpret_cast<INT_PTR>(state->listBrush);
+            return reinterpret_cast<INT_PTR>(state->listBrush.get());
         case WM_CTLCOLORSTATIC:
             if (!state) return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
             SetTextColor(reinterpret_cast<HDC>(wParam), Colour(d::kStaticTextColour));
             SetBkColor(reinterpret_cast<HDC>(wParam), Colour(d::kDialogBackground));
-            return reinterpret_cast<INT_PTR>(state->dialogBrush);
+            return reinterpret_cast<INT_PTR>(state->dialogBrush.get());
         case WM_CTLCOLORDLG:
             if (!state) return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
-            return reinterpret_cast<INT_PTR>(state->dialogBrush);
+            return reinterpret_cast<INT_PTR>(state->dialogBrush.get());
         case WM_DPICHANGED:
             if (state) FollowDpi(dialog, state, wParam);
-            return FALSE;
-        case WM_DESTROY:
-            if (state) DeleteGdiObjects(state);
             return FALSE;
         default: return FALSE;
     }

@@ -16,6 +16,7 @@ using std::min;
 
 #include "core/dpi_scale.h"
 #include "platform/debug_log.h"
+#include "platform/scoped_drawing_win.h"
 #include "platform/scoped_handles_win.h"
 #include "platform/window_dpi_win.h"
 
@@ -129,11 +130,12 @@ bool PaintLayered(HWND hwnd, Gdiplus::Bitmap& image, const SplashGeometry& g) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
+    const WindowDc screenDc(nullptr);
+    const HDC screen = screenDc.get();
     if (!screen) return false;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(screen);
+    const ScopedBitmap dib(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const ScopedMemoryDc memory(CreateCompatibleDC(screen));
     bool ok = false;
     if (dib && bits && memory) {
         Gdiplus::BitmapData data = {};
@@ -150,18 +152,15 @@ bool PaintLayered(HWND hwnd, Gdiplus::Bitmap& image, const SplashGeometry& g) {
                 }
             }
             image.UnlockBits(&data);
-            HGDIOBJ old = SelectObject(memory, dib);
+            Selection selected(memory.get(), dib.get());
             POINT position = {g.x, g.y};
             SIZE size = {g.width, g.height};
             POINT origin = {0, 0};
             BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            ok = UpdateLayeredWindow(hwnd, screen, &position, &size, memory, &origin, 0, &blend, ULW_ALPHA) != FALSE;
-            SelectObject(memory, old);
+            ok = UpdateLayeredWindow(hwnd, screen, &position, &size, memory.get(), &origin, 0, &blend, ULW_ALPHA) !=
+                 FALSE;
         }
     }
-    if (memory) DeleteDC(memory);
-    if (dib) DeleteObject(dib);
-    ReleaseDC(nullptr, screen);
     return ok;
 }
 
