@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "app/background_work.h"
 #include "app/pre_exit_teardown.h"
@@ -36,7 +37,7 @@ void ShowDiagnosticNotice(const std::wstring& title, const std::wstring& message
 }
 
 // The hooks of every subsystem; returns the windows' services.
-BrowserWindowServices WireHooks() {
+BrowserWindowServices WireHooks(std::shared_ptr<WebView::EngineWarmUp> warmUp) {
     // Intercepted connections end the run with the diagnostic dialog: pin
     // failures of the academy's own hosts at once, hosts the browser blocked
     // after their short delay.
@@ -49,22 +50,18 @@ BrowserWindowServices WireHooks() {
     services.filterServices = [] { return DefaultFilterServices(ReportBlockedHost); };
     services.homeAddress = WideConstant(ConstantKey::homeAddress);
     services.print = PrintToPhysicalPrinter;
+    services.warmUp = std::move(warmUp);
     return services;
 }
 
-// The engine starts ahead of the first window, whose host takes it over; the
-// guard disposes of it when no host did.
-ScopeGuard WarmBrowserEngine() {
-    WebView::StartEngineWarmUp(BrowserUserDataFolder());
-    return ScopeGuard(WebView::DisposeEngineWarmUp);
-}
 
 }  // namespace
 
 StartupSteps WireProgram(NativeInstance instance) {
     // The windows live as long as the steps. Closing their hosts also disposes
     // of a warmed engine no window took, before the diagnostic dialog ends the process.
-    auto windows = std::make_shared<ProgramWindows>(instance, WireHooks(), WebView::DisposeEngineWarmUp);
+    auto warmUp = std::make_shared<WebView::EngineWarmUp>();
+    auto windows = std::make_shared<ProgramWindows>(instance, WireHooks(warmUp), [warmUp] { warmUp->Dispose(); });
     auto frame = std::make_shared<NativeWindow>(nullptr);
     return StartupSteps{
         .platformStartup = PlatformStartup,
@@ -88,7 +85,13 @@ StartupSteps WireProgram(NativeInstance instance) {
         .platformSupported = PlatformSupported,
         .deviceIdentifier = DeviceIdentifier,
         .runtimeGate = RuntimeGate,
-        .warmBrowser = WarmBrowserEngine,
+        // The engine starts ahead of the first window, whose host takes it
+        // over; the guard disposes of it when no host did.
+        .warmBrowser =
+            [warmUp] {
+                warmUp->Start(BrowserUserDataFolder());
+                return ScopeGuard([warmUp] { warmUp->Dispose(); });
+            },
         .runInBackground = RunWhilePumping,
         .installDefaultPins = InstallDefaultPins,
         .loadDynamicPins = LoadDynamicPins,

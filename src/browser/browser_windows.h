@@ -6,6 +6,7 @@
 #include <string>
 
 #include "browser/app_windows.h"
+#include "browser/engine_warmup.h"
 #include "browser/webview_host.h"
 #include "links/content_descriptor.h"
 
@@ -20,6 +21,8 @@ struct BrowserWindowServices {
     // A page's print request, with the descriptor of the window it came from.
     std::function<void(WebView::WebViewHost& host, const ContentDescriptor& content)> print;
     std::wstring homeAddress;
+    // The engine warmed ahead of the first window; null: none.
+    std::shared_ptr<WebView::EngineWarmUp> warmUp;
 };
 
 // The browser side of the program's two windows: each window's host and

@@ -125,6 +125,7 @@ bool WindowBrowsers::Start(Window& state, NativeWindow native, const ContentDesc
     state.host = std::make_unique<WebView::WebViewHost>();
     WebView::WebViewHost& host = *state.host;
     host.filterServices = services_.filterServices();
+    host.warmUp = services_.warmUp.get();
 
     QPointer<QWidget> frame(window);
     WindowActions actions;

@@ -162,6 +162,7 @@ bool WindowBrowsers::Start(Window& state, NativeWindow native, const ContentDesc
     state.frame = window;
     WebView::WebViewHost& host = *made;
     host.filterServices = services_.filterServices();
+    host.warmUp = services_.warmUp.get();
 
     WindowActions actions;
     actions.bringToFront = [window, closeSplash = services_.closeSplash] { BringToFront(window, closeSplash); };

@@ -30,20 +30,18 @@ namespace {
 
 enum class WarmStage { None, Waiting, Warm };
 
-// Touched on the user-interface thread only.
-struct WarmEngineSlot {
+}  // namespace
+
+struct EngineWarmUp::State {
     WarmStage stage = WarmStage::None;
     std::wstring baseFolder;
-    QWebEngineProfile* profile = nullptr;
+    QWebEngineProfile* profile = nullptr;  // raw: Dispose or the taker deletes them
     QWebEnginePage* page = nullptr;
 };
 
-WarmEngineSlot& Slot() {
-    static WarmEngineSlot slot;  // raw pointers only: nothing runs at exit
-    return slot;
-}
+namespace {
 
-void Warm(WarmEngineSlot& slot) {
+void Warm(EngineWarmUp::State& slot) {
     slot.stage = WarmStage::None;
     pellaro::DebugLine("Browser engine warm-up: starting");
     slot.profile = CreateEngineProfile(QString::fromStdWString(slot.baseFolder));
@@ -106,19 +104,23 @@ QWebEngineProfile* CreateEngineProfile(const QString& folder) {
     return profile;
 }
 
-std::optional<WarmedEngine> TakeWarmedEngine(const std::wstring& baseFolder) {
-    WarmEngineSlot& slot = Slot();
+std::optional<WarmedEngine> TakeWarmedEngine(EngineWarmUp* warmUp, const std::wstring& baseFolder) {
+    if (!warmUp) return std::nullopt;
+    EngineWarmUp::State& slot = warmUp->state();
     if (slot.stage == WarmStage::None || slot.baseFolder != baseFolder) return std::nullopt;
     if (slot.stage == WarmStage::Waiting) Warm(slot);
     if (slot.stage != WarmStage::Warm) return std::nullopt;
     WarmedEngine engine{slot.profile, slot.page, slot.baseFolder};
-    slot = WarmEngineSlot{};
+    slot = EngineWarmUp::State{};
     pellaro::DebugLine("Browser engine warm-up: taken over by the window");
     return engine;
 }
 
-void StartEngineWarmUp(const std::wstring& userDataFolder) {
-    WarmEngineSlot& slot = Slot();
+EngineWarmUp::EngineWarmUp() : state_(std::make_shared<State>()) {}
+EngineWarmUp::~EngineWarmUp() = default;
+
+void EngineWarmUp::Start(const std::wstring& userDataFolder) {
+    State& slot = *state_;
     if (slot.stage != WarmStage::None) return;
     // The environment changes now, before the network steps' worker thread
     // reads it; only the engine's start waits for the event loop.
@@ -134,19 +136,20 @@ void StartEngineWarmUp(const std::wstring& userDataFolder) {
     }
     slot.stage = WarmStage::Waiting;
     slot.baseFolder = baseFolder;
-    QTimer::singleShot(0, [] {
-        if (Slot().stage == WarmStage::Waiting) Warm(Slot());
+    QTimer::singleShot(0, [weak = std::weak_ptr<State>(state_)] {
+        const std::shared_ptr<State> live = weak.lock();
+        if (live && live->stage == WarmStage::Waiting) Warm(*live);
     });
 }
 
-void DisposeEngineWarmUp() {
-    WarmEngineSlot& slot = Slot();
+void EngineWarmUp::Dispose() {
+    State& slot = *state_;
     if (slot.stage == WarmStage::Warm) {
         delete slot.page;
         delete slot.profile;
         pellaro::DebugLine("Browser engine warm-up: disposed of");
     }
-    slot = WarmEngineSlot{};
+    slot = State{};
 }
 
 }  // namespace WebView

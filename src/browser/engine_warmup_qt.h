@@ -12,6 +12,8 @@ class QWebEngineProfile;
 
 namespace WebView {
 
+class EngineWarmUp;
+
 // Inherited settings must not change how the engine runs: cleared, then this
 // program's switches set. The engine reads them once, when the first profile starts.
 void PrepareEngineEnvironment();
@@ -34,6 +36,7 @@ struct WarmedEngine {
 };
 // The warmed engine of `baseFolder` (the user-data folder with its suffix),
 // finished now if it was still waiting for the event loop; handed over once.
-std::optional<WarmedEngine> TakeWarmedEngine(const std::wstring& baseFolder);
+// Null `warmUp`: none.
+std::optional<WarmedEngine> TakeWarmedEngine(EngineWarmUp* warmUp, const std::wstring& baseFolder);
 
 }  // namespace WebView

@@ -20,8 +20,9 @@ namespace {
 using pellaro::ComPtr;
 using Completed = ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler;
 
-// Touched on the user-interface thread only.
-struct WarmEnvironment {
+}  // namespace
+
+struct EngineWarmUp::State {
     bool active = false;
     std::wstring browserFolder;  // empty: the installed runtime
     std::wstring userDataFolder;
@@ -30,12 +31,19 @@ struct WarmEnvironment {
     HRESULT completion = E_PENDING;
     ComPtr<ICoreWebView2Environment> environment;
     ComPtr<Completed> waiting;  // the host's handler, when it came before the environment
+
+    // Dispose releases the runtime's objects while COM is up; what is still
+    // held at the end (a start that never disposed) is left to the process's
+    // exit, as a release after CoUninitialize must not run.
+    ~State() {
+        static_cast<void>(environment.Detach());
+        static_cast<void>(waiting.Detach());
+    }
 };
 
-WarmEnvironment& Slot() {
-    static auto* slot = new WarmEnvironment;  // never destroyed: no COM release after CoUninitialize
-    return *slot;
-}
+namespace {
+
+using State = EngineWarmUp::State;
 
 // The folder exists and takes a file, as the host checks before its first attempt.
 bool FolderReady(const std::wstring& folder) {
@@ -50,9 +58,15 @@ bool FolderReady(const std::wstring& folder) {
     return file.valid();
 }
 
-void OnCreated(HRESULT hr, ICoreWebView2Environment* created) {
-    ClearEngineVariables();  // the environment exists (or failed): nothing later inherits them
-    WarmEnvironment& slot = Slot();
+// Releases the runtime's objects the slot holds, and empties it.
+void Clear(State& slot) {
+    slot.environment.Reset();
+    slot.waiting.Reset();
+    slot = State{};
+}
+
+void OnCreated(State& slot, HRESULT hr, ICoreWebView2Environment* created) {
+    ClearEngineVariables();                      // the environment exists (or failed): nothing later inherits them
     if (!slot.active || slot.completed) return;  // disposed of meanwhile: the runtime's reference goes
     slot.completed = true;
     slot.completion = FAILED(hr) || !created ? (FAILED(hr) ? hr : E_FAIL) : S_OK;
@@ -63,14 +77,17 @@ void OnCreated(HRESULT hr, ICoreWebView2Environment* created) {
     const ComPtr<Completed> handler = slot.waiting;
     const ComPtr<ICoreWebView2Environment> environment = slot.environment;
     const HRESULT result = slot.completion;
-    slot = WarmEnvironment{};
+    Clear(slot);
     handler->Invoke(result, environment.Get());
 }
 
 }  // namespace
 
-void StartEngineWarmUp(const std::wstring& userDataFolder) {
-    WarmEnvironment& slot = Slot();
+EngineWarmUp::EngineWarmUp() : state_(std::make_shared<State>()) {}
+EngineWarmUp::~EngineWarmUp() = default;
+
+void EngineWarmUp::Start(const std::wstring& userDataFolder) {
+    State& slot = *state_;
     if (slot.active) return;
     ClearEngineVariables();
     const std::wstring browserFolder = FindFixedRuntime().folder;
@@ -88,13 +105,13 @@ void StartEngineWarmUp(const std::wstring& userDataFolder) {
     auto options = pellaro::EnvironmentOptions::Create();
     options->put_AdditionalBrowserArguments(arguments.c_str());
 
-    slot = WarmEnvironment{};
+    Clear(slot);
     slot.active = true;
     slot.browserFolder = browserFolder;
     slot.userDataFolder = folder;
     auto handler = pellaro::MakeHandler<Completed>(IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
-                                                   [](HRESULT hr, ICoreWebView2Environment* created) {
-                                                       OnCreated(hr, created);
+                                                   [live = state_](HRESULT hr, ICoreWebView2Environment* created) {
+                                                       OnCreated(*live, hr, created);
                                                        return S_OK;
                                                    });
     pellaro::DebugLine("Browser engine warm-up: starting");
@@ -103,24 +120,25 @@ void StartEngineWarmUp(const std::wstring& userDataFolder) {
     if (FAILED(slot.callResult)) ClearEngineVariables();
 }
 
-void DisposeEngineWarmUp() {
-    WarmEnvironment& slot = Slot();
+void EngineWarmUp::Dispose() {
+    State& slot = *state_;
     if (!slot.active) return;
-    slot = WarmEnvironment{};  // the environment's last reference: its browser process ends
+    Clear(slot);  // the environment's last reference: its browser process ends
     pellaro::DebugLine("Browser engine warm-up: disposed of");
 }
 
-HRESULT CreateEnvironmentOrTakeWarmed(PCWSTR browserFolder, PCWSTR userDataFolder,
+HRESULT CreateEnvironmentOrTakeWarmed(EngineWarmUp* warmUp, PCWSTR browserFolder, PCWSTR userDataFolder,
                                       ICoreWebView2EnvironmentOptions* options, Completed* handler) {
-    WarmEnvironment& slot = Slot();
     const std::wstring browser = browserFolder ? browserFolder : L"";
     const std::wstring data = userDataFolder ? userDataFolder : L"";
+    if (!warmUp) return CreateCoreWebView2EnvironmentWithOptions(browserFolder, userDataFolder, options, handler);
+    State& slot = warmUp->state();
     if (!slot.active || slot.browserFolder != browser || slot.userDataFolder != data)
         return CreateCoreWebView2EnvironmentWithOptions(browserFolder, userDataFolder, options, handler);
     pellaro::DebugLine("Browser engine warm-up: taken over by the window");
     if (FAILED(slot.callResult)) {
         const HRESULT call = slot.callResult;
-        slot = WarmEnvironment{};
+        Clear(slot);
         return call;
     }
     if (!handler) return E_POINTER;
@@ -130,7 +148,7 @@ HRESULT CreateEnvironmentOrTakeWarmed(PCWSTR browserFolder, PCWSTR userDataFolde
     }
     const ComPtr<ICoreWebView2Environment> environment = slot.environment;
     const HRESULT result = slot.completion;
-    slot = WarmEnvironment{};
+    Clear(slot);
     handler->Invoke(result, environment.Get());
     return S_OK;
 }

@@ -7,11 +7,13 @@
 
 namespace WebView {
 
-// With a warm-up for these folders, hands its environment to `handler` (at
+class EngineWarmUp;
+
+// With a warm-up (null: none) for these folders, hands its environment to `handler` (at
 // once when created, else when creation completes) and returns what the
 // warm-up's creation call returned; otherwise asks the runtime for a new
 // environment (CreateCoreWebView2EnvironmentWithOptions).
-HRESULT CreateEnvironmentOrTakeWarmed(PCWSTR browserFolder, PCWSTR userDataFolder,
+HRESULT CreateEnvironmentOrTakeWarmed(EngineWarmUp* warmUp, PCWSTR browserFolder, PCWSTR userDataFolder,
                                       ICoreWebView2EnvironmentOptions* options,
                                       ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler);
 

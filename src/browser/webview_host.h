@@ -14,6 +14,7 @@
 
 namespace WebView {
 
+class EngineWarmUp;
 class HostEngine;
 
 // HWND on Windows, QWidget* on Linux.
@@ -38,6 +39,9 @@ public:
     // Pin check, block report and identity values used for every request and
     // for Navigate; the program binds the real services.
     pellaro::FilterServices filterServices;
+    // The program's warmed engine, taken over by Initialize when its folder
+    // matches; null: none. Set before Initialize.
+    EngineWarmUp* warmUp = nullptr;
 
     WebViewHost();
     ~WebViewHost();

@@ -419,7 +419,7 @@ bool WebViewHost::Impl::Attach(void* parentWindow) {
 // A warmed engine has its environment already; changing it now would race
 // the engine's threads.
 EngineRuntime WebViewHost::Impl::PrepareEnvironment(const std::wstring& userDataFolder) {
-    warmed = TakeWarmedEngine(userDataFolder + kEvergreenSuffix);
+    warmed = TakeWarmedEngine(host.warmUp, userDataFolder + kEvergreenSuffix);
     if (!warmed) PrepareEngineEnvironment();
     return {false, pellaro::FromUtf8(qWebEngineChromiumVersion())};
 }

@@ -583,7 +583,8 @@ StepOutcome WebViewHost::Impl::CreateView(const std::wstring& folder, int) {
             return S_OK;
         });
 
-    const HRESULT call = CreateEnvironmentOrTakeWarmed(browserFolder.empty() ? nullptr : browserFolder.c_str(),
+    const HRESULT call = CreateEnvironmentOrTakeWarmed(host->warmUp,
+                                                       browserFolder.empty() ? nullptr : browserFolder.c_str(),
                                                        folder.c_str(), options.Get(), environmentHandler.Get());
     if (FAILED(call)) return {call, StartStep::CreateEnvironmentCall};
     return PumpUntilDone(*state);
