@@ -223,8 +223,7 @@ class HostInterceptor : public QWebEngineUrlRequestInterceptor {
 public:
     explicit HostInterceptor(WebViewHost& host) : host_(host) {}
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        static std::once_flag logged;
-        std::call_once(logged, [] {
+        std::call_once(threadLogged_, [] {
             pellaro::DebugLine(QThread::currentThread() == QCoreApplication::instance()->thread()
                                    ? "Request filter runs on the user-interface thread"
                                    : "Request filter runs on the engine's IO thread");
@@ -244,6 +243,7 @@ public:
 
 private:
     WebViewHost& host_;
+    std::once_flag threadLogged_;  // which thread runs the filter, said once per host
 };
 
 // The start's primitives on Qt WebEngine; the sequence is host_start.cpp's.

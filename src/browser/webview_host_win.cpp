@@ -77,6 +77,8 @@ std::optional<std::wstring> MessageText(ICoreWebView2WebMessageReceivedEventArgs
 // Runs `task` from the thread's message loop, once the event being handled
 // has returned (a thread timer: no window of its own needed).
 void RunSoon(std::function<void()> task) {
+    // A thread timer's procedure gets only the timer's id, so the tasks wait
+    // here under it; the user-interface thread alone touches them.
     static std::map<UINT_PTR, std::function<void()>> tasks;
     const UINT_PTR id = SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
