@@ -7,7 +7,7 @@ namespace WebView {
 StartOutcome StartHost(HostEngine& engine, const HostWording& wording, void* parent, const std::wstring& userDataFolder,
                        int maxAttempts) {
     if (!engine.Attach(parent) || userDataFolder.empty())
-        return {false, ResultCode(HostError::InvalidArgument), kInvalidParentText, false};
+        return {false, ResultCode(HostError::InvalidArgument), wording.InvalidParent(), false};
 
     const EngineRuntime runtime = engine.PrepareEnvironment(userDataFolder);
     const std::wstring baseFolder = userDataFolder + (runtime.fixed ? kFixedSuffix : kEvergreenSuffix);

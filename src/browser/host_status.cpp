@@ -49,6 +49,7 @@ public:
         return L"Failed to initialize WebView2.\n\n" + status;
     }
     const wchar_t* FailureCaption() const override { return L"WebView2 Error"; }
+    std::wstring InvalidParent() const override { return L"Invalid parent window or user-data folder."; }
 
 private:
     static std::wstring Runtime(const EngineRuntime& runtime) {
@@ -100,6 +101,9 @@ public:
         return L"The browser could not be started.\nتعذر تشغيل المتصفح.\n\n" + status;
     }
     const wchar_t* FailureCaption() const override { return L"Browser Error - خطأ في المتصفح"; }
+    std::wstring InvalidParent() const override {
+        return L"Invalid parent window or user-data folder.\nالنافذة الأم أو مجلد بيانات المستخدم غير صالح.";
+    }
 
 private:
     static std::wstring Engine(const EngineRuntime& runtime) {

@@ -80,6 +80,8 @@ public:
     // The start-failure box: its text around the host's status text, and its caption.
     virtual std::wstring FailureBox(const std::wstring& status) const = 0;
     virtual const wchar_t* FailureCaption() const = 0;
+    // A start without a window to sit in or a data folder.
+    virtual std::wstring InvalidParent() const = 0;
 };
 
 const HostWording& WebView2Wording();     // Windows: the runtime's own names
@@ -91,7 +93,6 @@ std::wstring HexResult(std::int32_t hr);  // "0x%08X"
 // The data folder of attempt i: base for 0, base + "_Recovery_" + tag + "_" + i after.
 std::wstring AttemptFolder(const std::wstring& baseFolder, const std::wstring& attemptTag, int attempt);
 
-inline constexpr wchar_t kInvalidParentText[] = L"Invalid parent window or user-data folder.";
 inline constexpr wchar_t kEvergreenSuffix[] = L"_Evergreen_Env5";
 inline constexpr wchar_t kFixedSuffix[] = L"_Fixed_Env5";
 inline constexpr wchar_t kWriteTestName[] = L".pellaro_write_test";

@@ -41,7 +41,8 @@ TEST(QtHost, RefusesAMissingParentOrFolder) {
         Watch(host, seen);
         EXPECT_FALSE(host.Initialize(window, folder, 1));
         EXPECT_EQ(host.LastResult(), static_cast<std::int32_t>(0x80070057));
-        EXPECT_EQ(host.StatusText(), L"Invalid parent window or user-data folder.");
+        EXPECT_EQ(host.StatusText(),
+                  L"Invalid parent window or user-data folder.\nالنافذة الأم أو مجلد بيانات المستخدم غير صالح.");
         EXPECT_EQ(seen.calls, 1);
         EXPECT_FALSE(seen.success);
         EXPECT_FALSE(host.HasBrowser());

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace WebView {
@@ -154,18 +155,22 @@ TEST(HostStart, AFixedRuntimeHasItsOwnFoldersAndName) {
 }
 
 TEST(HostStart, NoParentOrNoFolderIsRefusedBeforeTheEngineIsTouched) {
-    for (const bool parentUsable : {false, true}) {
-        FakeEngine engine;
-        engine.parentUsable = parentUsable;
-        int parent = 0;
-        const StartOutcome outcome = StartHost(engine, QtWebEngineWording(), &parent, parentUsable ? L"" : L"/d/Data",
-                                               2);
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(outcome.result, static_cast<std::int32_t>(0x80070057));
-        EXPECT_EQ(outcome.statusText, L"Invalid parent window or user-data folder.");
-        EXPECT_FALSE(outcome.logged);
-        EXPECT_EQ(engine.calls, std::vector<std::wstring>{L"attach"});
-    }
+    const std::pair<const HostWording*, std::wstring> editions[] = {
+        {&WebView2Wording(), L"Invalid parent window or user-data folder."},
+        {&QtWebEngineWording(),
+         L"Invalid parent window or user-data folder.\nالنافذة الأم أو مجلد بيانات المستخدم غير صالح."}};
+    for (const auto& [wording, text] : editions)
+        for (const bool parentUsable : {false, true}) {
+            FakeEngine engine;
+            engine.parentUsable = parentUsable;
+            int parent = 0;
+            const StartOutcome outcome = StartHost(engine, *wording, &parent, parentUsable ? L"" : L"/d/Data", 2);
+            EXPECT_FALSE(outcome.ok);
+            EXPECT_EQ(outcome.result, static_cast<std::int32_t>(0x80070057));
+            EXPECT_EQ(outcome.statusText, text);
+            EXPECT_FALSE(outcome.logged);
+            EXPECT_EQ(engine.calls, std::vector<std::wstring>{L"attach"});
+        }
 }
 
 TEST(HostStart, ZeroAttemptsStillMakeOne) {
