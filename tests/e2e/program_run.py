@@ -192,21 +192,25 @@ class Sandbox:
 
 
 class Player:
-    """The program with its stderr followed line by line. `on_line`, when given,
-    sees each line as it arrives, before any wait does."""
+    """The program with its stderr (with `both_streams`, its stdout and stderr)
+    followed line by line. `on_line`, when given, sees each line as it arrives,
+    before any wait does."""
 
-    def __init__(self, binary, args, env, on_line=None):
+    def __init__(self, binary, args, env, on_line=None, both_streams=False):
         self.on_line = on_line
         self.lines = []
+        self.taken = 0  # next_line's place in `lines`
         self.cond = threading.Condition()
         self.proc = subprocess.Popen([binary, *args], env=env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                     stdout=subprocess.PIPE if both_streams else subprocess.DEVNULL,
+                                     stderr=subprocess.STDOUT if both_streams else subprocess.PIPE,
                                      start_new_session=True)
+        self.output = self.proc.stdout if both_streams else self.proc.stderr
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
 
     def _read(self):
-        for raw in self.proc.stderr:
+        for raw in self.output:
             line = raw.decode("utf-8", "replace").rstrip("\n")
             if self.on_line:
                 self.on_line(line)
@@ -229,6 +233,22 @@ class Player:
                     raise AssertionError("no matching line; output so far:\n" + "\n".join(self.lines))
                 self.cond.wait(min(left, 0.5))
 
+    def next_line(self, prefix, timeout=60):
+        """What follows `prefix` on the first line after those next_line took
+        already that begins with it: repeated answers are waited for one by one."""
+        deadline = time.monotonic() + timeout
+        with self.cond:
+            while True:
+                for index in range(self.taken, len(self.lines)):
+                    if self.lines[index].startswith(prefix):
+                        self.taken = index + 1
+                        return self.lines[index][len(prefix):]
+                left = deadline - time.monotonic()
+                if left <= 0 or (self.proc.poll() is not None and not self.reader.is_alive()):
+                    raise AssertionError("no further line starting with %r (exit status %s); output so far:\n%s"
+                                         % (prefix, self.proc.poll(), "\n".join(self.lines[-40:])))
+                self.cond.wait(min(left, 0.5))
+
     def wait_text(self, text, timeout=60):
         return self.wait_line(lambda line: line == text or line.startswith(text), timeout)
 
@@ -248,7 +268,7 @@ class Player:
     def _pipe_empty(self):
         pending = array.array("i", [0])
         try:
-            fcntl.ioctl(self.proc.stderr.fileno(), termios.FIONREAD, pending)
+            fcntl.ioctl(self.output.fileno(), termios.FIONREAD, pending)
         except (OSError, ValueError):
             return True  # closed: nothing left to read
         return pending[0] == 0

@@ -63,8 +63,8 @@ def pdf_item_ready(backend, pdf_requests_before):
     def ready(test, player):
         fetched = wait_until(lambda: len([r for r in backend.requests() if r["path"] == PDF_PATH])
                              > pdf_requests_before[0], "the player to fetch the PDF", test_printing.TIMEOUT,
-                             seen=lambda: player.seen[-20:])
-        test.assertTrue(fetched, "the player did not fetch the PDF; saw %s" % player.seen[-20:])
+                             seen=lambda: player.lines[-20:])
+        test.assertTrue(fetched, "the player did not fetch the PDF; saw %s" % player.lines[-20:])
         pdf_requests_before[0] = len([r for r in backend.requests() if r["path"] == PDF_PATH])
 
         def button_painted():
@@ -102,7 +102,7 @@ class PdfItem(test_printing.PrintingTest):
         time.sleep(1)  # an engine window would show up together with ours
         self.assertEqual(self.visible_windows() - windows, {wid}, "windows other than the picker opened")
         self.press(wid, "Return")
-        self.assertEqual(player.wait_line("printResult: "), test_printing.SUCCESS)
+        self.assertEqual(player.next_line("printResult: "), test_printing.SUCCESS)
         self.assertEqual(len(self.listener.wait_for_jobs(before + 1, test_printing.TIMEOUT)), before + 1)
 
     def test_job_is_the_document(self):
@@ -110,7 +110,7 @@ class PdfItem(test_printing.PrintingTest):
         before = len(self.listener.jobs)
         player = self.start_print()
         self.press(self.request_dialog(player, set()), "Return")
-        self.assertEqual(player.wait_line("printResult: "), test_printing.SUCCESS)
+        self.assertEqual(player.next_line("printResult: "), test_printing.SUCCESS)
         job = self.listener.wait_for_jobs(before + 1, test_printing.TIMEOUT)[-1]
         text = subprocess.run(["pdftotext", "-", "-"], input=job, capture_output=True, timeout=60).stdout
         self.assertIn(b"Tovrel Academy sample document", text)

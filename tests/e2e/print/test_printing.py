@@ -10,13 +10,11 @@ results are the "printResult: " lines of its debug output."""
 import argparse
 import json
 import os
-import queue
 import shlex
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 
@@ -24,6 +22,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from displays import XDisplay  # noqa: E402
 from private_cups import JobListener, PrivateCups  # noqa: E402
+from program_run import Player  # noqa: E402
 from waiting import wait_until  # noqa: E402
 
 DRIVER = None
@@ -49,66 +48,33 @@ window.addEventListener('message', e => window.receivedResults.push(e.data));
 </script></body></html>"""
 
 
-class PrintDriver:
-    """One run of the driver (or the player); its output lines arrive on a queue."""
+class PrintDriver(Player):
+    """One run of the driver (or the player), both its output streams followed."""
 
     reports_page = True  # the driver also says what the page received
 
     def __init__(self, args, env, command=None):
-        self.process = subprocess.Popen((command or [DRIVER]) + args, env=env, stdout=subprocess.PIPE,
-                                        stderr=subprocess.STDOUT, text=True)
-        self.lines = queue.Queue()
-        self.seen = []
-        threading.Thread(target=self._read, daemon=True).start()
+        command = command or [DRIVER]
+        super().__init__(command[0], command[1:] + args, env, both_streams=True)
 
-    def _read(self):
-        try:
-            for line in self.process.stdout:
-                self.lines.put(line.rstrip("\n"))
-        except ValueError:  # closed by finish()
-            pass
-        self.lines.put(None)
-
-    def wait_line(self, prefix, timeout=TIMEOUT):
-        deadline = time.monotonic() + timeout
-        while True:
-            try:
-                line = self.lines.get(timeout=max(0.1, deadline - time.monotonic()))
-            except queue.Empty:
-                line = None if time.monotonic() >= deadline else ""
-                if line is None:
-                    raise AssertionError(f"no line starting with {prefix!r}; saw {self.seen}")
-                continue
-            if line is None:
-                raise AssertionError(f"driver ended before {prefix!r}; saw {self.seen}")
-            self.seen.append(line)
-            if line.startswith(prefix):
-                return line[len(prefix):]
+    def next_line(self, prefix, timeout=TIMEOUT):
+        return super().next_line(prefix, timeout)
 
     def said(self):
         """Its exit status and last lines so far, for a failure message."""
-        while True:
-            try:
-                line = self.lines.get_nowait()
-            except queue.Empty:
-                break
-            if line is not None:
-                self.seen.append(line)
-        return "exit status %s; last lines %s" % (self.process.poll(), self.seen[-30:])
+        with self.cond:
+            return "exit status %s; last lines %s" % (self.proc.poll(), self.lines[-30:])
 
     def request(self, test):
         """The driver makes its requests itself, one after the other."""
 
     def finish(self):
         if PLAYER:
-            self.process.terminate()
+            self.proc.terminate()
         try:
-            return self.process.wait(timeout=TIMEOUT)
+            return self.proc.wait(timeout=TIMEOUT)
         finally:
-            if self.process.poll() is None:
-                self.process.kill()
-                self.process.wait()
-            self.process.stdout.close()
+            self.kill()
 
 
 class PlayerRun(PrintDriver):
@@ -218,7 +184,7 @@ class PrintingTest(unittest.TestCase):
             return self.start_player()
         driver = PrintDriver(["print", "file://" + self.page, "--requests", str(requests)], self.env())
         self.addCleanup(driver.finish)
-        driver.wait_line("page loaded")
+        driver.next_line("page loaded")
         return driver
 
     def start_player(self):
@@ -233,7 +199,7 @@ class PrintingTest(unittest.TestCase):
         """The player's visible main window; windows come and go while it starts."""
         try:
             # A search can hang on a window that goes away while it is read.
-            found = self.xdotool("search", "--onlyvisible", "--pid", str(player.process.pid),
+            found = self.xdotool("search", "--onlyvisible", "--pid", str(player.proc.pid),
                                  "--name", "^" + PLAYER_WINDOW, timeout=10)
         except subprocess.TimeoutExpired:
             return None
@@ -252,7 +218,7 @@ class PrintingTest(unittest.TestCase):
     def test_lists_physical_printers_default_first(self):
         driver = PrintDriver(["list"], self.env())
         printers = []
-        while (line := driver.wait_line("")) != "end of list":
+        while (line := driver.next_line("")) != "end of list":
             if line.startswith("printer: "):
                 printers.append(line[len("printer: "):].split("\t"))
         self.assertEqual(driver.finish(), 0)
@@ -264,13 +230,13 @@ class PrintingTest(unittest.TestCase):
         before = len(self.listener.jobs)
         driver = self.start_print()
         self.press(self.request_dialog(driver, set()), "Return")
-        self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
+        self.assertEqual(driver.next_line("printResult: "), SUCCESS)
         jobs = self.listener.wait_for_jobs(before + 1, TIMEOUT)
         self.assertEqual(len(jobs), before + 1)
         self.assertTrue(jobs[-1].startswith(b"%PDF-"), jobs[-1][:32])
         self.assertIn(b"%%EOF", jobs[-1][-1024:])
         if driver.reports_page:
-            self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(SUCCESS)])
+            self.assertEqual(json.loads(driver.next_line("page received: ")), [json.loads(SUCCESS)])
             self.assertEqual(driver.finish(), 0)
 
     def test_escape_cancels_without_a_job(self):
@@ -278,9 +244,9 @@ class PrintingTest(unittest.TestCase):
         before_bytes = len(self.listener.jobs)
         driver = self.start_print()
         self.press(self.request_dialog(driver, set()), "Escape")
-        self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
+        self.assertEqual(driver.next_line("printResult: "), CANCELLED)
         if driver.reports_page:
-            self.assertEqual(json.loads(driver.wait_line("page received: ")), [json.loads(CANCELLED)])
+            self.assertEqual(json.loads(driver.next_line("page received: ")), [json.loads(CANCELLED)])
             self.assertEqual(driver.finish(), 0)
         self.assertEqual(self.completed_jobs(), before_jobs)
         self.assertEqual(len(self.listener.jobs), before_bytes)
@@ -292,7 +258,7 @@ class PrintingTest(unittest.TestCase):
         self.cups.run("cupsdisable", "Office")
         self.addCleanup(self.cups.run, "cupsenable", "Office")
         self.press(wid, "Return")
-        self.assertEqual(driver.wait_line("printResult: "), UNAVAILABLE)
+        self.assertEqual(driver.next_line("printResult: "), UNAVAILABLE)
         if driver.reports_page:
             self.assertEqual(driver.finish(), 0)
         self.assertEqual(self.completed_jobs(), before)
@@ -303,13 +269,13 @@ class PrintingTest(unittest.TestCase):
         driver = self.start_print(requests=2)
         known = set()
         self.press(self.request_dialog(driver, known), "Escape")
-        self.assertEqual(driver.wait_line("printResult: "), CANCELLED)
+        self.assertEqual(driver.next_line("printResult: "), CANCELLED)
         second = self.request_dialog(driver, known)
         self.press(second, "Down")  # the second card: Archive
         self.press(second, "Return")
-        self.assertEqual(driver.wait_line("printResult: "), SUCCESS)
+        self.assertEqual(driver.next_line("printResult: "), SUCCESS)
         if driver.reports_page:
-            self.assertEqual(json.loads(driver.wait_line("page received: ")),
+            self.assertEqual(json.loads(driver.next_line("page received: ")),
                              [json.loads(CANCELLED), json.loads(SUCCESS)])
         self.assertEqual(len(self.listener.wait_for_jobs(before + 1, TIMEOUT)), before + 1)
         # The job went to the second card's queue, whatever state it is in now.
