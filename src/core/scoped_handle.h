@@ -7,6 +7,19 @@
 
 namespace pellaro {
 
+namespace handle_traits {
+
+// The common case: a pointer-like handle whose null means none; the
+// deriving traits add Close.
+template <typename H>
+struct NullIsInvalid {
+    using Handle = H;
+    static Handle Invalid() noexcept { return nullptr; }
+    static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
+};
+
+}  // namespace handle_traits
+
 // Traits: `using Handle = ...;`, `static Handle Invalid()`, `static bool IsValid(Handle)`,
 // `static void Close(Handle)`.
 template <typename Traits>

@@ -12,16 +12,13 @@ namespace handle_traits {
 
 // Fonts, pens, brushes and bitmaps (DeleteObject) once no context holds them selected.
 template <typename H>
-struct GdiObject {
-    using Handle = H;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
-    static void Close(Handle handle) noexcept { DeleteObject(handle); }
+struct GdiObject : NullIsInvalid<H> {
+    static void Close(H handle) noexcept { DeleteObject(handle); }
 };
-struct MemoryDc : GdiObject<HDC> {
+struct MemoryDc : NullIsInvalid<HDC> {
     static void Close(Handle dc) noexcept { DeleteDC(dc); }
 };
-struct Icon : GdiObject<HICON> {
+struct Icon : NullIsInvalid<HICON> {
     static void Close(Handle icon) noexcept { DestroyIcon(icon); }
 };
 

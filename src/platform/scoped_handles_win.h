@@ -13,13 +13,6 @@
 namespace pellaro {
 namespace handle_traits {
 
-template <typename H>
-struct NullIsInvalid {
-    using Handle = H;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle handle) noexcept { return handle != nullptr; }
-};
-
 // Kernel objects: functions report failure with null (CreateMutexW, OpenProcess)
 // or with INVALID_HANDLE_VALUE (CreateFileW, CreateToolhelp32Snapshot).
 struct Kernel : NullIsInvalid<HANDLE> {
