@@ -27,6 +27,7 @@ SUITES = [
     # The browser-host suites stay out of the sanitizer run by their label.
     ("name", "browser_e2e.", {"e2e", "browser"}, set()),
     ("name", "security_e2e.", {"e2e", "browser"}, set()),
+    ("name", "recovery_e2e.", {"e2e", "browser"}, set()),
     ("name", "browser_e2e_program", {"e2e", "browser"}, set()),
 ]
 FIXTURE_OWN = {"sanitizer_reports_cleared", "sanitizer_reports_none"}
