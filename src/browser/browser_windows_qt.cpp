@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QEvent>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QWebEngineView>
 #include <QWindowStateChangeEvent>
@@ -15,6 +16,7 @@
 #include "browser/app_windows.h"
 #include "browser/window_hosts.h"
 #include "links/player_page.h"
+#include "platform/debug_log.h"
 #include "platform/message_box.h"
 #include "platform/window_system_qt.h"
 #include "core/text.h"
@@ -90,6 +92,19 @@ void TogglePlayerFullscreen(QWidget* window, bool& fullscreen) {
     }
 }
 
+// A notice box owned by the window that holds nothing up: the lesson goes
+// on, and the window still closes, while it is open.
+void ShowWindowNotice(QPointer<QWidget> frame, const std::wstring& text) {
+    if (!frame) return;
+    const QString caption = QString::fromStdWString(App().displayName);
+    DebugLine("MessageBox: " + ToUtf8(App().displayName) + " | " + ToUtf8(text));
+    auto* box = new QMessageBox(QMessageBox::Information, caption, QString::fromStdWString(text), QMessageBox::Ok,
+                                frame.data());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 void DestroyHost(std::unique_ptr<WebView::WebViewHost>& slot) {
     std::unique_ptr<WebView::WebViewHost> host = std::move(slot);  // the pointer is cleared first
     if (host) host->Close(5000);
@@ -130,6 +145,10 @@ bool WindowBrowsers::Start(Window& state, NativeWindow native, const ContentDesc
     WindowActions actions;
     actions.closeSplash = services_.closeSplash;
     actions.bringToFront = [frame, closeSplash = services_.closeSplash] { BringToFront(frame, closeSplash); };
+    actions.showNotice = [frame](const std::wstring& text) { ShowWindowNotice(frame, text); };
+    // Each showing counts its own failures. Qt WebEngine runs its browser
+    // process inside the program, so there is no host to start again alone.
+    actions.recovery = std::make_shared<PageRecovery>();
     WebView::WebViewHost* h = &host;
     Window* self = &state;
     if (playerContent == nullptr) {

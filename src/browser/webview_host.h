@@ -10,6 +10,7 @@
 
 #include "browser/host_status.h"
 #include "browser/navigation_policy.h"
+#include "browser/page_recovery.h"
 #include "browser/resource_filter.h"
 
 namespace WebView {
@@ -34,6 +35,10 @@ public:
     // A page or frame at `origin` asks for a permission; without an answer it is refused.
     std::function<pellaro::PermissionAnswer(pellaro::PermissionKind kind, const std::wstring& origin)>
         onPermissionRequested;
+    // An engine process behind the page failed, as the edition's host classified it.
+    std::function<void(pellaro::PageFailure failure)> onPageFailure;
+    // A notice for the student from the host itself (a download saved or refused).
+    std::function<void(const std::wstring& text)> onNotice;
 
     // Pin check, block report and identity values used for every request and
     // for Navigate; the program binds the real services.

@@ -13,12 +13,15 @@
 #include <QKeyEvent>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QSslCertificate>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QWebChannel>
+#include <QStandardPaths>
 #include <QWebEngineCertificateError>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineNewWindowRequest>
@@ -40,6 +43,7 @@
 
 #include "core/build_constants.h"
 #include "net/test_root.h"
+#include "browser/download_rule.h"
 #include "browser/engine_warmup_qt.h"
 #include "browser/host_start.h"
 #include "browser/message_bridge.h"
@@ -280,6 +284,7 @@ struct WebViewHost::Impl final : HostEngine {
     void ConnectEvents() override;
     void ConnectBridge();
     void ConnectPolicies();
+    void ConnectDownloads();
     void Show() override;
     void Close() override;
 };
@@ -354,11 +359,96 @@ std::vector<std::string> DerChain(const QWebEngineCertificateError& error) {
     return chain;
 }
 
+const char* TerminationName(QWebEnginePage::RenderProcessTerminationStatus status) {
+    switch (status) {
+        case QWebEnginePage::NormalTerminationStatus: return "normal exit";
+        case QWebEnginePage::AbnormalTerminationStatus: return "abnormal exit";
+        case QWebEnginePage::CrashedTerminationStatus: return "crashed";
+        case QWebEnginePage::KilledTerminationStatus: return "killed";
+    }
+    return "unknown";
+}
+
+// Paths of downloads still being written: two at once never get one name.
+QSet<QString>& PathsInUse() {
+    static QSet<QString> paths;
+    return paths;
+}
+
+// A file name in `folder` that no file (nor a dangling link, nor a running
+// download) has yet.
+std::wstring FreeNameIn(const QDir& folder, const std::wstring& suggested) {
+    return pellaro::NonOverwritingName(pellaro::SafeDownloadName(suggested), [&folder](const std::wstring& name) {
+        const QString path = folder.filePath(Q(name));
+        const QFileInfo file(path);
+        return file.exists() || file.isSymLink() || PathsInUse().contains(path);
+    });
+}
+
 }  // namespace
+
+// A page's download: the download rule decides; a saved file goes to the
+// user's Downloads folder under a name that overwrites nothing.
+void WebViewHost::Impl::ConnectDownloads() {
+    QObject::connect(
+        profile, &QWebEngineProfile::downloadRequested, view, [&self = host](QWebEngineDownloadRequest* download) {
+            const auto notice = [&self](const std::wstring& text) {
+                if (self.onNotice) self.onNotice(text);
+            };
+            const std::wstring url = W(download->url().toString(QUrl::FullyEncoded));
+            if (pellaro::DecideDownload(url) == pellaro::DownloadDecision::Refuse) {
+                download->cancel();
+                pellaro::DebugLine("Download refused: " +
+                                   download->url().toDisplayString(QUrl::RemoveQuery).toStdString());
+                notice(pellaro::DownloadRefusedNotice(url));
+                return;
+            }
+            const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+            const std::wstring name = folder.isEmpty() || !QDir().mkpath(folder)
+                                          ? std::wstring()
+                                          : FreeNameIn(QDir(folder), W(download->downloadFileName()));
+            if (name.empty()) {
+                download->cancel();
+                pellaro::DebugLine("Download not saved: no free name in the Downloads folder " + folder.toStdString());
+                notice(pellaro::DownloadFailedNotice(pellaro::SafeDownloadName(W(download->downloadFileName()))));
+                return;
+            }
+            download->setDownloadDirectory(folder);
+            download->setDownloadFileName(Q(name));
+            const QString path = QDir(folder).filePath(Q(name));
+            PathsInUse().insert(path);
+            QObject::connect(download, &QObject::destroyed, [path] { PathsInUse().remove(path); });
+            QObject::connect(download, &QWebEngineDownloadRequest::isFinishedChanged, download,
+                             [download, notice, path] {
+                                 if (!download->isFinished()) return;
+                                 PathsInUse().remove(path);
+                                 if (download->state() == QWebEngineDownloadRequest::DownloadCompleted) {
+                                     pellaro::DebugLine("Download saved: " + path.toStdString());
+                                     notice(pellaro::DownloadSavedNotice(W(path)));
+                                 } else {
+                                     pellaro::DebugLine("Download failed: " + path.toStdString() + " (" +
+                                                        download->interruptReasonString().toStdString() + ")");
+                                     notice(pellaro::DownloadFailedNotice(W(download->downloadFileName())));
+                                 }
+                             });
+            download->accept();
+        });
+}
 
 // The engine's events the window's policies answer: completed navigations,
 // certificate errors, new windows and permissions.
 void WebViewHost::Impl::ConnectPolicies() {
+    // Qt WebEngine tells of the page's renderer only; a renderer that stops
+    // answering is not reported.
+    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, view,
+                     [&self = host](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                         pellaro::DebugLine(std::string("Renderer process ended: ") + TerminationName(status) +
+                                            ", exit code " + std::to_string(exitCode));
+                         // Recovered from the event loop, never inside the engine's own notification.
+                         QTimer::singleShot(0, self.impl_->view, [&self] {
+                             if (self.onPageFailure) self.onPageFailure(pellaro::PageFailure::RendererExited);
+                         });
+                     });
     QObject::connect(page, &QWebEnginePage::loadFinished, view, [&self = host](bool ok) {
         pellaro::DebugLine(std::string("Navigation completed: ") + (ok ? "ok" : "failed"));
         if (self.onNavigationCompleted) self.onNavigationCompleted(ok, ok ? 0 : 1);
@@ -458,6 +548,7 @@ StepOutcome WebViewHost::Impl::CreateView(const std::wstring& folder, int attemp
 void WebViewHost::Impl::ConnectEvents() {
     ConnectBridge();
     ConnectPolicies();
+    ConnectDownloads();
 }
 
 void WebViewHost::Impl::Show() { view->show(); }

@@ -4,6 +4,7 @@
 #include "browser/navigation_policy.h"
 #include "browser/page_scripts.h"
 #include "browser/resource_filter.h"
+#include "core/text.h"
 #include "platform/debug_log.h"
 
 namespace pellaro {
@@ -24,6 +25,32 @@ bool Accepted(const WebView::WebViewHost& host, const ContentDescriptor& content
 void AskToPrint(WebView::WebViewHost& host) {
     DebugLine("Print requested by the page");
     host.ShowSystemPrintDialog();
+}
+
+void Notify(const WindowActions& actions, const std::wstring& text) {
+    if (actions.showNotice) {
+        actions.showNotice(text);
+    } else {
+        DebugLine("Notice: " + ToUtf8(text));
+    }
+}
+
+// What a window does when the engine behind its page fails; `showAgain`
+// shows the window's page again.
+void RecoverPage(PageFailure failure, const WindowActions& actions, const std::function<void()>& showAgain) {
+    const RecoveryAction action = actions.recovery ? actions.recovery->OnFailure(failure, PageRecovery::Clock::now())
+                                                   : RecoveryAction::Nothing;
+    DebugLine("Page failure: " + ToUtf8(PageFailureName(failure)) + "; " +
+              (action == RecoveryAction::ReloadPage          ? "showing the page again"
+               : action == RecoveryAction::RestartHost       ? "starting the browser again"
+               : action == RecoveryAction::ShowGaveUpMessage ? "giving up"
+                                                             : "nothing to do"));
+    switch (action) {
+        case RecoveryAction::ReloadPage: showAgain(); break;
+        case RecoveryAction::RestartHost: Run(actions.restartHost); break;
+        case RecoveryAction::ShowGaveUpMessage: Notify(actions, PageGaveUpMessage()); break;
+        case RecoveryAction::Nothing: break;
+    }
 }
 
 }  // namespace
@@ -48,6 +75,14 @@ void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstrin
     };
     host.onNavigationCompleted = [actions](bool, int) { Run(actions.bringToFront); };
     host.onWebResourceRequested = [](const std::wstring&, WebRequest& request) { AddHomeHeaders(request); };
+    host.onNotice = [actions](const std::wstring& text) { Notify(actions, text); };
+    host.onPageFailure = [h, actions, homeAddress](PageFailure failure) {
+        // The address the window was on, with the home headers again.
+        RecoverPage(failure, actions, [h, homeAddress] {
+            const std::wstring current = h->TopDocument().address;
+            h->Navigate(current.empty() || h->TopDocument().programPage ? homeAddress : current);
+        });
+    };
     host.onInitialized = [h, actions, homeAddress](bool success, std::int32_t) {
         if (!success) {
             Run(actions.closeSplash);
@@ -59,15 +94,33 @@ void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstrin
     };
 }
 
-void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content, const PlayerPageBuilder& pages) {
+namespace {
+
+PlayerContentPlan Plan(const ContentDescriptor& content, const PlayerPageBuilder& pages) {
     const std::wstring escaped = pages.jsEscape ? pages.jsEscape(content.watermarkText) : std::wstring();
-    const PlayerContentPlan plan = PlanPlayerContent(content, escaped);
-    for (const auto& script : plan.scripts) host.AddScriptToExecuteOnDocumentCreated(script);
+    return PlanPlayerContent(content, escaped);
+}
+
+void NavigateToPlan(WebView::WebViewHost& host, const PlayerContentPlan& plan, const ContentDescriptor& content,
+                    const PlayerPageBuilder& pages) {
     if (plan.localPage) {
         if (pages.buildPage) host.NavigateToString(pages.buildPage(content));
     } else {
         host.Navigate(plan.address);
     }
+}
+
+}  // namespace
+
+void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content, const PlayerPageBuilder& pages) {
+    const PlayerContentPlan plan = Plan(content, pages);
+    for (const auto& script : plan.scripts) host.AddScriptToExecuteOnDocumentCreated(script);
+    NavigateToPlan(host, plan, content, pages);
+}
+
+void NavigatePlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content,
+                           const PlayerPageBuilder& pages) {
+    NavigateToPlan(host, Plan(content, pages), content, pages);
 }
 
 void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPageBuilder pages,
@@ -98,6 +151,10 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
         return DecidePermission(kind, origin, *shown);
     };
     host.onNavigationCompleted = nullptr;
+    host.onNotice = [actions](const std::wstring& text) { Notify(actions, text); };
+    host.onPageFailure = [h, actions, pages, shown](PageFailure failure) {
+        RecoverPage(failure, actions, [h, pages, shown] { NavigatePlayerContent(*h, *shown, pages); });
+    };
     host.onInitialized = [h, actions, pages, shown](bool success, std::int32_t) {
         if (!success) {
             Run(actions.closeSplash);

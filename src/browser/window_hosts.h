@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "browser/page_recovery.h"
 #include "browser/webview_host.h"
 #include "links/content_descriptor.h"
 
@@ -17,6 +18,13 @@ struct WindowActions {
     std::function<void()> toggleFullscreen;
     std::function<void()> showOnce;  // player: show the window the first time only
     std::function<void()> closeSplash;
+    // Tears the host down and starts it again in the same window (same folder,
+    // same policies); empty where the engine cannot lose its browser process alone.
+    std::function<void()> restartHost;
+    // A bilingual notice for the student, owned by the window.
+    std::function<void(const std::wstring& text)> showNotice;
+    // The window's failure count; kept by the window, so it outlives a restarted host.
+    std::shared_ptr<PageRecovery> recovery;
 };
 
 // The local player page; bound to BuildPlayerPage / JsEscape by the program.
@@ -39,6 +47,10 @@ void WirePlayerHost(WebView::WebViewHost& host, WindowActions actions, PlayerPag
 
 // Shows the content of the descriptor in a ready player host.
 void ShowPlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content, const PlayerPageBuilder& pages);
+// Navigates to the content again as at its first showing, the scripts already
+// registered: no link resolution, no script twice.
+void NavigatePlayerContent(WebView::WebViewHost& host, const ContentDescriptor& content,
+                           const PlayerPageBuilder& pages);
 
 // The host's status text in the edition's start-failure box, and its caption.
 std::wstring BrowserStartFailureText(const WebView::WebViewHost& host);

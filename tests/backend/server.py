@@ -109,6 +109,10 @@ CONTENT_ANSWERS = {
                              "watermark": "student@example.com", "item_number": 8}}),
     "report-1": (200, {"data": {"type": "url_direct", "url": "https://www.tovrel.localhost/content/report.html",
                                 "watermark": "report@example.com", "item_number": 9}}),
+    # A pdf_url item whose address answers with the report page: the page tells
+    # what the PDF scripts (watermark, print button) left on it.
+    "pdf-report-1": (200, {"data": {"type": "pdf_url", "url": "https://www.tovrel.localhost/content/report.html",
+                                    "watermark": "report@example.com", "item_number": 14}}),
     "vidshare-1": (200, {"data": {"type": "video", "url": LESSON,
                                   "video_url": "https://www.vidshare.localhost/watch?v=abc123",
                                   "watermark": "student@example.com", "item_number": 11}}),
@@ -358,6 +362,10 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, page_script(number), "application/javascript")
         if path == "/download/pellaro-setup.exe":
             return self.send(200, b"MZ reference installer", "application/octet-stream")
+        if path.startswith("/files/"):  # an attachment answer, on every host
+            name = urllib.parse.unquote(path[len("/files/"):]) or "file.bin"
+            return self.send(200, "file %s from %s\n" % (name, host), "application/octet-stream",
+                             {"Content-Disposition": 'attachment; filename="%s"' % name.replace('"', "")})
         if path == "/content/lesson.html":
             return self.send(200, LESSON_PAGE, "text/html; charset=utf-8")
         if path == "/content/report.html":

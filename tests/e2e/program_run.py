@@ -3,6 +3,8 @@
 backend, and the display (Xvfb, or Weston with PELLARO_E2E_DISPLAY=wayland).
 The built-in addresses have no port, so the program's runs use port 443."""
 import array
+import ctypes
+import ctypes.util
 import fcntl
 import json
 import os
@@ -257,3 +259,86 @@ def find_window(pid, title, timeout=60):
                               "--name", "^%s$" % title], capture_output=True, text=True)
         return out.stdout.split()
     return wait_until(search, "a window titled %r for pid %d" % (title, pid), timeout)[0]
+
+
+def process_tree(pid):
+    """{child: parent} for every process below `pid` (children, their children, ...), read from /proc."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry, "rb") as f:
+                stat = f.read().decode("utf-8", "replace")
+        except OSError:
+            continue
+        parents[int(entry)] = int(stat[stat.rindex(")") + 2:].split()[1])
+    below, frontier = {}, [pid]
+    while frontier:
+        parent = frontier.pop()
+        for child, ppid in parents.items():
+            if ppid == parent:
+                below[child] = parent
+                frontier.append(child)
+    return below
+
+
+def _arguments(pid):
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            return f.read().split(b"\0")
+    except OSError:
+        return []
+
+
+def renderer_processes(pid):
+    """The engine's renderer processes below `pid`: QtWebEngineProcess with
+    --type=renderer, or (without the sandbox) forked by the engine's zygote,
+    whose arguments the renderer keeps."""
+    found = []
+    for child, parent in process_tree(pid).items():
+        args = _arguments(child)
+        if not args or b"QtWebEngineProcess" not in args[0]:
+            continue
+        if b"--type=renderer" in args or b"--type=zygote" in _arguments(parent):
+            found.append(child)
+    return found
+
+
+def close_window(env, window):
+    """Asks X window `window` to close as a window manager's close button
+    does (WM_DELETE_WINDOW); xdotool has no such command."""
+    import ctypes
+    import ctypes.util
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+    class Event(ctypes.Union):
+        _fields_ = [("message", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(Event)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(env["DISPLAY"].encode())
+    if not display:
+        raise RuntimeError("cannot open display " + env["DISPLAY"])
+    try:
+        event = Event()
+        event.message.type = 33  # ClientMessage
+        event.message.window = int(window)
+        event.message.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        event.message.format = 32
+        event.message.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        if not x11.XSendEvent(display, int(window), 0, 0, ctypes.byref(event)):
+            raise RuntimeError("XSendEvent failed")
+        x11.XFlush(display)
+    finally:
+        x11.XCloseDisplay(display)
