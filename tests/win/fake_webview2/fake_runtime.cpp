@@ -816,21 +816,22 @@ struct WebView final : ICoreWebView2_22 {
         }
     }
     // One scripted event at a time: the next is queued once the program's
-    // handlers of this one returned, as when a modal dialog holds a handler.
+    // handlers of this one returned (and its "pauseMs" passed, time for what
+    // the program does later), as when a modal dialog holds a handler.
     // An event with "overlapNext" queues the next one before its own handlers
     // run, so a modal dialog they open receives it.
-    void RaiseScriptedFrom(std::size_t index) {
+    void RaiseScriptedFrom(std::size_t index, int pauseMs = 0) {
         const Json events = Script().value("events", Json::array());
         if (index >= events.size()) return;
         ComPtr<WebView> self(this);
-        Later([self, event = events[index], index] {
+        LaterAfter(pauseMs, [self, event = events[index], index] {
             // A web view whose browser has gone leaves the rest to the next host.
             if (self->closed && Script().value("eventsAcrossHosts", false)) return;
             g_nextScriptedEvent = index + 1;
             const bool overlap = event.value("overlapNext", false);
             if (overlap) self->RaiseScriptedFrom(index + 1);
             self->RaiseScripted(event);
-            if (!overlap) self->RaiseScriptedFrom(index + 1);
+            if (!overlap) self->RaiseScriptedFrom(index + 1, event.value("pauseMs", 0));
         });
     }
     void RaiseCompleted(bool success, int status, UINT64 id) {
