@@ -144,15 +144,22 @@ std::wstring FileNameOf(const std::wstring& path) {
 }
 
 // Claims a free name in `folder` by creating the empty file, so no other
-// download (and no file already there) is ever overwritten; empty when none is free.
+// download (and no file already there) is ever overwritten; empty when none
+// is free or the folder takes no file at all.
 std::wstring ReserveDownloadPath(const std::wstring& folder, const std::wstring& suggested) {
+    bool unwritable = false;
     const std::wstring name = pellaro::NonOverwritingName(
-        pellaro::SafeDownloadName(suggested), [&folder](const std::wstring& candidate) {
+        pellaro::SafeDownloadName(suggested), [&folder, &unwritable](const std::wstring& candidate) {
+            if (unwritable) return false;
             const ScopedKernelHandle file(CreateFileW((folder + L"\\" + candidate).c_str(), GENERIC_WRITE, 0, nullptr,
                                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            return !file;  // taken unless this call created it
+            if (file) return false;  // created: the name is this download's
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return true;
+            unwritable = true;  // no other name would fare better
+            return false;
         });
-    return name.empty() ? std::wstring() : folder + L"\\" + name;
+    return name.empty() || unwritable ? std::wstring() : folder + L"\\" + name;
 }
 
 // One attempt's progress, shared by Initialize and the two completion handlers.
@@ -533,7 +540,7 @@ void WebViewHost::Impl::OnDownloadStarting(ICoreWebView2DownloadStartingEventArg
     if (path.empty() || FAILED(args->put_ResultFilePath(path.c_str()))) {
         args->put_Cancel(TRUE);
         if (!path.empty()) DeleteFileW(path.c_str());
-        pellaro::DebugLine("Download failed: no free name in the Downloads folder");
+        pellaro::DebugLine("Download failed: no new file could be made in the Downloads folder");
         Notify(pellaro::DownloadFailedNotice(pellaro::SafeDownloadName(suggested)));
         return;
     }
