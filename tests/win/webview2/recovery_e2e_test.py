@@ -229,6 +229,20 @@ class Downloads(unittest.TestCase):
         run.close_window()
         self.assertEqual(run.exit_code(), 0)
 
+    def test_an_interrupted_download_leaves_nothing_and_says_so(self):
+        name = "broken-%d-%d.pdf" % (os.getpid(), time.time_ns())
+        run = Run(self, debug_lines=True, script={"events": [
+            {"event": "DownloadStarting", "uri": "https://api.tovrel.localhost/files/" + name, "name": name,
+             "interrupt": True}]})
+        text = answer_notice(run, 1)
+        ended = run.first("event", "DownloadStateChanged")
+        self.assertEqual(ended["state"], 1)  # interrupted
+        self.assertIn(name, text)
+        self.assertNotIn(ended["path"], text)  # not told it was saved
+        self.assertFalse(unix_path(ended["path"]).exists())  # the claimed name is given back
+        run.close_window()
+        self.assertEqual(run.exit_code(), 0)
+
     def test_without_the_download_event_the_program_says_so(self):
         run = Run(self, debug_lines=True, script={"omit": ["ICoreWebView2_4"]})
         wait_until(lambda: run.first("event", "NavigationCompleted"), "the home page", 60, run)
