@@ -6,7 +6,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <deque>
 #include <memory>
+#include <utility>
 
 #include "browser/app_windows.h"
 #include "browser/browser_services.h"
@@ -15,6 +18,8 @@
 #include "core/app_record.h"
 #include "core/build_constants.h"
 #include "links/player_page.h"
+#include "core/text.h"
+#include "platform/debug_log.h"
 #include "platform/message_box.h"
 #include "platform/window_dpi_win.h"
 
@@ -129,6 +134,34 @@ void DestroyHost(HostPointer& slot) {
     if (host) host->Close(5000);
 }
 
+// Notices of a window, one box at a time and owned by it; one that comes
+// while a box is open waits its turn, and a text already waiting or showing
+// is not queued again, so a page cannot stack boxes.
+struct NoticeQueue {
+    std::deque<std::wstring> waiting;
+    bool showing = false;
+};
+
+void ShowNotice(HWND window, NoticeQueue& queue, const std::wstring& text) {
+    if (std::find(queue.waiting.begin(), queue.waiting.end(), text) != queue.waiting.end()) {
+        DebugLine("Notice already waiting: " + ToUtf8(text.substr(0, text.find(L'\n'))));
+        return;
+    }
+    queue.waiting.push_back(text);
+    if (queue.showing) return;  // the box open now shows it next
+    queue.showing = true;
+    while (!queue.waiting.empty()) {
+        MessageBoxSpec box;
+        box.text = queue.waiting.front();
+        box.caption = App().displayName;
+        box.icon = MessageIcon::Information;
+        box.owner = IsWindow(window) ? window : nullptr;
+        ShowMessageBox(box);
+        queue.waiting.pop_front();
+    }
+    queue.showing = false;
+}
+
 }  // namespace
 
 struct WindowBrowsers::Window {
@@ -137,6 +170,11 @@ struct WindowBrowsers::Window {
     bool fullscreen = false;
     bool shown = false;           // the player shows itself once, when its page is ready
     WINDOWPLACEMENT placement{};  // the home frame's before fullscreen; its length is set before each use
+    // Kept across a restart of the host: the failures counted, the item shown.
+    std::shared_ptr<PageRecovery> recovery;
+    std::shared_ptr<const ContentDescriptor> playerContent;
+    std::wstring resumeAt;  // the home window's address when its host is started again
+    NoticeQueue notices;
 };
 
 WindowBrowsers::WindowBrowsers(BrowserWindowServices services)
@@ -144,10 +182,16 @@ WindowBrowsers::WindowBrowsers(BrowserWindowServices services)
 
 WindowBrowsers::~WindowBrowsers() { DestroyAll(); }
 
-bool WindowBrowsers::StartHome(NativeWindow window) { return Start(*home_, static_cast<HWND>(window), nullptr); }
+bool WindowBrowsers::StartHome(NativeWindow window) {
+    home_->recovery = std::make_shared<PageRecovery>();
+    return Start(*home_, static_cast<HWND>(window), nullptr);
+}
 
 bool WindowBrowsers::StartPlayer(NativeWindow window, const ContentDescriptor& content) {
-    return Start(*player_, static_cast<HWND>(window), &content);
+    player_->recovery = std::make_shared<PageRecovery>();
+    player_->playerContent = std::make_shared<const ContentDescriptor>(content);
+    player_->shown = false;
+    return Start(*player_, static_cast<HWND>(window), player_->playerContent.get());
 }
 
 bool WindowBrowsers::Start(Window& state, NativeWindow native, const ContentDescriptor* playerContent) {
@@ -169,15 +213,29 @@ bool WindowBrowsers::Start(Window& state, NativeWindow native, const ContentDesc
     actions.closeSplash = services_.closeSplash;
     WebView::WebViewHost* h = &host;
     Window* self = &state;
+    actions.recovery = state.recovery;
+    // The browser process behind the host has gone: the host is closed and
+    // started again in the same window through the same start (same data
+    // folder, same policies), showing the same item or the home window's
+    // address. The old host lives until this returns: it is its event.
+    actions.restartHost = [this, self] {
+        HWND frame = self->frame;
+        const HostPointer old = self->host;
+        if (!old || !IsWindow(frame)) return;
+        self->resumeAt = old->TopDocument().address;
+        DestroyHost(self->host);
+        DebugLine("Browser host started again in the same window");
+        Start(*self, frame, self->playerContent.get());
+    };
+    actions.showNotice = [window, self](const std::wstring& text) { ShowNotice(window, self->notices, text); };
     if (home) {
         actions.toggleFullscreen = [window, self] { ToggleHomeFullscreen(window, self->fullscreen, self->placement); };
         auto content = std::make_shared<ContentDescriptor>();
         host.onPrintRequested = [h, content, print = services_.print] {
             if (print) print(*h, *content);
         };
-        WireHomeHost(host, actions, services_.homeAddress, content);
+        WireHomeHost(host, actions, services_.homeAddress, content, std::exchange(state.resumeAt, {}));
     } else {
-        state.shown = false;
         actions.toggleFullscreen = [window, self] { TogglePlayerFullscreen(window, self->fullscreen); };
         actions.showOnce = [window, self] { ShowPlayerOnce(window, self->shown); };
         PlayerPageBuilder pages{JsEscape, [](const ContentDescriptor& c) {

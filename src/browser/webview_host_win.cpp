@@ -5,7 +5,9 @@
 #include "browser/webview_host.h"
 
 #include <windows.h>
+#include <knownfolders.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <functional>
@@ -15,11 +17,13 @@
 #include <vector>
 
 #include "browser/accelerator_keys.h"
+#include "browser/download_rule.h"
 #include "browser/engine_warmup_win.h"
 #include "browser/host_start.h"
 #include "browser/identity_headers.h"
 #include "browser/message_bridge.h"
 #include "browser/navigation_policy.h"
+#include "browser/page_recovery.h"
 #include "browser/scheme_policy.h"
 #include "browser/webview2_runtime_win.h"
 #include "core/text.h"
@@ -114,6 +118,52 @@ void RemoveStrayIdentity(ICoreWebView2HttpRequestHeaders* headers, const std::ws
     for (const auto& name : StrayIdentityIn(headers, address)) headers->RemoveHeader(name.c_str());
 }
 
+// The runtime's kinds of failed process as the window's recovery sees them:
+// the page's renderer, the browser process, or one the runtime replaces by
+// itself (a frame's renderer, the GPU, a utility or helper process).
+pellaro::PageFailure FailureOf(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+    switch (kind) {
+        case COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED: return pellaro::PageFailure::RendererExited;
+        case COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE:
+            return pellaro::PageFailure::RendererUnresponsive;
+        case COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED: return pellaro::PageFailure::BrowserProcessExited;
+        default: return pellaro::PageFailure::RecoveredByRuntime;
+    }
+}
+
+// The user's Downloads folder; empty when the system names none.
+std::wstring DownloadsFolder() {
+    pellaro::CoTaskMemory<wchar_t> folder;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_Downloads, KF_FLAG_CREATE, nullptr, folder.receive())) || !folder)
+        return {};
+    return folder.get();
+}
+
+// The last component of a path the runtime proposes.
+std::wstring FileNameOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// Claims a free name in `folder` by creating the empty file, so no other
+// download (and no file already there) is ever overwritten; empty when none
+// is free or the folder takes no file at all.
+std::wstring ReserveDownloadPath(const std::wstring& folder, const std::wstring& suggested) {
+    bool unwritable = false;
+    const std::wstring name = pellaro::NonOverwritingName(
+        pellaro::SafeDownloadName(suggested), [&folder, &unwritable](const std::wstring& candidate) {
+            if (unwritable) return false;
+            const ScopedKernelHandle file(CreateFileW((folder + L"\\" + candidate).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file) return false;  // created: the name is this download's
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return true;
+            unwritable = true;  // no other name would fare better
+            return false;
+        });
+    return name.empty() || unwritable ? std::wstring() : folder + L"\\" + name;
+}
+
 // One attempt's progress, shared by Initialize and the two completion handlers.
 struct AttemptState {
     bool done = false;
@@ -166,6 +216,9 @@ struct WebViewHost::Impl final : HostEngine {
     void SetupSchemeHandlers();
     void SwallowBrowserAccelerators();
     void OnResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
+    void SetupFailureAndDownloadHandlers();
+    void OnDownloadStarting(ICoreWebView2DownloadStartingEventArgs* args);
+    void Notify(std::wstring text);
     bool RestartWithoutStrayIdentity(ICoreWebView2NavigationStartingEventArgs* args, const std::wstring& address);
 };
 
@@ -326,6 +379,7 @@ void WebViewHost::Impl::SetupEventHandlers() {
             .Get(),
         &token);
     SetupSchemeHandlers();
+    SetupFailureAndDownloadHandlers();
     ComPtr<ICoreWebView2_22> webView22;
     if (SUCCEEDED(webView.As(&webView22)))
         webView22->AddWebResourceRequestedFilterWithRequestSourceKinds(
@@ -405,6 +459,121 @@ void WebViewHost::Impl::SwallowBrowserAccelerators() {
             })
             .Get(),
         &token));
+}
+
+// A failed process is handed to the window from the event loop, once the
+// runtime's event has returned: the window may start the host again. Every
+// download goes through the download rule where the runtime reports it.
+void WebViewHost::Impl::SetupFailureAndDownloadHandlers() {
+    std::weak_ptr<Impl*> weak = alive;
+    EventRegistrationToken token{};
+    webView->add_ProcessFailed(
+        MakeHandler<ICoreWebView2ProcessFailedEventHandler>(
+            IID_ICoreWebView2ProcessFailedEventHandler,
+            [weak](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+                if (!args) return S_OK;
+                COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED;
+                args->get_ProcessFailedKind(&kind);
+                const pellaro::PageFailure failure = FailureOf(kind);
+                pellaro::DebugLine("Engine process failed: kind " + std::to_string(static_cast<int>(kind)) + " (" +
+                                   pellaro::ToUtf8(pellaro::PageFailureName(failure)) + ")");
+                RunSoon([weak, failure] {
+                    auto self = weak.lock();
+                    if (!self) return;
+                    // A copy: the window may replace this host while it runs.
+                    const auto callback = (*self)->host->onPageFailure;
+                    if (callback) callback(failure);
+                });
+                return S_OK;
+            })
+            .Get(),
+        &token);
+    ComPtr<ICoreWebView2_4> webView4;
+    if (FAILED(webView.As(&webView4))) {
+        pellaro::DebugLine(
+            "Downloads: the runtime has no DownloadStarting (ICoreWebView2_4); its own download handling applies");
+        return;
+    }
+    webView4->add_DownloadStarting(MakeHandler<ICoreWebView2DownloadStartingEventHandler>(
+                                       IID_ICoreWebView2DownloadStartingEventHandler,
+                                       [weak](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) {
+                                           auto self = weak.lock();
+                                           if (self && args) (*self)->OnDownloadStarting(args);
+                                           return S_OK;
+                                       })
+                                       .Get(),
+                                   &token);
+}
+
+void WebViewHost::Impl::Notify(std::wstring text) {
+    std::weak_ptr<Impl*> weak = alive;
+    RunSoon([weak, text = std::move(text)] {
+        auto self = weak.lock();
+        if (!self) return;
+        const auto callback = (*self)->host->onNotice;
+        if (callback) callback(text);
+    });
+}
+
+// A file from a backend host goes to the user's Downloads folder under a name
+// no other file has, and the student is told where once it is there; any
+// other download is cancelled before a byte is written.
+void WebViewHost::Impl::OnDownloadStarting(ICoreWebView2DownloadStartingEventArgs* args) {
+    ComPtr<ICoreWebView2DownloadOperation> operation;
+    OwnedText uri;
+    if (FAILED(args->get_DownloadOperation(&operation)) || !operation || FAILED(operation->get_Uri(uri.receive()))) {
+        args->put_Cancel(TRUE);
+        pellaro::DebugLine("Download refused: the runtime named no address");
+        return;
+    }
+    const std::wstring address = uri ? uri.get() : L"";
+    if (pellaro::DecideDownload(address) == pellaro::DownloadDecision::Refuse) {
+        args->put_Cancel(TRUE);
+        pellaro::DebugLine("Download refused: " + pellaro::ToUtf8(address.substr(0, 80)) +
+                           " (only https files of backend hosts are saved)");
+        Notify(pellaro::DownloadRefusedNotice(address));
+        return;
+    }
+    OwnedText proposed;
+    args->get_ResultFilePath(proposed.receive());
+    const std::wstring suggested = FileNameOf(proposed ? proposed.get() : L"");
+    const std::wstring folder = DownloadsFolder();
+    const std::wstring path = folder.empty() ? std::wstring() : ReserveDownloadPath(folder, suggested);
+    if (path.empty() || FAILED(args->put_ResultFilePath(path.c_str()))) {
+        args->put_Cancel(TRUE);
+        if (!path.empty()) DeleteFileW(path.c_str());
+        pellaro::DebugLine("Download failed: no new file could be made in the Downloads folder");
+        Notify(pellaro::DownloadFailedNotice(pellaro::SafeDownloadName(suggested)));
+        return;
+    }
+    args->put_Handled(TRUE);  // the program tells the student; the runtime's own list stays closed
+    pellaro::DebugLine("Download saving: " + pellaro::ToUtf8(path));
+    std::weak_ptr<Impl*> weak = alive;
+    EventRegistrationToken token{};
+    operation->add_StateChanged(
+        MakeHandler<ICoreWebView2StateChangedEventHandler>(
+            IID_ICoreWebView2StateChangedEventHandler,
+            [weak, path](ICoreWebView2DownloadOperation* sender, IUnknown*) {
+                COREWEBVIEW2_DOWNLOAD_STATE state = COREWEBVIEW2_DOWNLOAD_STATE_IN_PROGRESS;
+                if (!sender || FAILED(sender->get_State(&state)) || state == COREWEBVIEW2_DOWNLOAD_STATE_IN_PROGRESS)
+                    return S_OK;
+                auto self = weak.lock();
+                if (state == COREWEBVIEW2_DOWNLOAD_STATE_COMPLETED) {
+                    pellaro::DebugLine("Download saved: " + pellaro::ToUtf8(path));
+                    if (self) (*self)->Notify(pellaro::DownloadSavedNotice(path));
+                    return S_OK;
+                }
+                // The name was claimed with an empty file; an interrupted download leaves nothing behind.
+                WIN32_FILE_ATTRIBUTE_DATA data{};
+                if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
+                    data.nFileSizeLow == 0)
+                    DeleteFileW(path.c_str());
+                pellaro::DebugLine("Download failed: " + pellaro::ToUtf8(path));
+                if (self) (*self)->Notify(pellaro::DownloadFailedNotice(FileNameOf(path)));
+                return S_OK;
+            })
+            .Get(),
+        &token);
 }
 
 // Identity headers the request may not carry (an engine following a redirect

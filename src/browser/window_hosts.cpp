@@ -56,8 +56,9 @@ void RecoverPage(PageFailure failure, const WindowActions& actions, const std::f
 }  // namespace
 
 void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress,
-                  std::shared_ptr<ContentDescriptor> content) {
+                  std::shared_ptr<ContentDescriptor> content, std::wstring firstAddress) {
     WebView::WebViewHost* h = &host;
+    if (firstAddress.empty()) firstAddress = homeAddress;
     host.onWebMessage = [h, actions, homeAddress, content](const std::wstring& message) {
         if (!Accepted(*h, *content)) return;
         switch (HomeMessageAction(message)) {
@@ -83,14 +84,14 @@ void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstrin
             h->Navigate(current.empty() || h->TopDocument().programPage ? homeAddress : current);
         });
     };
-    host.onInitialized = [h, actions, homeAddress](bool success, std::int32_t) {
+    host.onInitialized = [h, actions, firstAddress](bool success, std::int32_t) {
         if (!success) {
             Run(actions.closeSplash);
             return;
         }
         h->LockDownSettings();
         for (const auto& script : HomeScripts()) h->AddScriptToExecuteOnDocumentCreated(script);
-        h->Navigate(homeAddress);
+        h->Navigate(firstAddress);
     };
 }
 

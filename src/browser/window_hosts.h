@@ -35,10 +35,11 @@ struct PlayerPageBuilder {
 
 // Sets the home host's callbacks: message words, home observer (which keeps
 // the home window's own descriptor's base address), front after every
-// navigation, home headers, and on start the settings, scripts and the home
-// address.
+// navigation, home headers, and on start the settings, scripts and
+// `firstAddress`: the home address, unless a host started again resumes
+// where the window was.
 void WireHomeHost(WebView::WebViewHost& host, WindowActions actions, std::wstring homeAddress,
-                  std::shared_ptr<ContentDescriptor> content);
+                  std::shared_ptr<ContentDescriptor> content, std::wstring firstAddress = {});
 
 // Sets the player host's callbacks: message words, Referer, navigation check,
 // and on start the settings, scripts and the content of the descriptor.

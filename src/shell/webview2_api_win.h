@@ -68,6 +68,23 @@ enum COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND : int {
     COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_NORMAL = 0,
     COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED = 1,
 };
+enum COREWEBVIEW2_PROCESS_FAILED_KIND : int {
+    COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED = 0,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED = 1,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE = 2,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_FRAME_RENDER_PROCESS_EXITED = 3,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_UTILITY_PROCESS_EXITED = 4,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_SANDBOX_HELPER_PROCESS_EXITED = 5,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_GPU_PROCESS_EXITED = 6,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_PLUGIN_PROCESS_EXITED = 7,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_BROKER_PROCESS_EXITED = 8,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED = 9,
+};
+enum COREWEBVIEW2_DOWNLOAD_STATE : int {
+    COREWEBVIEW2_DOWNLOAD_STATE_IN_PROGRESS = 0,
+    COREWEBVIEW2_DOWNLOAD_STATE_INTERRUPTED = 1,
+    COREWEBVIEW2_DOWNLOAD_STATE_COMPLETED = 2,
+};
 
 // A slot the program never calls: present so later slots keep their index.
 #define PELLARO_WV2_SLOT(name) \
@@ -90,6 +107,7 @@ struct ICoreWebView2WebResourceResponse;
 struct ICoreWebView2PrintSettings;
 struct ICoreWebView2Deferral;
 struct ICoreWebView2HttpHeadersCollectionIterator;
+struct ICoreWebView2DownloadOperation;
 
 // ---- Completion and event handlers (implemented by the program) ------------
 
@@ -212,6 +230,25 @@ struct ICoreWebView2BrowserProcessExitedEventArgs : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) = 0;
 };
 
+PELLARO_WV2_IID(ICoreWebView2ProcessFailedEventArgs, 0x8155a9a4, 0x1474, 0x4a86, 0x8c, 0xae, 0x15, 0x1b, 0x0f, 0xa6,
+                0xb8, 0xca)
+struct ICoreWebView2ProcessFailedEventArgs : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* kind) = 0;
+};
+
+PELLARO_WV2_IID(ICoreWebView2DownloadStartingEventArgs, 0xe99bbe21, 0x43e9, 0x4544, 0xa7, 0x32, 0x28, 0x27, 0x64, 0xea,
+                0xfa, 0x60)
+struct ICoreWebView2DownloadStartingEventArgs : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_DownloadOperation(ICoreWebView2DownloadOperation** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* path) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ResultFilePath(LPCWSTR path) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
+    PELLARO_WV2_SLOT(GetDeferral)
+};
+
 PELLARO_WV2_IID(ICoreWebView2NavigationStartingEventHandler, 0x9adbe429, 0xf36d, 0x432b, 0x9d, 0xdc, 0xf8, 0x88, 0x1f,
                 0xbd, 0x76, 0xe3)
 struct ICoreWebView2NavigationStartingEventHandler : IUnknown {
@@ -262,6 +299,49 @@ PELLARO_WV2_IID(ICoreWebView2BrowserProcessExitedEventHandler, 0xfa504257, 0xa21
 struct ICoreWebView2BrowserProcessExitedEventHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Environment* sender,
                                              ICoreWebView2BrowserProcessExitedEventArgs* args) = 0;
+};
+
+PELLARO_WV2_IID(ICoreWebView2ProcessFailedEventHandler, 0x79e0aea4, 0x990b, 0x42d9, 0xaa, 0x1d, 0x0f, 0xcc, 0x2e, 0x5b,
+                0xc7, 0xf1)
+struct ICoreWebView2ProcessFailedEventHandler : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2ProcessFailedEventArgs* args) = 0;
+};
+PELLARO_WV2_IID(ICoreWebView2DownloadStartingEventHandler, 0xefedc989, 0xc396, 0x41ca, 0x83, 0xf7, 0x07, 0xf8, 0x45,
+                0xa5, 0x57, 0x24)
+struct ICoreWebView2DownloadStartingEventHandler : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2DownloadStartingEventArgs* args) = 0;
+};
+PELLARO_WV2_IID(ICoreWebView2StateChangedEventHandler, 0x81336594, 0x7ede, 0x4ba9, 0xbf, 0x71, 0xac, 0xf0, 0xa9, 0x5b,
+                0x58, 0xdd)
+struct ICoreWebView2StateChangedEventHandler : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2DownloadOperation* sender, IUnknown* args) = 0;
+};
+
+// ---- Downloads ------------------------------------------------------------------
+
+PELLARO_WV2_IID(ICoreWebView2DownloadOperation, 0x3d6b6cf2, 0xafe1, 0x44c7, 0xa9, 0x95, 0xc6, 0x51, 0x17, 0x71, 0x43,
+                0x36)
+struct ICoreWebView2DownloadOperation : IUnknown {
+    PELLARO_WV2_SLOT(add_BytesReceivedChanged)
+    PELLARO_WV2_SLOT(remove_BytesReceivedChanged)
+    PELLARO_WV2_SLOT(add_EstimatedEndTimeChanged)
+    PELLARO_WV2_SLOT(remove_EstimatedEndTimeChanged)
+    virtual HRESULT STDMETHODCALLTYPE add_StateChanged(ICoreWebView2StateChangedEventHandler* handler,
+                                                       EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_StateChanged(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
+    PELLARO_WV2_SLOT(get_ContentDisposition)
+    PELLARO_WV2_SLOT(get_MimeType)
+    PELLARO_WV2_SLOT(get_TotalBytesToReceive)
+    PELLARO_WV2_SLOT(get_BytesReceived)
+    PELLARO_WV2_SLOT(get_EstimatedEndTime)
+    virtual HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* path) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_DOWNLOAD_STATE* state) = 0;
+    PELLARO_WV2_SLOT(get_InterruptReason)
+    PELLARO_WV2_SLOT(Cancel)
+    PELLARO_WV2_SLOT(Pause)
+    PELLARO_WV2_SLOT(Resume)
+    PELLARO_WV2_SLOT(get_CanResume)
 };
 
 // ---- Requests, responses, headers -------------------------------------------
@@ -439,8 +519,9 @@ struct ICoreWebView2 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE add_PermissionRequested(ICoreWebView2PermissionRequestedEventHandler* handler,
                                                               EventRegistrationToken* token) = 0;
     virtual HRESULT STDMETHODCALLTYPE remove_PermissionRequested(EventRegistrationToken token) = 0;
-    PELLARO_WV2_SLOT(add_ProcessFailed)
-    PELLARO_WV2_SLOT(remove_ProcessFailed)
+    virtual HRESULT STDMETHODCALLTYPE add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler,
+                                                        EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_ProcessFailed(EventRegistrationToken token) = 0;
     virtual HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
         LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) = 0;
     PELLARO_WV2_SLOT(RemoveScriptToExecuteOnDocumentCreated)
@@ -493,9 +574,9 @@ struct ICoreWebView2_2 : ICoreWebView2 {
     PELLARO_WV2_SLOT(get_Environment)
 };
 
-// The runtime's _3 .. _15 come between _2 and _16; only _16 is asked for.
-PELLARO_WV2_IID(ICoreWebView2_16, 0x0eb34dc9, 0x9f91, 0x41e1, 0x86, 0x39, 0x95, 0xcd, 0x59, 0x43, 0x90, 0x6b)
-struct ICoreWebView2_16 : ICoreWebView2_2 {
+// The runtime's _3 comes between _2 and _4.
+PELLARO_WV2_IID(ICoreWebView2_4, 0x20d02d59, 0x6df2, 0x42dc, 0xbd, 0x06, 0xf9, 0x8a, 0x69, 0x4b, 0x13, 0x02)
+struct ICoreWebView2_4 : ICoreWebView2_2 {
     PELLARO_WV2_SLOT(TrySuspend)
     PELLARO_WV2_SLOT(Resume)
     PELLARO_WV2_SLOT(get_IsSuspended)
@@ -503,8 +584,14 @@ struct ICoreWebView2_16 : ICoreWebView2_2 {
     PELLARO_WV2_SLOT(ClearVirtualHostNameToFolderMapping)
     PELLARO_WV2_SLOT(add_FrameCreated)
     PELLARO_WV2_SLOT(remove_FrameCreated)
-    PELLARO_WV2_SLOT(add_DownloadStarting)
-    PELLARO_WV2_SLOT(remove_DownloadStarting)
+    virtual HRESULT STDMETHODCALLTYPE add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler* handler,
+                                                           EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_DownloadStarting(EventRegistrationToken token) = 0;
+};
+
+// The runtime's _5 .. _15 come between _4 and _16.
+PELLARO_WV2_IID(ICoreWebView2_16, 0x0eb34dc9, 0x9f91, 0x41e1, 0x86, 0x39, 0x95, 0xcd, 0x59, 0x43, 0x90, 0x6b)
+struct ICoreWebView2_16 : ICoreWebView2_4 {
     PELLARO_WV2_SLOT(add_ClientCertificateRequested)
     PELLARO_WV2_SLOT(remove_ClientCertificateRequested)
     PELLARO_WV2_SLOT(OpenTaskManagerWindow)

@@ -3,6 +3,8 @@
 // call is recorded; the script fails a stage, leaves out interfaces and raises
 // events. Tests only: never shipped.
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -497,6 +499,115 @@ struct ExitArgs final : ICoreWebView2BrowserProcessExitedEventArgs {
     }
 };
 
+struct ProcessFailedArgs final : ICoreWebView2ProcessFailedEventArgs {
+    FAKE_REFCOUNT("")
+    FAKE_QI(ICoreWebView2ProcessFailedEventArgs)
+    int kind = 0;
+    HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* value) override {
+        *value = static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind);
+        return S_OK;
+    }
+};
+
+// ---- Downloads --------------------------------------------------------------------
+// A download the program lets through is written to its result path later, from
+// the queue, with the script's "body", and ends COMPLETED (or INTERRUPTED when
+// the script says "interrupt" or the file cannot be written).
+
+std::wstring UserDownloadsFolder() {
+    PWSTR folder = nullptr;
+    std::wstring path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &folder)) && folder) path = folder;
+    CoTaskMemFree(folder);
+    return path;
+}
+
+struct DownloadOperation final : ICoreWebView2DownloadOperation {
+    FAKE_REFCOUNT("DownloadOperation")
+    FAKE_QI(ICoreWebView2DownloadOperation)
+    std::wstring uri, resultFilePath;
+    int state = COREWEBVIEW2_DOWNLOAD_STATE_IN_PROGRESS;
+    EventList<ICoreWebView2StateChangedEventHandler> stateChanged;
+    HRESULT STDMETHODCALLTYPE add_StateChanged(ICoreWebView2StateChangedEventHandler* h,
+                                               EventRegistrationToken* t) override {
+        Record({{"call", "DownloadOperation.add_StateChanged"}});
+        return stateChanged.Add(h, t);
+    }
+    HRESULT STDMETHODCALLTYPE remove_StateChanged(EventRegistrationToken t) override { return stateChanged.Remove(t); }
+    HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override {
+        *value = CoCopy(uri);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* value) override {
+        *value = CoCopy(resultFilePath);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_DOWNLOAD_STATE* value) override {
+        *value = static_cast<COREWEBVIEW2_DOWNLOAD_STATE>(state);
+        return S_OK;
+    }
+    void Finish(const std::string& body, bool interrupt) {
+        bool written = false;
+        if (!interrupt) {
+            HANDLE file = CreateFileW(resultFilePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                DWORD done = 0;
+                written = WriteFile(file, body.data(), static_cast<DWORD>(body.size()), &done, nullptr) &&
+                          done == body.size();
+                CloseHandle(file);
+            }
+        }
+        state = written ? COREWEBVIEW2_DOWNLOAD_STATE_COMPLETED : COREWEBVIEW2_DOWNLOAD_STATE_INTERRUPTED;
+        stateChanged.Raise(this, static_cast<IUnknown*>(nullptr));
+        Record({{"event", "DownloadStateChanged"},
+                {"uri", Narrow(uri.c_str())},
+                {"state", state},
+                {"path", Narrow(resultFilePath.c_str())}});
+    }
+};
+
+struct DownloadStartingArgs final : ICoreWebView2DownloadStartingEventArgs {
+    FAKE_REFCOUNT("")
+    FAKE_QI(ICoreWebView2DownloadStartingEventArgs)
+    ComPtr<DownloadOperation> operation;
+    std::wstring resultFilePath;
+    BOOL cancel = FALSE, handled = FALSE;
+    HRESULT STDMETHODCALLTYPE get_DownloadOperation(ICoreWebView2DownloadOperation** value) override {
+        *value = operation.Get();
+        operation->AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override {
+        *value = cancel;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override {
+        Record({{"call", "DownloadStarting.put_Cancel"}, {"value", value != FALSE}});
+        cancel = value;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* value) override {
+        *value = CoCopy(resultFilePath);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_ResultFilePath(LPCWSTR value) override {
+        Record({{"call", "DownloadStarting.put_ResultFilePath"}, {"path", Narrow(value)}});
+        if (!value) return E_INVALIDARG;
+        resultFilePath = value;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override {
+        *value = handled;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override {
+        Record({{"call", "DownloadStarting.put_Handled"}, {"value", value != FALSE}});
+        handled = value;
+        return S_OK;
+    }
+};
+
 // ---- The browser process: a real child so the host has something to wait for --
 
 struct BrowserProcess {
@@ -607,6 +718,9 @@ struct Settings final : ICoreWebView2Settings7 {
 struct Environment;
 // The web view reaches its environment only to report a scripted browser exit.
 Environment* g_lastEnvironment = nullptr;
+// With "eventsAcrossHosts", the script's events are raised once in the
+// process: a host started again continues with the next one.
+std::size_t g_nextScriptedEvent = 0;
 
 struct WebView final : ICoreWebView2_22 {
     FAKE_REFCOUNT("WebView")
@@ -621,6 +735,8 @@ struct WebView final : ICoreWebView2_22 {
     EventList<ICoreWebView2WebResourceRequestedEventHandler> webResourceRequested;
     EventList<ICoreWebView2NavigationStartingEventHandler> frameNavigationStarting;
     EventList<ICoreWebView2LaunchingExternalUriSchemeEventHandler> launchingExternalUriScheme;
+    EventList<ICoreWebView2ProcessFailedEventHandler> processFailed;
+    EventList<ICoreWebView2DownloadStartingEventHandler> downloadStarting;
     std::vector<std::wstring> history;
     UINT64 navigationId = 0;
     bool scriptedEventsSent = false;
@@ -631,6 +747,7 @@ struct WebView final : ICoreWebView2_22 {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         const bool yes = riid == IID_IUnknown || riid == IID_ICoreWebView2 ||
                          (riid == IID_ICoreWebView2_2 && !Omitted("ICoreWebView2_2")) ||
+                         (riid == IID_ICoreWebView2_4 && !Omitted("ICoreWebView2_4")) ||
                          (riid == IID_ICoreWebView2_16 && !Omitted("ICoreWebView2_16")) ||
                          (riid == IID_ICoreWebView2_18 && !Omitted("ICoreWebView2_18")) ||
                          (riid == IID_ICoreWebView2_22 && !Omitted("ICoreWebView2_22"));
@@ -646,6 +763,7 @@ struct WebView final : ICoreWebView2_22 {
     }
     static std::wstring IidName(REFIID riid) {
         if (riid == IID_ICoreWebView2_2) return L"ICoreWebView2_2";
+        if (riid == IID_ICoreWebView2_4) return L"ICoreWebView2_4";
         if (riid == IID_ICoreWebView2_16) return L"ICoreWebView2_16";
         if (riid == IID_ICoreWebView2_18) return L"ICoreWebView2_18";
         if (riid == IID_ICoreWebView2_22) return L"ICoreWebView2_22";
@@ -694,22 +812,26 @@ struct WebView final : ICoreWebView2_22 {
         if (Script().value("completeNavigations", true)) RaiseCompleted(true, 0, id);
         if (!scriptedEventsSent) {
             scriptedEventsSent = true;
-            RaiseScriptedFrom(0);
+            RaiseScriptedFrom(Script().value("eventsAcrossHosts", false) ? g_nextScriptedEvent : 0);
         }
     }
     // One scripted event at a time: the next is queued once the program's
-    // handlers of this one returned, as when a modal dialog holds a handler.
+    // handlers of this one returned (and its "pauseMs" passed, time for what
+    // the program does later), as when a modal dialog holds a handler.
     // An event with "overlapNext" queues the next one before its own handlers
     // run, so a modal dialog they open receives it.
-    void RaiseScriptedFrom(std::size_t index) {
+    void RaiseScriptedFrom(std::size_t index, int pauseMs = 0) {
         const Json events = Script().value("events", Json::array());
         if (index >= events.size()) return;
         ComPtr<WebView> self(this);
-        Later([self, event = events[index], index] {
+        LaterAfter(pauseMs, [self, event = events[index], index] {
+            // A web view whose browser has gone leaves the rest to the next host.
+            if (self->closed && Script().value("eventsAcrossHosts", false)) return;
+            g_nextScriptedEvent = index + 1;
             const bool overlap = event.value("overlapNext", false);
             if (overlap) self->RaiseScriptedFrom(index + 1);
             self->RaiseScripted(event);
-            if (!overlap) self->RaiseScriptedFrom(index + 1);
+            if (!overlap) self->RaiseScriptedFrom(index + 1, event.value("pauseMs", 0));
         });
     }
     void RaiseCompleted(bool success, int status, UINT64 id) {
@@ -723,6 +845,8 @@ struct WebView final : ICoreWebView2_22 {
     }
     void RaiseScripted(const Json& event);
     void RaiseBrowserExit(int kind);
+    void RaiseProcessFailed(int kind);
+    void RaiseDownload(const Json& event);
 
     HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override {
         Record({{"call", "WebView.Navigate"}, {"uri", Narrow(uri)}});
@@ -774,6 +898,22 @@ struct WebView final : ICoreWebView2_22 {
     }
     HRESULT STDMETHODCALLTYPE remove_PermissionRequested(EventRegistrationToken t) override {
         return permissionRequested.Remove(t);
+    }
+    HRESULT STDMETHODCALLTYPE add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* h,
+                                                EventRegistrationToken* t) override {
+        Record({{"call", "WebView.add_ProcessFailed"}});
+        return processFailed.Add(h, t);
+    }
+    HRESULT STDMETHODCALLTYPE remove_ProcessFailed(EventRegistrationToken t) override {
+        return processFailed.Remove(t);
+    }
+    HRESULT STDMETHODCALLTYPE add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler* h,
+                                                   EventRegistrationToken* t) override {
+        Record({{"call", "WebView.add_DownloadStarting"}});
+        return downloadStarting.Add(h, t);
+    }
+    HRESULT STDMETHODCALLTYPE remove_DownloadStarting(EventRegistrationToken t) override {
+        return downloadStarting.Remove(t);
     }
     HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
         LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override {
@@ -972,6 +1112,10 @@ void WebView::RaiseScripted(const Json& event) {
         Record({{"event", kind}, {"variables", EngineVariables()}});
     } else if (kind == "BrowserProcessExited") {
         RaiseBrowserExit(event.value("kind", 1));
+    } else if (kind == "ProcessFailed") {
+        RaiseProcessFailed(event.value("kind", 1));
+    } else if (kind == "DownloadStarting") {
+        RaiseDownload(event);
     }
 }
 
@@ -1286,6 +1430,45 @@ void RaiseAcceleratorKey(const Json& event) {
 
 void WebView::RaiseBrowserExit(int kind) {
     if (g_lastEnvironment) g_lastEnvironment->RaiseExit(kind);
+}
+
+// A failed process of any kind, as the runtime reports it to each web view it
+// served. When it is the browser process, the web view is dead from then on
+// (it navigates no more) and the environment reports the exit too.
+void WebView::RaiseProcessFailed(int kind) {
+    ComPtr<ProcessFailedArgs> args;
+    args = Adopt(new ProcessFailedArgs);
+    args->kind = kind;
+    const bool subscribed = !processFailed.handlers.empty();
+    const bool browserGone = kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
+    if (browserGone) closed = true;
+    processFailed.Raise(this, args.Get());
+    Record({{"event", "ProcessFailed"}, {"kind", kind}, {"subscribed", subscribed}});
+    if (browserGone) RaiseBrowserExit(COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED);
+}
+
+// "uri" is the download's address, "name" the file name the runtime would
+// suggest, "body" what the file receives.
+void WebView::RaiseDownload(const Json& event) {
+    ComPtr<DownloadStartingArgs> args;
+    args = Adopt(new DownloadStartingArgs);
+    args->operation = Adopt(new DownloadOperation);
+    args->operation->uri = Wide(event.value("uri", ""));
+    args->resultFilePath = UserDownloadsFolder() + L"\\" + Wide(event.value("name", "download"));
+    const bool subscribed = !downloadStarting.handlers.empty();
+    downloadStarting.Raise(this, args.Get());
+    Record({{"event", "DownloadStarting"},
+            {"uri", event.value("uri", "")},
+            {"cancel", args->cancel != FALSE},
+            {"handled", args->handled != FALSE},
+            {"resultFilePath", Narrow(args->resultFilePath.c_str())},
+            {"subscribed", subscribed}});
+    if (args->cancel) return;
+    ComPtr<DownloadOperation> operation = args->operation;
+    operation->resultFilePath = args->resultFilePath;
+    Later([operation, body = event.value("body", std::string()), interrupt = event.value("interrupt", false)] {
+        operation->Finish(body, interrupt);
+    });
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ BACKEND_NAMES = ["tovrel.localhost", "www.tovrel.localhost", "api.tovrel.localho
 
 
 def enter_private_hosts():
-    """Runs this file again with /etc/hosts naming the backend, seen by it alone."""
+    """Runs the test file that was started again with /etc/hosts naming the backend, seen by it alone."""
     if os.environ.get("PELLARO_PRIVATE_HOSTS") == "1":
         return
     hosts = tempfile.NamedTemporaryFile("w", prefix="pellaro_hosts_", delete=False)
@@ -34,7 +34,7 @@ def enter_private_hosts():
     try:
         code = subprocess.call(["unshare", "--mount", "--propagation", "private", "--", "sh", "-c",
                                 'mount --bind "$0" /etc/hosts && exec "$@"', hosts.name,
-                                sys.executable, str(pathlib.Path(__file__).resolve()), *sys.argv[1:]], env=env)
+                                sys.executable, str(pathlib.Path(sys.argv[0]).resolve()), *sys.argv[1:]], env=env)
     finally:
         os.unlink(hosts.name)
     sys.exit(code)
