@@ -316,12 +316,15 @@ def process_tree(pid):
     return below
 
 
-def _arguments(pid):
+def process_arguments(pid):
+    """The arguments of process `pid`. The engine's helper processes may set
+    their title, which leaves all of them in one string separated by spaces."""
     try:
         with open("/proc/%d/cmdline" % pid, "rb") as f:
-            return f.read().split(b"\0")
+            args = f.read().rstrip(b"\0").split(b"\0")
     except OSError:
         return []
+    return args[0].split(b" ") if len(args) == 1 else args
 
 
 def renderer_processes(pid):
@@ -330,10 +333,10 @@ def renderer_processes(pid):
     whose arguments the renderer keeps."""
     found = []
     for child, parent in process_tree(pid).items():
-        args = _arguments(child)
+        args = process_arguments(child)
         if not args or b"QtWebEngineProcess" not in args[0]:
             continue
-        if b"--type=renderer" in args or b"--type=zygote" in _arguments(parent):
+        if b"--type=renderer" in args or b"--type=zygote" in process_arguments(parent):
             found.append(child)
     return found
 
