@@ -419,9 +419,12 @@ class BackendDown(unittest.TestCase):
         sealed = wine(PELLARO_CLI, "link", "seal", "key-1", "lesson-1", "https://127.0.0.1:%d" % port)
         run = Run(self, argument=sealed.stdout.decode().strip().splitlines()[-1], debug_lines=True)
         # The code is on the clipboard while the notice counts down ten seconds;
-        # then the program ends by itself.
-        clipboard = wine(WIN_PROBE, "clipboard", 60000, timeout=90)
+        # then the program ends by itself. The probe answers as soon as the code
+        # is there; its deadline covers a slow start of the program and its
+        # failed requests on a loaded machine.
+        clipboard = wine(WIN_PROBE, "clipboard", 150000, timeout=180)
         code = run.exit_code(seconds=120)
+        self.assertEqual(clipboard.returncode, 0, "the probe saw no text on the clipboard within 150 s")
         debug = run.debug.read_text(errors="replace")
         self.assertEqual(code, 1, debug[-3000:])
         # Wine shortens long debug lines: the code there is the start of the clipboard's.
