@@ -194,6 +194,8 @@ def main():
     parser.add_argument("--every", type=float, default=60, help="seconds between samples")
     parser.add_argument("--warm-up", type=float, default=5, help="minutes left out of the growth figures")
     args = parser.parse_args()
+    if args.every < 2 * REPORT_EVERY:
+        parser.error("--every must be at least %d s: the page reports every %d s" % (2 * REPORT_EVERY, REPORT_EVERY))
     if not port_443_free():
         print("skipped: port 443 is taken")
         return SKIP
