@@ -16,12 +16,11 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import header  # noqa: E402
-from program_run import (SOURCE_DIR, Backend, Display, Player, close_window, port_443_free,  # noqa: E402
+from program_run import (SKIP, SOURCE_DIR, Backend, Display, Player, close_window, port_443_free,  # noqa: E402
                          program_env, renderer_processes, wait_until)
 
 PROGRAM = os.environ.get("PELLARO_PROGRAM", "")
 CLI = os.environ.get("PELLARO_CLI", "")
-SKIP = 77
 ITEM_PAGE = "/content/report.html"
 GAVE_UP = "This page stopped working several times"
 IDENTITY = ("X-Pellaro-Client", "X-Device-Id", "X-Pellaro-Device")
